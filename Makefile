@@ -1,0 +1,41 @@
+# Entry points; the README's two commands call `run` and `test`.
+# Every target assumes scripts/install-deps has run (the README commands do that).
+
+DEV_BIN := build/dev
+ASAN_BIN := build/asan-ubsan
+REL_BIN := build/release
+JOBS ?= $(shell nproc)
+
+.PHONY: run build test check-format format demo bench screenshots clean
+
+build:
+	cmake --preset dev >/dev/null
+	cmake --build --preset dev -j $(JOBS)
+
+# Runs the application against the real stats service (BASELARK_ENDPOINT overrides it).
+run: build
+	$(DEV_BIN)/src/app/baselark
+
+# Every test, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+test:
+	cmake --preset asan-ubsan >/dev/null
+	cmake --build --preset asan-ubsan -j $(JOBS)
+	scripts/run-tests $(ASAN_BIN)
+
+check-format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format-16 --dry-run --Werror
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format-16 -i
+
+# The application against the local replay server and the recorded demo day.
+demo: build
+	scripts/demo $(DEV_BIN)
+
+bench:
+	cmake --preset release >/dev/null
+	cmake --build --preset release -j $(JOBS)
+	scripts/run-bench $(REL_BIN)
+
+clean:
+	rm -rf build
