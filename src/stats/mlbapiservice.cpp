@@ -1,0 +1,119 @@
+#include "stats/mlbapiservice.h"
+
+#include "stats/datetime.h"
+
+#include <QCoroNetworkReply>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString scheduleHydration = u"&hydrate=broadcasts(all),probablePitcher,linescore"_s;
+
+// A reply that reached the server and came back with an HTTP status is an
+// answer, whatever the status: its body is decoded like any other.
+bool isAnswer(const QNetworkReply &reply)
+{
+    if (!reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()) return false;
+    const auto error = reply.error();
+    const bool contentError
+        = error >= QNetworkReply::ContentAccessDenied && error <= QNetworkReply::UnknownContentError;
+    const bool serverError = error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError;
+    return error == QNetworkReply::NoError || contentError || serverError;
+}
+
+std::vector<Game> firstDayGames(QByteArray body)
+{
+    auto response = decode<ScheduleResponse>(body);
+    if (response.dates.empty()) return {};
+    return std::move(response.dates.front().games);
+}
+
+std::vector<Game> allGames(QByteArray body)
+{
+    auto response = decode<ScheduleResponse>(body);
+    std::vector<Game> games;
+    for (GameDate &day : response.dates)
+        std::move(day.games.begin(), day.games.end(), std::back_inserter(games));
+    return games;
+}
+
+} // namespace
+
+MLBAPIService::MLBAPIService(Endpoints endpoints, QObject *parent, std::chrono::milliseconds transferTimeout)
+    : QObject(parent)
+    , m_endpoints(std::move(endpoints))
+    , m_network(new QNetworkAccessManager(this))
+{
+    m_network->setTransferTimeout(static_cast<int>(transferTimeout.count()));
+    m_executor.setMaxThreadCount(1);
+}
+
+MLBAPIService::~MLBAPIService()
+{
+    m_executor.waitForDone();
+}
+
+MLBAPIService &MLBAPIService::shared()
+{
+    static auto *instance = new MLBAPIService(Endpoints::fromEnvironment());
+    return *instance;
+}
+
+QUrl MLBAPIService::scheduleURL(const QDateTime &date) const
+{
+    return QUrl(m_endpoints.statsBaseURL + u"/schedule?sportId=1&date="_s + formatServiceDay(date) + scheduleHydration);
+}
+
+QUrl MLBAPIService::teamScheduleURL(qint64 teamId, const QDateTime &startDate, qint64 days) const
+{
+    // Whole calendar days in local time, not 24-hour periods.
+    const QDateTime end = startDate.toLocalTime().addDays(days);
+    return QUrl(m_endpoints.statsBaseURL + u"/schedule?sportId=1&teamId="_s + QString::number(teamId) + u"&startDate="_s
+        + formatServiceDay(startDate) + u"&endDate="_s + formatServiceDay(end) + scheduleHydration);
+}
+
+QCoro::Task<QByteArray> MLBAPIService::get(QUrl url)
+{
+    std::unique_ptr<QNetworkReply, decltype([](QNetworkReply *r) { r->deleteLater(); })> reply(
+        m_network->get(QNetworkRequest(url)));
+    bool tooLarge = false;
+    connect(reply.get(), &QNetworkReply::downloadProgress, reply.get(),
+        [&tooLarge, r = reply.get()](qint64 received, qint64 total) {
+            if (received > maximumBodyBytes || total > maximumBodyBytes) {
+                tooLarge = true;
+                r->abort();
+            }
+        });
+    co_await qCoro(reply.get()).waitForFinished();
+
+    if (tooLarge) {
+        throw ServiceError(
+            ServiceError::Kind::Transfer, u"The answer is larger than %1 MiB"_s.arg(maximumBodyBytes / (1024 * 1024)));
+    }
+    if (!isAnswer(*reply)) throw ServiceError(ServiceError::Kind::Transfer, reply->errorString());
+    QByteArray body = reply->readAll();
+    // A connection closed early still finishes without an error; the announced length tells.
+    const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
+    if (announced.isValid() && !reply->hasRawHeader("Content-Encoding") && body.size() < announced.toLongLong()) {
+        throw ServiceError(ServiceError::Kind::Transfer,
+            u"The answer was cut short after %1 of %2 bytes"_s.arg(body.size()).arg(announced.toLongLong()));
+    }
+    co_return body;
+}
+
+QCoro::Task<std::vector<Game>> MLBAPIService::fetchSchedule(QDateTime date)
+{
+    QByteArray body = co_await get(scheduleURL(date));
+    co_return co_await runOnExecutor([body = std::move(body)] { return firstDayGames(body); });
+}
+
+QCoro::Task<std::vector<Game>> MLBAPIService::fetchTeamSchedule(qint64 teamId, QDateTime startDate, qint64 days)
+{
+    QByteArray body = co_await get(teamScheduleURL(teamId, startDate, days));
+    co_return co_await runOnExecutor([body = std::move(body)] { return allGames(body); });
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "stats/schedule.h"
+
+#include <QCoroTask>
+#include <QDateTime>
+#include <vector>
+
+// What the schedule view model asks of the stats service. Every operation
+// completes with its result or throws ServiceError.
+class ScheduleAPI {
+public:
+    virtual ~ScheduleAPI() = default;
+
+    // The games of the local calendar day of `date`, in service order.
+    virtual QCoro::Task<std::vector<Game>> fetchSchedule(QDateTime date) = 0;
+    // One club's games from the day of `startDate` to `days` calendar days later.
+    virtual QCoro::Task<std::vector<Game>> fetchTeamSchedule(qint64 teamId, QDateTime startDate, qint64 days) = 0;
+};

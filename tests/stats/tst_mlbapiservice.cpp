@@ -1,0 +1,156 @@
+#include "replay/replayserver.h"
+#include "stats/mlbapiservice.h"
+#include "testdata.h"
+
+#include <QCoroTask>
+#include <QTcpServer>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+
+const QString schedulePath = u"/api/v1/schedule"_s;
+const QString hydration = u"&hydrate=broadcasts(all),probablePitcher,linescore"_s;
+
+// Runs the request to completion; the error, if any, comes back instead of games.
+std::variant<std::vector<Game>, ServiceError> run(QCoro::Task<std::vector<Game>> task)
+{
+    auto wrapped
+        = [](QCoro::Task<std::vector<Game>> inner) -> QCoro::Task<std::variant<std::vector<Game>, ServiceError>> {
+        try {
+            co_return co_await inner;
+        } catch (const ServiceError &error) {
+            co_return error;
+        }
+    };
+    return QCoro::waitFor(wrapped(std::move(task)));
+}
+
+} // namespace
+
+// The stats client against the local replay server: URLs, reductions and every kind of failure.
+class TestMLBAPIService : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ReplayServer> m_server;
+    std::unique_ptr<MLBAPIService> m_service;
+
+private Q_SLOTS:
+    void init()
+    {
+        m_server = std::make_unique<ReplayServer>();
+        QVERIFY(m_server->listen());
+        m_service = std::make_unique<MLBAPIService>(Endpoints::overriddenBy(m_server->baseUrl()), nullptr, 500ms);
+    }
+
+    void cleanup()
+    {
+        m_service.reset();
+        m_server.reset();
+    }
+
+    void endpoints()
+    {
+        QCOMPARE(Endpoints::production().statsBaseURL, u"https://statsapi.mlb.com/api/v1"_s);
+        QCOMPARE(Endpoints::production().liveFeedBaseURL, u"https://statsapi.mlb.com/api/v1.1"_s);
+        QCOMPARE(Endpoints::overriddenBy(u"http://127.0.0.1:8080/"_s).statsBaseURL, u"http://127.0.0.1:8080/api/v1"_s);
+        QCOMPARE(
+            Endpoints::overriddenBy(u"http://127.0.0.1:8080"_s).liveFeedBaseURL, u"http://127.0.0.1:8080/api/v1.1"_s);
+        QCOMPARE(Endpoints::overriddenBy(u"ftp://example.org"_s).statsBaseURL, Endpoints::production().statsBaseURL);
+        QCOMPARE(Endpoints::overriddenBy(u"localhost:8080/x?y"_s).statsBaseURL, Endpoints::production().statsBaseURL);
+    }
+
+    void scheduleOfADay()
+    {
+        m_server->addRoute({ .path = schedulePath,
+            .files = { QStringLiteral(BASELARK_TEST_DATA "/schedule-2022-04-07-postponed.json") } });
+        // Half past eleven at night is still that local day.
+        const auto result = run(m_service->fetchSchedule(QDateTime(QDate(2022, 4, 7), QTime(23, 30))));
+        QCOMPARE(m_server->requestLog(), QStringList { schedulePath + u"?sportId=1&date=2022-04-07"_s + hydration });
+        const auto &games = std::get<std::vector<Game>>(result);
+        QCOMPARE(games.size(), 9u);
+        QCOMPARE(games.front().gamePk, 663178);
+        QCOMPARE(games.back().gamePk, 661750);
+    }
+
+    void teamScheduleOverFourteenDays()
+    {
+        m_server->addRoute({ .path = schedulePath,
+            .files = { QStringLiteral(BASELARK_TEST_DATA "/schedule-team134-season2025.json") } });
+        const auto result = run(m_service->fetchTeamSchedule(134, QDateTime(QDate(2025, 3, 1), QTime(9, 0)), 14));
+        QCOMPARE(m_server->requestLog(),
+            QStringList {
+                schedulePath + u"?sportId=1&teamId=134&startDate=2025-03-01&endDate=2025-03-15"_s + hydration });
+        const auto &games = std::get<std::vector<Game>>(result);
+        QCOMPARE(games.size(), 194u); // every day of the answer, in order
+        QCOMPARE(games.front().gamePk, 779135);
+        QCOMPARE(games.back().gamePk, 776149);
+    }
+
+    void dayWithoutGames()
+    {
+        m_server->addRoute({ .path = schedulePath, .body = R"({"totalGames":0,"dates":[]})" });
+        QVERIFY(std::get<std::vector<Game>>(run(m_service->fetchSchedule(QDateTime::currentDateTime()))).empty());
+    }
+
+    void failures_data()
+    {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<bool>("routed");
+        QTest::addColumn<ServiceError::Kind>("kind");
+        QTest::newRow("404 with the service's JSON error") << int(Fault::None) << false << ServiceError::Kind::Decoding;
+        QTest::newRow("500 with an HTML page") << int(Fault::Html500) << true << ServiceError::Kind::Decoding;
+        QTest::newRow("malformed JSON") << int(Fault::MalformedJson) << true << ServiceError::Kind::Decoding;
+        QTest::newRow("truncated body") << int(Fault::Truncate) << true << ServiceError::Kind::Transfer;
+        QTest::newRow("connection reset") << int(Fault::Reset) << true << ServiceError::Kind::Transfer;
+        QTest::newRow("stalled transfer") << int(Fault::Stall) << true << ServiceError::Kind::Transfer;
+        QTest::newRow("huge body") << int(Fault::Huge) << true << ServiceError::Kind::Transfer;
+    }
+
+    void failures()
+    {
+        QFETCH(int, fault);
+        QFETCH(bool, routed);
+        QFETCH(ServiceError::Kind, kind);
+        if (routed) {
+            m_server->addRoute({ .path = schedulePath,
+                .files = { QStringLiteral(BASELARK_TEST_DATA "/schedule-2026-03-18-preview-probables.json") },
+                .fault = Fault(fault) });
+        }
+        const auto result = run(m_service->fetchSchedule(QDateTime::currentDateTime()));
+        const auto *error = std::get_if<ServiceError>(&result);
+        QVERIFY(error);
+        QCOMPARE(error->kind(), kind);
+        QVERIFY(!error->description().isEmpty());
+    }
+
+    void connectionRefused()
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        const quint16 closedPort = probe.serverPort();
+        probe.close();
+        MLBAPIService service(Endpoints::overriddenBy(u"http://127.0.0.1:%1"_s.arg(closedPort)));
+        const auto result = run(service.fetchSchedule(QDateTime::currentDateTime()));
+        QCOMPARE(std::get<ServiceError>(result).kind(), ServiceError::Kind::Transfer);
+    }
+
+    void overlappingRequests()
+    {
+        m_server->addRoute({ .path = schedulePath,
+            .params = { { u"date"_s, u"2022-04-07"_s } },
+            .files = { QStringLiteral(BASELARK_TEST_DATA "/schedule-2022-04-07-postponed.json") },
+            .delayMs = 200 });
+        m_server->addRoute({ .path = schedulePath,
+            .files = { QStringLiteral(BASELARK_TEST_DATA "/schedule-2026-04-20-hydrated.json") } });
+        auto slow = m_service->fetchSchedule(QDateTime(QDate(2022, 4, 7), QTime(12, 0)));
+        auto fast = m_service->fetchSchedule(QDateTime(QDate(2026, 4, 20), QTime(12, 0)));
+        QCOMPARE(std::get<std::vector<Game>>(run(std::move(fast))).size(), 10u);
+        QCOMPARE(std::get<std::vector<Game>>(run(std::move(slow))).size(), 9u);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMLBAPIService)
+#include "tst_mlbapiservice.moc"
