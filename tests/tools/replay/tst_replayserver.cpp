@@ -1,0 +1,461 @@
+#include "replay/replayserver.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSignalSpy>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QString testData(const QString &name)
+{
+    return QString::fromUtf8(BASELARK_TEST_DATA) + u'/' + name;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+bool isJson(const QByteArray &bytes)
+{
+    QJsonParseError error;
+    QJsonDocument::fromJson(bytes, &error);
+    return error.error == QJsonParseError::NoError;
+}
+
+struct Result {
+    QNetworkReply::NetworkError error = QNetworkReply::NoError;
+    int status = 0;
+    QByteArray contentType;
+    QByteArray body;
+};
+
+// Sends the request target as written: QUrl leaves encoded and unencoded delimiters alone.
+std::unique_ptr<QNetworkReply> startGet(
+    QNetworkAccessManager &network, const ReplayServer &server, const QByteArray &target, int timeoutMs = 20000)
+{
+    QNetworkRequest request(QUrl::fromEncoded(server.baseUrl().toUtf8() + target, QUrl::StrictMode));
+    request.setTransferTimeout(timeoutMs);
+    return std::unique_ptr<QNetworkReply>(network.get(request));
+}
+
+Result finish(QNetworkReply &reply)
+{
+    QSignalSpy finished(&reply, &QNetworkReply::finished);
+    if (!reply.isFinished()) finished.wait(30000);
+    return { reply.error(), reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
+        reply.rawHeader("Content-Type"), reply.isOpen() ? reply.readAll() : QByteArray() };
+}
+
+// Writes raw bytes and collects everything the server sends until it closes the connection.
+QByteArray exchange(quint16 port, const QByteArray &bytes, bool *closed)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!socket.waitForConnected(5000)) return {};
+    QSignalSpy disconnected(&socket, &QTcpSocket::disconnected);
+    socket.write(bytes);
+    *closed = disconnected.wait(10000);
+    return socket.readAll();
+}
+
+} // namespace
+
+class TestReplayServer : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void servesFiles_data();
+    void servesFiles();
+    void matchesQuery_data();
+    void matchesQuery();
+    void answersFilesInTurn();
+    void unknownPathIsNotFound();
+    void logsRawTargets();
+    void contentFaults_data();
+    void contentFaults();
+    void connectionFaults_data();
+    void connectionFaults();
+    void stalledRequestBlocksNothingAndEndsWithServer();
+    void hugeBodyIsStreamed_data();
+    void hugeBodyIsStreamed();
+    void keepsConnectionsAliveUntilClose();
+    void rejectsBadRequests_data();
+    void rejectsBadRequests();
+    void reportsManifestErrors_data();
+    void reportsManifestErrors();
+    void demoDataSet_data();
+    void demoDataSet();
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<ReplayServer> m_server;
+    std::unique_ptr<QNetworkAccessManager> m_network;
+};
+
+void TestReplayServer::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QVERIFY(writeFile(m_dir.filePath(u"logo.png"_s), QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)));
+    QVERIFY(writeFile(m_dir.filePath(u"league.svg"_s), "<svg xmlns=\"http://www.w3.org/2000/svg\"/>"));
+    QVERIFY(writeFile(m_dir.filePath(u"notes.bin"_s), QByteArray("\0\1\2", 3)));
+    for (const char *step : { "1", "2", "3" })
+        QVERIFY(writeFile(m_dir.filePath(QString::fromLatin1(step) + u".json"_s), step));
+}
+
+void TestReplayServer::init()
+{
+    m_server = std::make_unique<ReplayServer>();
+    QVERIFY(m_server->listen());
+    m_network = std::make_unique<QNetworkAccessManager>();
+}
+
+void TestReplayServer::cleanup()
+{
+    m_network.reset();
+    m_server.reset();
+}
+
+void TestReplayServer::servesFiles_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("contentType");
+    const QByteArray json = "application/json;charset=UTF-8";
+    QTest::newRow("file with a byte order mark") << testData(u"schedule-2022-04-07-postponed.json"_s) << 200 << json;
+    QTest::newRow("large feed with a 503") << testData(u"feed-live-final-748534.json"_s) << 503 << json;
+    QTest::newRow("club logo") << m_dir.filePath(u"logo.png"_s) << 200 << QByteArray("image/png");
+    QTest::newRow("league logo") << m_dir.filePath(u"league.svg"_s) << 200 << QByteArray("image/svg+xml");
+    QTest::newRow("other extension") << m_dir.filePath(u"notes.bin"_s) << 200 << QByteArray("application/octet-stream");
+}
+
+void TestReplayServer::servesFiles()
+{
+    QFETCH(QString, file);
+    QFETCH(int, status);
+    QFETCH(QByteArray, contentType);
+    m_server->addRoute({ .path = u"/some/file"_s, .files = { file }, .status = status });
+
+    const auto reply = startGet(*m_network, *m_server, "/some/file");
+    const Result result = finish(*reply);
+    QCOMPARE(result.status, status);
+    QCOMPARE(result.contentType, contentType);
+    QCOMPARE(result.body, readAll(file));
+}
+
+void TestReplayServer::matchesQuery_data()
+{
+    QTest::addColumn<QByteArray>("target");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("body");
+    QTest::newRow("exact parameter") << QByteArray("/api/v1/schedule?date=2022-04-07") << 200 << QByteArray("A");
+    QTest::newRow("parameters a subset of the query")
+        << QByteArray("/api/v1/schedule?sportId=1&date=2022-04-07&hydrate=linescore") << 200 << QByteArray("A");
+    QTest::newRow("first match wins") << QByteArray("/api/v1/schedule?date=2022-04-07&sportId=1") << 200
+                                      << QByteArray("A");
+    QTest::newRow("unencoded parentheses and commas")
+        << QByteArray("/api/v1/schedule?sportId=1&hydrate=broadcasts(all),linescore") << 200 << QByteArray("C");
+    QTest::newRow("percent-encoded value")
+        << QByteArray("/api/v1/schedule?hydrate=broadcasts%28all%29%2Clinescore&sportId=1") << 200 << QByteArray("C");
+    QTest::newRow("other value") << QByteArray("/api/v1/schedule?date=2022-04-08") << 200 << QByteArray("Z");
+    QTest::newRow("value prefix only") << QByteArray("/api/v1/schedule?date=2022-04-0") << 200 << QByteArray("Z");
+    QTest::newRow("name in other case") << QByteArray("/api/v1/schedule?Date=2022-04-07") << 200 << QByteArray("Z");
+    QTest::newRow("catch-all without query") << QByteArray("/api/v1/schedule") << 200 << QByteArray("Z");
+    QTest::newRow("longer path") << QByteArray("/api/v1/schedule/games?date=2022-04-07") << 404 << QByteArray();
+}
+
+void TestReplayServer::matchesQuery()
+{
+    QFETCH(QByteArray, target);
+    QFETCH(int, status);
+    QFETCH(QByteArray, body);
+    const QString path = u"/api/v1/schedule"_s;
+    m_server->addRoute({ .path = path, .params = { { u"date"_s, u"2022-04-07"_s } }, .body = "A" });
+    m_server->addRoute(
+        { .path = path, .params = { { u"date"_s, u"2022-04-07"_s }, { u"sportId"_s, u"1"_s } }, .body = "B" });
+    m_server->addRoute({ .path = path,
+        .params = { { u"hydrate"_s, u"broadcasts(all),linescore"_s }, { u"sportId"_s, u"1"_s } },
+        .body = "C" });
+    m_server->addRoute({ .path = path, .body = "Z" });
+
+    const auto reply = startGet(*m_network, *m_server, target);
+    const Result result = finish(*reply);
+    QCOMPARE(result.status, status);
+    if (status == 200) QCOMPARE(result.body, body);
+    QCOMPARE(m_server->requestLog(), QStringList { QString::fromUtf8(target) });
+}
+
+void TestReplayServer::answersFilesInTurn()
+{
+    const QStringList steps { m_dir.filePath(u"1.json"_s), m_dir.filePath(u"2.json"_s), m_dir.filePath(u"3.json"_s) };
+    m_server->addRoute({ .path = u"/api/v1.1/game/1/feed/live"_s, .files = steps });
+    m_server->addRoute({ .path = u"/api/v1.1/game/2/feed/live"_s, .files = steps });
+
+    QByteArray seen;
+    for (const QByteArray target : { "/api/v1.1/game/1/feed/live", "/api/v1.1/game/1/feed/live",
+             "/api/v1.1/game/2/feed/live", "/api/v1.1/game/1/feed/live", "/api/v1.1/game/1/feed/live" }) {
+        const auto reply = startGet(*m_network, *m_server, target);
+        seen += finish(*reply).body;
+    }
+    QCOMPARE(seen, QByteArray("12133"));
+}
+
+void TestReplayServer::unknownPathIsNotFound()
+{
+    const auto reply = startGet(*m_network, *m_server, "/api/v1/nothing?x=1");
+    const Result result = finish(*reply);
+    QCOMPARE(result.status, 404);
+    QCOMPARE(result.contentType, QByteArray("application/json;charset=UTF-8"));
+    QVERIFY(result.body.startsWith(R"({"messageNumber":10,"message":"Object not found","timestamp":")"));
+    const QJsonObject error = QJsonDocument::fromJson(result.body).object();
+    QVERIFY(QDateTime::fromString(error.value(u"timestamp"_s).toString(), Qt::ISODateWithMs).isValid());
+    QVERIFY(error.value(u"traceId"_s).isNull());
+}
+
+void TestReplayServer::logsRawTargets()
+{
+    m_server->addRoute({ .path = u"/api/v1/schedule"_s, .body = "{}" });
+    QSignalSpy received(m_server.get(), &ReplayServer::requestReceived);
+    const QByteArray target
+        = "/api/v1/schedule?sportId=1&date=2022-04-07&hydrate=broadcasts(all),probablePitcher,linescore";
+    const auto first = startGet(*m_network, *m_server, target);
+    QCOMPARE(finish(*first).status, 200);
+    const auto second = startGet(*m_network, *m_server, "/i/teamlogos/mlb/500/nyy.png");
+    QCOMPARE(finish(*second).status, 404);
+
+    const QStringList expected { QString::fromUtf8(target), u"/i/teamlogos/mlb/500/nyy.png"_s };
+    QCOMPARE(m_server->requestLog(), expected);
+    QCOMPARE(received.size(), 2);
+    QCOMPARE(received.at(0).at(0).toString(), expected.at(0));
+    m_server->clearLog();
+    QVERIFY(m_server->requestLog().isEmpty());
+}
+
+void TestReplayServer::contentFaults_data()
+{
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("contentType");
+    QTest::addColumn<QByteArray>("body");
+    const QByteArray standings = readAll(testData(u"standings-2024.json"_s));
+    QTest::newRow("html error page") << Fault::Html500 << 500 << QByteArray("text/html;charset=UTF-8")
+                                     << QByteArray("<!DOCTYPE html>");
+    QTest::newRow("malformed json") << Fault::MalformedJson << 200 << QByteArray("application/json;charset=UTF-8")
+                                    << standings.first(standings.size() / 2);
+}
+
+void TestReplayServer::contentFaults()
+{
+    QFETCH(Fault, fault);
+    QFETCH(int, status);
+    QFETCH(QByteArray, contentType);
+    QFETCH(QByteArray, body);
+    m_server->addRoute(
+        { .path = u"/api/v1/standings"_s, .files = { testData(u"standings-2024.json"_s) }, .fault = fault });
+
+    const auto reply = startGet(*m_network, *m_server, "/api/v1/standings");
+    const Result result = finish(*reply);
+    QCOMPARE(result.status, status);
+    QCOMPARE(result.contentType, contentType);
+    QVERIFY(result.body.startsWith(body));
+    QVERIFY(!isJson(result.body));
+}
+
+void TestReplayServer::connectionFaults_data()
+{
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<int>("timeoutMs");
+    QTest::addColumn<bool>("headSent");
+    QTest::newRow("truncated body") << Fault::Truncate << 20000 << true;
+    QTest::newRow("stalled until the client gives up") << Fault::Stall << 300 << false;
+    QTest::newRow("connection reset") << Fault::Reset << 20000 << false;
+}
+
+void TestReplayServer::connectionFaults()
+{
+    QFETCH(Fault, fault);
+    QFETCH(int, timeoutMs);
+    QFETCH(bool, headSent);
+    const QString file = testData(u"schedule-2026-03-18-preview-probables.json"_s);
+    m_server->addRoute({ .path = u"/api/v1/schedule"_s, .files = { file }, .fault = fault });
+
+    const auto reply = startGet(*m_network, *m_server, "/api/v1/schedule?sportId=1", timeoutMs);
+    const Result result = finish(*reply);
+    QVERIFY(result.error != QNetworkReply::NoError || result.body.size() < readAll(file).size());
+    QCOMPARE(result.status != 0, headSent);
+    // Qt's client resends a GET once when the connection drops before an answer.
+    QVERIFY(!m_server->requestLog().isEmpty());
+}
+
+void TestReplayServer::stalledRequestBlocksNothingAndEndsWithServer()
+{
+    m_server->addRoute({ .path = u"/stall"_s, .fault = Fault::Stall });
+    m_server->addRoute({ .path = u"/ok"_s, .body = "{}" });
+    const auto stalled = startGet(*m_network, *m_server, "/stall");
+    QTRY_COMPARE(m_server->requestLog().size(), 1);
+
+    const auto other = startGet(*m_network, *m_server, "/ok");
+    QCOMPARE(finish(*other).body, QByteArray("{}"));
+    QVERIFY(!stalled->isFinished());
+
+    m_server.reset();
+    QVERIFY(finish(*stalled).error != QNetworkReply::NoError);
+}
+
+void TestReplayServer::hugeBodyIsStreamed_data()
+{
+    QTest::addColumn<qint64>("hugeBytes");
+    QTest::newRow("small enough to read whole") << qint64(100);
+    QTest::newRow("default size, abandoned early") << Route().hugeBytes;
+}
+
+void TestReplayServer::hugeBodyIsStreamed()
+{
+    QFETCH(qint64, hugeBytes);
+    m_server->addRoute({ .path = u"/api/v1/schedule"_s, .fault = Fault::Huge, .hugeBytes = hugeBytes });
+
+    const auto reply = startGet(*m_network, *m_server, "/api/v1/schedule");
+    const qint64 enough = std::min<qint64>(hugeBytes, 4 * 1024 * 1024);
+    QByteArray start;
+    qint64 received = 0;
+    connect(reply.get(), &QNetworkReply::readyRead, this, [&] {
+        const QByteArray bytes = reply->readAll();
+        received += bytes.size();
+        if (start.size() < 1024) start += bytes.first(std::min<qsizetype>(bytes.size(), 1024));
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(received >= enough, 20000);
+    QCOMPARE(reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(), hugeBytes);
+    QVERIFY(start.startsWith("{\"dates\":["));
+    if (hugeBytes == enough) {
+        QTRY_VERIFY(reply->isFinished());
+        QCOMPARE(reply->error(), QNetworkReply::NoError);
+        QVERIFY(isJson(start));
+    }
+    reply->abort();
+}
+
+void TestReplayServer::keepsConnectionsAliveUntilClose()
+{
+    m_server->addRoute({ .path = u"/a"_s, .body = "A" });
+    m_server->addRoute({ .path = u"/b"_s, .body = "BB" });
+    bool closed = false;
+    const QByteArray answers = exchange(m_server->port(),
+        "GET /a HTTP/1.1\r\nHost: x\r\n\r\nGET /b HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n", &closed);
+    QVERIFY(closed);
+    const qsizetype second = answers.indexOf("HTTP/1.1 200", 1);
+    QVERIFY(answers.startsWith("HTTP/1.1 200 OK\r\n"));
+    QVERIFY(second > 0);
+    QVERIFY(answers.first(second).contains("Content-Length: 1\r\nConnection: keep-alive\r\n\r\nA"));
+    QVERIFY(answers.sliced(second).endsWith("Content-Length: 2\r\nConnection: close\r\n\r\nBB"));
+}
+
+void TestReplayServer::rejectsBadRequests_data()
+{
+    QTest::addColumn<QByteArray>("request");
+    QTest::newRow("no version") << QByteArray("GET /\r\n\r\n");
+    QTest::newRow("unsupported version") << QByteArray("GET / HTTP/2.0\r\n\r\n");
+    QTest::newRow("target not a path") << QByteArray("GET api/v1/schedule HTTP/1.1\r\n\r\n");
+    QTest::newRow("header without colon") << QByteArray("GET / HTTP/1.1\r\nHost\r\n\r\n");
+    QTest::newRow("folded header") << QByteArray("GET / HTTP/1.1\r\nHost: x\r\n y\r\n\r\n");
+    QTest::newRow("conflicting lengths") << QByteArray(
+        "GET / HTTP/1.1\r\nContent-Length: 1\r\nContent-Length: 2\r\n\r\n");
+    QTest::newRow("tls handshake") << QByteArray("\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03", 11);
+    QTest::newRow("endless head") << "GET /" + QByteArray(70000, 'a');
+}
+
+void TestReplayServer::rejectsBadRequests()
+{
+    QFETCH(QByteArray, request);
+    m_server->addRoute({ .path = u"/"_s, .body = "{}" });
+    bool closed = false;
+    const QByteArray answer = exchange(m_server->port(), request, &closed);
+    QVERIFY2(answer.startsWith("HTTP/1.1 400 Bad Request\r\n"), answer.constData());
+    QVERIFY(closed);
+    QVERIFY(m_server->requestLog().isEmpty());
+}
+
+void TestReplayServer::reportsManifestErrors_data()
+{
+    QTest::addColumn<QByteArray>("manifest");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("no manifest") << QByteArray() << u"cannot open"_s;
+    QTest::newRow("not json") << QByteArray("{\"routes\": [") << u"not valid JSON"_s;
+    QTest::newRow("routes not an array") << QByteArray(R"({"routes":{}})") << u"\"routes\" array"_s;
+    QTest::newRow("unknown key") << QByteArray(R"({"routes":[{"path":"/a","param":{}}]})")
+                                 << u"routes[0]: unknown key \"param\""_s;
+    QTest::newRow("relative path") << QByteArray(R"({"routes":[{"path":"a"}]})") << u"routes[0].path"_s;
+    QTest::newRow("number as parameter") << QByteArray(R"({"routes":[{"path":"/a","params":{"teamId":147}}]})")
+                                         << u"routes[0].params.teamId must be a text"_s;
+    QTest::newRow("missing recording") << QByteArray(
+        R"({"routes":[{"path":"/a"},{"path":"/b","files":["1.json","x.json"]}]})")
+                                       << u"routes[1]: no readable file \"x.json\""_s;
+    QTest::newRow("file and files") << QByteArray(R"({"routes":[{"path":"/a","file":"1.json","files":["2.json"]}]})")
+                                    << u"only one of"_s;
+    QTest::newRow("unknown fault") << QByteArray(R"({"routes":[{"path":"/a","fault":"slow"}]})")
+                                   << u"routes[0].fault must be one of"_s;
+    QTest::newRow("status out of range") << QByteArray(R"({"routes":[{"path":"/a","status":99}]})")
+                                         << u"routes[0].status"_s;
+}
+
+void TestReplayServer::reportsManifestErrors()
+{
+    QFETCH(QByteArray, manifest);
+    QFETCH(QString, problem);
+    const QString path = m_dir.filePath(u"manifest.json"_s);
+    QFile::remove(path);
+    if (!manifest.isNull()) QVERIFY(writeFile(path, manifest));
+
+    QString error;
+    QVERIFY(!m_server->loadManifest(path, &error));
+    QVERIFY2(error.startsWith(path) && error.contains(problem), qPrintable(error));
+    const auto reply = startGet(*m_network, *m_server, "/a");
+    QCOMPARE(finish(*reply).status, 404);
+}
+
+void TestReplayServer::demoDataSet_data()
+{
+    QTest::addColumn<QByteArray>("target");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("postponed day") << QByteArray("/api/v1/schedule?sportId=1&date=2022-04-07")
+                                   << u"schedule-2022-04-07-postponed.json"_s;
+    QTest::newRow("final day") << QByteArray("/api/v1/schedule?sportId=1,51&date=2026-04-20&hydrate=linescore")
+                               << u"schedule-2026-04-20-hydrated.json"_s;
+    QTest::newRow("any other day") << QByteArray("/api/v1/schedule?sportId=1&date=2031-07-04")
+                                   << u"schedule-2026-03-18-preview-probables.json"_s;
+}
+
+void TestReplayServer::demoDataSet()
+{
+    QFETCH(QByteArray, target);
+    QFETCH(QString, file);
+    QString error;
+    QVERIFY2(m_server->loadManifest(QString::fromUtf8(BASELARK_SOURCE_DIR) + u"/data/demo/manifest.json"_s, &error),
+        qPrintable(error));
+
+    const auto reply = startGet(*m_network, *m_server, target);
+    const Result result = finish(*reply);
+    QCOMPARE(result.status, 200);
+    QCOMPARE(result.body, readAll(testData(file)));
+}
+
+QTEST_GUILESS_MAIN(TestReplayServer)
+#include "tst_replayserver.moc"

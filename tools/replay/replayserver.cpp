@@ -1,0 +1,323 @@
+#include "replay/replayserver.h"
+
+#include "replay/httpconnection.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <cmath>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QByteArray jsonContentType = "application/json;charset=UTF-8";
+
+QByteArray contentTypeForFile(const QString &file)
+{
+    const QString suffix = QFileInfo(file).suffix().toLower();
+    if (suffix == u"json") return jsonContentType;
+    if (suffix == u"png") return "image/png";
+    if (suffix == u"svg") return "image/svg+xml";
+    return "application/octet-stream";
+}
+
+QString percentDecoded(QByteArrayView part)
+{
+    return QString::fromUtf8(QByteArray::fromPercentEncoding(part.toByteArray()));
+}
+
+// Qt clients send '+' literally (a space goes out as %20), so '+' is not read as a space here.
+bool queryMatches(const QMap<QString, QString> &params, QByteArrayView query)
+{
+    if (params.isEmpty()) return true;
+    QList<QPair<QString, QString>> items;
+    for (const QByteArray &item : query.toByteArray().split('&')) {
+        const qsizetype equals = item.indexOf('=');
+        if (equals < 0)
+            items.append({ percentDecoded(item), QString() });
+        else
+            items.append({ percentDecoded(item.first(equals)), percentDecoded(item.sliced(equals + 1)) });
+    }
+    for (auto it = params.cbegin(); it != params.cend(); ++it) {
+        if (!items.contains(qMakePair(it.key(), it.value()))) return false;
+    }
+    return true;
+}
+
+// The stats service's own answer for a path it does not know.
+Answer notFound()
+{
+    Answer answer;
+    answer.status = 404;
+    answer.contentType = jsonContentType;
+    answer.body = R"({"messageNumber":10,"message":"Object not found","timestamp":")"
+        + QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs).toLatin1() + R"(","traceId":null})";
+    return answer;
+}
+
+Answer plainTextAnswer(int status, const QString &text)
+{
+    Answer answer;
+    answer.status = status;
+    answer.contentType = "text/plain;charset=UTF-8";
+    answer.body = text.toUtf8() + '\n';
+    return answer;
+}
+
+const QByteArray html500Page = "<!DOCTYPE html>\n<html><head><title>500 Internal Server Error</title></head>\n"
+                               "<body><h1>Internal Server Error</h1><p>The server encountered an internal error "
+                               "and was unable to complete your request.</p></body></html>\n";
+
+std::optional<Fault> faultNamed(const QString &name)
+{
+    static const QMap<QString, Fault> faults {
+        { u"none"_s, Fault::None },
+        { u"html500"_s, Fault::Html500 },
+        { u"truncate"_s, Fault::Truncate },
+        { u"stall"_s, Fault::Stall },
+        { u"reset"_s, Fault::Reset },
+        { u"huge"_s, Fault::Huge },
+        { u"malformed"_s, Fault::MalformedJson },
+    };
+    const auto it = faults.find(name);
+    if (it == faults.end()) return std::nullopt;
+    return *it;
+}
+
+std::optional<qint64> integerIn(const QJsonValue &value, qint64 min, qint64 max)
+{
+    if (!value.isDouble()) return std::nullopt;
+    const double number = value.toDouble();
+    if (std::floor(number) != number || number < double(min) || number > double(max)) return std::nullopt;
+    return static_cast<qint64>(number);
+}
+
+// Reads one manifest route; returns what is wrong with it, or an empty text.
+QString readRoute(const QJsonValue &value, const QDir &base, const QString &where, Route *route)
+{
+    if (!value.isObject()) return where + u" must be an object"_s;
+    const QJsonObject object = value.toObject();
+    static const QStringList known { u"path"_s, u"params"_s, u"file"_s, u"files"_s, u"body"_s, u"status"_s,
+        u"contentType"_s, u"delayMs"_s, u"fault"_s, u"hugeBytes"_s };
+    for (const QString &key : object.keys()) {
+        if (!known.contains(key)) return where + u": unknown key \"%1\" (known: %2)"_s.arg(key, known.join(u", "_s));
+    }
+
+    const QString path = object.value(u"path"_s).toString();
+    if (!path.startsWith(u'/')) return where + u".path must be a text starting with \"/\""_s;
+    route->path = path;
+
+    if (object.contains(u"params"_s)) {
+        if (!object.value(u"params"_s).isObject()) return where + u".params must be an object of texts"_s;
+        const QJsonObject params = object.value(u"params"_s).toObject();
+        for (auto it = params.begin(); it != params.end(); ++it) {
+            if (!it.value().isString()) return where + u".params.%1 must be a text"_s.arg(it.key());
+            route->params.insert(it.key(), it.value().toString());
+        }
+    }
+
+    if (int(object.contains(u"file"_s)) + int(object.contains(u"files"_s)) + int(object.contains(u"body"_s)) > 1)
+        return where + u": give only one of \"file\", \"files\" and \"body\""_s;
+    QStringList names;
+    if (object.contains(u"file"_s)) {
+        if (object.value(u"file"_s).toString().isEmpty()) return where + u".file must be a non-empty text"_s;
+        names.append(object.value(u"file"_s).toString());
+    }
+    if (object.contains(u"files"_s)) {
+        const QJsonArray files = object.value(u"files"_s).toArray();
+        if (files.isEmpty()) return where + u".files must be a non-empty array of texts"_s;
+        for (qsizetype i = 0; i < files.size(); ++i) {
+            if (files.at(i).toString().isEmpty()) return where + u".files[%1] must be a non-empty text"_s.arg(i);
+            names.append(files.at(i).toString());
+        }
+    }
+    for (const QString &name : names) {
+        const QFileInfo file(base.filePath(name));
+        if (!file.isFile() || !file.isReadable())
+            return where + u": no readable file \"%1\" (looked at %2)"_s.arg(name, file.absoluteFilePath());
+        route->files.append(file.absoluteFilePath());
+    }
+    if (object.contains(u"body"_s)) {
+        if (!object.value(u"body"_s).isString()) return where + u".body must be a text"_s;
+        route->body = object.value(u"body"_s).toString().toUtf8();
+    }
+
+    if (object.contains(u"status"_s)) {
+        const auto status = integerIn(object.value(u"status"_s), 200, 599);
+        if (!status) return where + u".status must be an integer from 200 to 599"_s;
+        route->status = int(*status);
+    }
+    if (object.contains(u"delayMs"_s)) {
+        const auto delay = integerIn(object.value(u"delayMs"_s), 0, 3'600'000);
+        if (!delay) return where + u".delayMs must be an integer from 0 to 3600000"_s;
+        route->delayMs = int(*delay);
+    }
+    if (object.contains(u"hugeBytes"_s)) {
+        const auto size = integerIn(object.value(u"hugeBytes"_s), 0, qint64(1) << 40);
+        if (!size) return where + u".hugeBytes must be a non-negative integer"_s;
+        route->hugeBytes = *size;
+    }
+    if (object.contains(u"contentType"_s)) {
+        if (object.value(u"contentType"_s).toString().isEmpty())
+            return where + u".contentType must be a non-empty text"_s;
+        route->contentType = object.value(u"contentType"_s).toString().toUtf8();
+    }
+    if (object.contains(u"fault"_s)) {
+        const auto fault = faultNamed(object.value(u"fault"_s).toString());
+        if (!fault) return where + u".fault must be one of none, html500, truncate, stall, reset, huge, malformed"_s;
+        route->fault = *fault;
+    }
+    return {};
+}
+
+} // namespace
+
+ReplayServer::ReplayServer(QObject *parent)
+    : QObject(parent)
+    , m_server(new QTcpServer(this))
+{
+    connect(m_server, &QTcpServer::newConnection, this, &ReplayServer::acceptConnections);
+}
+
+ReplayServer::~ReplayServer()
+{
+    // Connections call back into the routes, so they go before the members do.
+    qDeleteAll(findChildren<HttpConnection *>(Qt::FindDirectChildrenOnly));
+}
+
+bool ReplayServer::listen(const QHostAddress &address, quint16 port)
+{
+    return m_server->listen(address, port);
+}
+
+quint16 ReplayServer::port() const
+{
+    return m_server->serverPort();
+}
+
+QString ReplayServer::baseUrl() const
+{
+    const QHostAddress address = m_server->serverAddress();
+    QString host = u"127.0.0.1"_s;
+    if (address == QHostAddress::AnyIPv6 || address == QHostAddress::LocalHostIPv6)
+        host = u"[::1]"_s;
+    else if (address.protocol() == QAbstractSocket::IPv6Protocol && address != QHostAddress::Any)
+        host = u"[%1]"_s.arg(address.toString());
+    else if (address.protocol() == QAbstractSocket::IPv4Protocol && address != QHostAddress::AnyIPv4)
+        host = address.toString();
+    return u"http://%1:%2"_s.arg(host).arg(port());
+}
+
+QString ReplayServer::errorString() const
+{
+    return m_server->errorString();
+}
+
+bool ReplayServer::loadManifest(const QString &manifestPath, QString *error)
+{
+    const auto fail = [&](const QString &problem) {
+        if (error) *error = u"%1: %2"_s.arg(manifestPath, problem);
+        return false;
+    };
+    QFile file(manifestPath);
+    if (!file.open(QIODevice::ReadOnly)) return fail(u"cannot open: "_s + file.errorString());
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        return fail(u"not valid JSON at offset %1: %2"_s.arg(parseError.offset).arg(parseError.errorString()));
+    if (!document.isObject() || !document.object().value(u"routes"_s).isArray())
+        return fail(u"expected an object with a \"routes\" array"_s);
+    if (document.object().size() != 1) return fail(u"only \"routes\" is allowed at the top level"_s);
+
+    const QDir base = QFileInfo(manifestPath).absoluteDir();
+    const QJsonArray routes = document.object().value(u"routes"_s).toArray();
+    std::vector<RouteState> loaded;
+    for (qsizetype i = 0; i < routes.size(); ++i) {
+        Route route;
+        const QString problem = readRoute(routes.at(i), base, u"routes[%1]"_s.arg(i), &route);
+        if (!problem.isEmpty()) return fail(problem);
+        loaded.push_back({ std::move(route) });
+    }
+    std::move(loaded.begin(), loaded.end(), std::back_inserter(m_routes));
+    return true;
+}
+
+void ReplayServer::addRoute(Route route)
+{
+    m_routes.push_back({ std::move(route) });
+}
+
+void ReplayServer::acceptConnections()
+{
+    while (QTcpSocket *socket = m_server->nextPendingConnection())
+        new HttpConnection(
+            socket, [this](const HttpRequest &request) { return answer(request); }, this);
+}
+
+Answer ReplayServer::answer(const HttpRequest &request)
+{
+    const QString target = QString::fromUtf8(request.target);
+    m_log.append(target);
+    Q_EMIT requestReceived(target);
+
+    if (request.method != "GET") {
+        Answer answer = plainTextAnswer(405, u"Only GET is served here"_s);
+        answer.extraHeaders.append({ QByteArray("Allow"), QByteArray("GET") });
+        return answer;
+    }
+    const qsizetype question = request.target.indexOf('?');
+    const QString path
+        = percentDecoded(QByteArrayView(request.target).first(question < 0 ? request.target.size() : question));
+    const QByteArrayView query = question < 0 ? QByteArrayView() : QByteArrayView(request.target).sliced(question + 1);
+    for (RouteState &state : m_routes) {
+        if (state.route.path == path && queryMatches(state.route.params, query)) return answerFromRoute(state);
+    }
+    return notFound();
+}
+
+Answer ReplayServer::answerFromRoute(RouteState &state)
+{
+    const Route &route = state.route;
+    QString fileName;
+    if (!route.files.isEmpty()) fileName = route.files.at(std::min(state.answered, route.files.size() - 1));
+    ++state.answered;
+
+    Answer answer;
+    answer.status = route.status;
+    answer.delayMs = route.delayMs;
+    answer.fault = route.fault;
+    answer.hugeBytes = route.hugeBytes;
+    if (!route.contentType.isEmpty())
+        answer.contentType = route.contentType;
+    else
+        answer.contentType = fileName.isEmpty() ? jsonContentType : contentTypeForFile(fileName);
+    if (fileName.isEmpty()) {
+        answer.body = route.body;
+    } else if (route.fault != Fault::Huge) {
+        QFile file(fileName);
+        if (!file.open(QIODevice::ReadOnly))
+            return plainTextAnswer(500, u"cannot read %1: %2"_s.arg(fileName, file.errorString()));
+        answer.body = file.readAll();
+    }
+
+    switch (route.fault) {
+    case Fault::Html500:
+        answer.status = 500;
+        answer.contentType = "text/html;charset=UTF-8";
+        answer.body = html500Page;
+        break;
+    case Fault::MalformedJson:
+        answer.body.truncate(answer.body.size() / 2);
+        break;
+    default:
+        break;
+    }
+    return answer;
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QHostAddress>
+#include <QMap>
+#include <QObject>
+#include <QStringList>
+#include <vector>
+
+class QTcpServer;
+struct HttpRequest;
+struct Answer;
+
+// How a route misbehaves on purpose, so clients can be tested against a failing service.
+enum class Fault {
+    None,
+    Html500, // status 500 with an HTML error page instead of JSON
+    Truncate, // full Content-Length announced, half the body sent, then the connection closes
+    Stall, // the request is read and never answered
+    Reset, // the connection is reset without any answer
+    Huge, // an endless-looking body of hugeBytes bytes, streamed
+    MalformedJson, // the first half of the body with a matching Content-Length
+};
+
+// One recorded answer (or sequence of answers) for GET requests on a path.
+struct Route {
+    QString path;
+    // Each must be in the request's query with exactly this value; empty matches any query.
+    QMap<QString, QString> params;
+    // Answered in turn, one per matching request; the last one repeats.
+    QStringList files;
+    // Used when files is empty.
+    QByteArray body;
+    int status = 200;
+    // Empty: chosen from the file's extension (inline bodies are JSON).
+    QByteArray contentType;
+    int delayMs = 0;
+    Fault fault = Fault::None;
+    qint64 hugeBytes = qint64(64) * 1024 * 1024;
+};
+
+// Local HTTP/1.1 server that answers the stats service's and logo hosts' requests from recordings.
+class ReplayServer : public QObject {
+    Q_OBJECT
+public:
+    explicit ReplayServer(QObject *parent = nullptr);
+    ~ReplayServer() override;
+
+    bool listen(const QHostAddress &address = QHostAddress::LocalHost, quint16 port = 0);
+    quint16 port() const;
+    QString baseUrl() const;
+    QString errorString() const;
+
+    // Appends the manifest's routes after the existing ones; on failure nothing changes.
+    bool loadManifest(const QString &manifestPath, QString *error);
+    void addRoute(Route route);
+
+    // Request targets exactly as they appeared on the request lines, oldest first.
+    QStringList requestLog() const { return m_log; }
+    void clearLog() { m_log.clear(); }
+
+Q_SIGNALS:
+    void requestReceived(QString target);
+
+private:
+    struct RouteState {
+        Route route;
+        qsizetype answered = 0;
+    };
+
+    void acceptConnections();
+    Answer answer(const HttpRequest &request);
+    Answer answerFromRoute(RouteState &state);
+
+    QTcpServer *m_server;
+    std::vector<RouteState> m_routes;
+    QStringList m_log;
+};
