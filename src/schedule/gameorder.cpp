@@ -1,0 +1,72 @@
+#include "schedule/gameorder.h"
+
+#include "stats/datetime.h"
+#include "stats/teams.h"
+
+#include <algorithm>
+#include <limits>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A start that does not parse sorts after every real one.
+qint64 startKey(const Game &game)
+{
+    const auto start = parseInternetDateTime(game.gameDate);
+    return start ? start->toMSecsSinceEpoch() : std::numeric_limits<qint64>::max();
+}
+
+QString scoreText(const Game &game)
+{
+    return QString::number(game.teams.away.score.value_or(0)) + u'-'
+        + QString::number(game.teams.home.score.value_or(0));
+}
+
+QString inningText(const Game &game)
+{
+    if (!game.linescore || !game.linescore->currentInningOrdinal) return u"Live"_s;
+    const bool top = game.linescore->isTopInning.value_or(false);
+    return (top ? u"Top "_s : u"Bot "_s) + *game.linescore->currentInningOrdinal;
+}
+
+} // namespace
+
+QString menuBarTitle(const std::vector<Game> &games, qint64 favoriteTeamId, bool noSpoilers)
+{
+    const auto game
+        = std::find_if(games.begin(), games.end(), [&](const Game &g) { return g.involves(favoriteTeamId); });
+    if (game == games.end()) return MLBTeam::label(favoriteTeamId) + u" — Off Day"_s;
+
+    const QString matchup
+        = MLBTeam::label(game->teams.away.team.id) + u" @ "_s + MLBTeam::label(game->teams.home.team.id);
+    if (game->status.abstractGameState != u"Live"_s) {
+        if (game->status.detailedState.contains(u"postponed"_s, Qt::CaseInsensitive))
+            return matchup + u" · Postponed"_s;
+        if (!game->isFinal()) return matchup + u' ' + game->startTimeText();
+        return noSpoilers ? matchup + u" · Final"_s : matchup + u' ' + scoreText(*game) + u" F"_s;
+    }
+    return noSpoilers ? matchup + u" · "_s + inningText(*game)
+                      : matchup + u' ' + scoreText(*game) + u' ' + inningText(*game);
+}
+
+std::vector<Game> sortedGames(const std::vector<Game> &games, qint64 favoriteTeamId)
+{
+    struct Keyed {
+        bool notFavorite;
+        qint64 start;
+        const Game *game;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(games.size());
+    for (const Game &game : games)
+        keyed.push_back({ !game.involves(favoriteTeamId), startKey(game), &game });
+    std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed &a, const Keyed &b) {
+        return std::tie(a.notFavorite, a.start) < std::tie(b.notFavorite, b.start);
+    });
+    std::vector<Game> sorted;
+    sorted.reserve(keyed.size());
+    for (const Keyed &k : keyed)
+        sorted.push_back(*k.game);
+    return sorted;
+}

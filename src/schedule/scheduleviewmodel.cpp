@@ -1,0 +1,260 @@
+#include "schedule/scheduleviewmodel.h"
+
+#include "schedule/gameorder.h"
+#include "stats/datetime.h"
+#include "system/daychangenotifier.h"
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString favoriteTeamIdKey = u"favoriteTeamId"_s;
+const QString noSpoilersKey = u"noSpoilers"_s;
+const QString notificationsEnabledKey = u"notificationsEnabled"_s;
+const QString notificationLeadMinutesKey = u"notificationLeadMinutes"_s;
+
+} // namespace
+
+QString ScheduleViewModel::tabText(Tab tab)
+{
+    switch (tab) {
+    case Tab::Schedule:
+        return u"Schedule"_s;
+    case Tab::Standings:
+        return u"Standings"_s;
+    case Tab::Settings:
+        return u"Settings"_s;
+    }
+    return {};
+}
+
+std::optional<ScheduleViewModel::Tab> ScheduleViewModel::tabFromText(const QString &text)
+{
+    for (Tab tab : allTabs) {
+        if (tabText(tab) == text) return tab;
+    }
+    return std::nullopt;
+}
+
+ScheduleViewModel::ScheduleViewModel(
+    ScheduleAPI *apiService, QSettings *settings, Clock now, bool startTimers, bool startFirstLoad, QObject *parent)
+    : QObject(parent)
+    , m_apiService(apiService)
+    , m_settings(settings)
+    , m_now(std::move(now))
+    , m_selectedDate(QDateTime::currentDateTime())
+{
+    if (startTimers) {
+        startRefreshTimer();
+        startDayChangeObserver();
+    }
+    if (startFirstLoad) {
+        // The first load runs once the event loop is free, after the timers are in place.
+        QTimer::singleShot(0, this, &ScheduleViewModel::startLoad);
+    }
+}
+
+ScheduleViewModel::~ScheduleViewModel() = default;
+
+void ScheduleViewModel::setSelectedTab(Tab tab)
+{
+    m_selectedTab = tab;
+    Q_EMIT changed();
+}
+
+void ScheduleViewModel::setInlineBoxScoreGameId(std::optional<qint64> gamePk)
+{
+    m_inlineBoxScoreGameId = gamePk;
+    Q_EMIT changed();
+}
+
+qint64 ScheduleViewModel::favoriteTeamId() const
+{
+    bool ok = false;
+    const qint64 id = m_settings->value(favoriteTeamIdKey).toLongLong(&ok);
+    return ok ? id : defaultFavoriteTeamId;
+}
+
+void ScheduleViewModel::setFavoriteTeam(qint64 teamId)
+{
+    writePreference(favoriteTeamIdKey, teamId);
+}
+
+bool ScheduleViewModel::noSpoilers() const
+{
+    return m_settings->value(noSpoilersKey, true).toBool();
+}
+
+void ScheduleViewModel::setNoSpoilers(bool on)
+{
+    writePreference(noSpoilersKey, on);
+}
+
+bool ScheduleViewModel::notificationsEnabled() const
+{
+    return m_settings->value(notificationsEnabledKey, false).toBool();
+}
+
+qint64 ScheduleViewModel::notificationLeadMinutes() const
+{
+    bool ok = false;
+    const qint64 minutes = m_settings->value(notificationLeadMinutesKey).toLongLong(&ok);
+    return ok ? minutes : defaultNotificationLeadMinutes;
+}
+
+void ScheduleViewModel::writePreference(const QString &key, const QVariant &value)
+{
+    m_settings->setValue(key, value);
+    m_settings->sync();
+    Q_EMIT changed();
+}
+
+QString ScheduleViewModel::menuBarTitle() const
+{
+    return ::menuBarTitle(m_games, favoriteTeamId(), noSpoilers());
+}
+
+std::vector<Game> ScheduleViewModel::sortedGames() const
+{
+    return ::sortedGames(m_games, favoriteTeamId());
+}
+
+QString ScheduleViewModel::selectedDateTitle() const
+{
+    const QDate day = m_selectedDate.toLocalTime().date();
+    return day == QDate::currentDate() ? u"Today"_s : formatWeekdayMonthDay(day);
+}
+
+bool ScheduleViewModel::hasLiveGames() const
+{
+    return std::any_of(
+        m_games.begin(), m_games.end(), [](const Game &game) { return game.status.abstractGameState == u"Live"_s; });
+}
+
+QCoro::Task<> ScheduleViewModel::loadSchedule()
+{
+    QPointer self(this);
+    setIsLoading(true);
+    setErrorMessage(std::nullopt);
+    try {
+        auto games = co_await m_apiService->fetchSchedule(m_selectedDate);
+        if (!self) co_return;
+        setGames(std::move(games));
+        // Then, in this order: keep or re-pick the selected game and refresh its
+        // live detail, and one notification sync pass unless one is running.
+    } catch (const std::exception &) {
+        if (!self) co_return;
+        setErrorMessage(u"Failed to load schedule"_s);
+    }
+    setIsLoading(false);
+}
+
+QCoro::Task<> ScheduleViewModel::refresh()
+{
+    QPointer self(this);
+    co_await loadSchedule();
+    if (!self) co_return;
+    // The standings reload (only when standings were loaded before) follows here.
+}
+
+void ScheduleViewModel::startLoad()
+{
+    // Fire and forget: the task finishes on its own and applies its result when it completes.
+    auto task = loadSchedule();
+    Q_UNUSED(task);
+}
+
+void ScheduleViewModel::goToToday()
+{
+    setSelectedDate(QDateTime::currentDateTime());
+    startLoad();
+}
+
+void ScheduleViewModel::goToNextDay()
+{
+    const QDateTime next = m_selectedDate.addDays(1);
+    if (next.isValid()) setSelectedDate(next);
+    startLoad();
+}
+
+void ScheduleViewModel::goToPreviousDay()
+{
+    const QDateTime previous = m_selectedDate.addDays(-1);
+    if (previous.isValid()) setSelectedDate(previous);
+    startLoad();
+}
+
+void ScheduleViewModel::selectDate(QDateTime date)
+{
+    setSelectedDate(std::move(date));
+    startLoad();
+}
+
+void ScheduleViewModel::startRefreshTimer()
+{
+    if (m_refreshTimer) m_refreshTimer->deleteLater();
+    m_refreshTimer = new QTimer(this);
+    m_refreshTimer->setInterval(hasLiveGames() ? liveRefreshPeriod : idleRefreshPeriod);
+    connect(m_refreshTimer, &QTimer::timeout, this, [this] {
+        auto task = refreshTimerFired();
+        Q_UNUSED(task);
+    });
+    m_refreshTimer->start();
+}
+
+QCoro::Task<> ScheduleViewModel::refreshTimerFired()
+{
+    QPointer self(this);
+    co_await loadSchedule();
+    if (!self) co_return;
+    // The standings reload (only when standings were loaded before) follows here.
+    startRefreshTimer();
+}
+
+std::optional<std::chrono::milliseconds> ScheduleViewModel::refreshTimerPeriod() const
+{
+    if (!m_refreshTimer) return std::nullopt;
+    return m_refreshTimer->intervalAsDuration();
+}
+
+void ScheduleViewModel::startDayChangeObserver()
+{
+    m_dayChangeObserver = new DayChangeNotifier(this);
+    connect(m_dayChangeObserver, &DayChangeNotifier::dayChanged, this, &ScheduleViewModel::handleDayChange);
+}
+
+void ScheduleViewModel::handleDayChange()
+{
+    // Someone left looking at yesterday follows the calendar to today; any other
+    // day was picked on purpose and stays.
+    if (m_selectedDate.toLocalTime().date() == QDate::currentDate().addDays(-1)) {
+        setSelectedDate(QDateTime::currentDateTime());
+        startLoad();
+    }
+}
+
+void ScheduleViewModel::setGames(std::vector<Game> games)
+{
+    m_games = std::move(games);
+    Q_EMIT changed();
+}
+
+void ScheduleViewModel::setSelectedDate(QDateTime date)
+{
+    m_selectedDate = std::move(date);
+    Q_EMIT changed();
+}
+
+void ScheduleViewModel::setIsLoading(bool loading)
+{
+    m_isLoading = loading;
+    Q_EMIT changed();
+}
+
+void ScheduleViewModel::setErrorMessage(std::optional<QString> message)
+{
+    m_errorMessage = std::move(message);
+    Q_EMIT changed();
+}

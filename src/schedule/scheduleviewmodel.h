@@ -1,0 +1,103 @@
+#pragma once
+
+#include "stats/schedule.h"
+#include "stats/scheduleapi.h"
+
+#include <QCoroTask>
+#include <QDateTime>
+#include <QObject>
+#include <QPointer>
+#include <QSettings>
+#include <QTimer>
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <vector>
+
+class DayChangeNotifier;
+
+// The one state object behind the status item and its window: the shown day and
+// its games, the preferences, the tab, and the loading that keeps them current.
+class ScheduleViewModel : public QObject {
+    Q_OBJECT
+public:
+    enum class Tab { Schedule, Standings, Settings };
+    static QString tabText(Tab tab);
+    static std::optional<Tab> tabFromText(const QString &text);
+    static constexpr Tab allTabs[] = { Tab::Schedule, Tab::Standings, Tab::Settings };
+
+    static constexpr qint64 defaultFavoriteTeamId = 147;
+    static constexpr qint64 defaultNotificationLeadMinutes = 15;
+    static constexpr std::chrono::seconds liveRefreshPeriod { 60 };
+    static constexpr std::chrono::seconds idleRefreshPeriod { 300 };
+
+    using Clock = std::function<QDateTime()>;
+
+    // `settings` holds the preferences and must outlive the view model.
+    ScheduleViewModel(ScheduleAPI *apiService, QSettings *settings, Clock now, bool startTimers, bool startFirstLoad,
+        QObject *parent = nullptr);
+    ~ScheduleViewModel() override;
+
+    // Published fields; every change emits changed().
+    const std::vector<Game> &games() const { return m_games; }
+    QDateTime selectedDate() const { return m_selectedDate; }
+    bool isLoading() const { return m_isLoading; }
+    const std::optional<QString> &errorMessage() const { return m_errorMessage; }
+    Tab selectedTab() const { return m_selectedTab; }
+    void setSelectedTab(Tab tab);
+    std::optional<qint64> inlineBoxScoreGameId() const { return m_inlineBoxScoreGameId; }
+    void setInlineBoxScoreGameId(std::optional<qint64> gamePk);
+
+    // Preferences, stored at every write.
+    qint64 favoriteTeamId() const;
+    void setFavoriteTeam(qint64 teamId);
+    bool noSpoilers() const;
+    void setNoSpoilers(bool on);
+    bool notificationsEnabled() const;
+    qint64 notificationLeadMinutes() const;
+
+    // Derived values, computed on every read.
+    QString menuBarTitle() const;
+    std::vector<Game> sortedGames() const;
+    QString selectedDateTitle() const;
+    bool hasLiveGames() const;
+
+    QCoro::Task<> loadSchedule();
+    QCoro::Task<> refresh();
+    void goToToday();
+    void goToNextDay();
+    void goToPreviousDay();
+    void selectDate(QDateTime date);
+
+    void startRefreshTimer();
+    void startDayChangeObserver();
+    void handleDayChange();
+    // What the refresh timer does when it fires.
+    QCoro::Task<> refreshTimerFired();
+    std::optional<std::chrono::milliseconds> refreshTimerPeriod() const;
+
+Q_SIGNALS:
+    void changed();
+
+private:
+    void setGames(std::vector<Game> games);
+    void setSelectedDate(QDateTime date);
+    void setIsLoading(bool loading);
+    void setErrorMessage(std::optional<QString> message);
+    void startLoad();
+    void writePreference(const QString &key, const QVariant &value);
+
+    ScheduleAPI *m_apiService;
+    QSettings *m_settings;
+    Clock m_now;
+
+    std::vector<Game> m_games;
+    QDateTime m_selectedDate;
+    bool m_isLoading = false;
+    std::optional<QString> m_errorMessage;
+    Tab m_selectedTab = Tab::Schedule;
+    std::optional<qint64> m_inlineBoxScoreGameId;
+
+    QPointer<QTimer> m_refreshTimer;
+    QPointer<DayChangeNotifier> m_dayChangeObserver;
+};

@@ -1,0 +1,81 @@
+#include "system/daychangenotifier.h"
+
+#include <QTimeZone>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The start of date in the same time representation as reference.
+QDateTime startOfDayLike(QDate date, const QDateTime &reference)
+{
+    switch (reference.timeSpec()) {
+    case Qt::TimeZone:
+        return date.startOfDay(reference.timeZone());
+    case Qt::OffsetFromUTC:
+        return date.startOfDay(Qt::OffsetFromUTC, reference.offsetFromUtc());
+    case Qt::LocalTime:
+    case Qt::UTC:
+        break;
+    }
+    return date.startOfDay(reference.timeSpec());
+}
+
+} // namespace
+
+DayChangeNotifier::DayChangeNotifier(QObject *parent)
+    : DayChangeNotifier([] { return QDateTime::currentDateTime(); }, parent)
+{ }
+
+DayChangeNotifier::DayChangeNotifier(Clock clock, QObject *parent)
+    : DayChangeNotifier(std::move(clock), QDBusConnection::systemBus(), parent)
+{ }
+
+DayChangeNotifier::DayChangeNotifier(Clock clock, const QDBusConnection &systemBus, QObject *parent)
+    : QObject(parent)
+    , m_clock(std::move(clock))
+{
+    // Precise: a coarse timer may fire minutes early over an hour, and the change should show at midnight.
+    m_timer.setTimerType(Qt::PreciseTimer);
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, &DayChangeNotifier::check);
+
+    const QDateTime now = m_clock();
+    m_lastDate = now.date();
+    arm(now);
+
+    if (systemBus.isConnected()) {
+        QDBusConnection(systemBus).connect(u"org.freedesktop.login1"_s, u"/org/freedesktop/login1"_s,
+            u"org.freedesktop.login1.Manager"_s, u"PrepareForSleep"_s, this, SLOT(handlePrepareForSleep(bool)));
+    }
+}
+
+void DayChangeNotifier::check()
+{
+    const QDateTime now = m_clock();
+    const QDate today = now.date();
+    // Re-armed before emitting: a receiver may delete this object.
+    arm(now);
+    if (today == m_lastDate) return;
+    m_lastDate = today;
+    Q_EMIT dayChanged();
+}
+
+void DayChangeNotifier::handlePrepareForSleep(bool start)
+{
+    // false: the machine has just resumed, possibly days later; timers do not count the time asleep.
+    if (!start) check();
+}
+
+void DayChangeNotifier::arm(const QDateTime &now)
+{
+    // startOfDay: where clocks spring forward at midnight, the day begins at 01:00.
+    const QDateTime midnight = startOfDayLike(now.date().addDays(1), now);
+    // One second past midnight so that the date has surely turned when the timer fires.
+    qint64 ms = maxCheckIntervalMs;
+    if (midnight.isValid())
+        ms = std::clamp(now.msecsTo(midnight) + 1000, qint64 { 1000 }, qint64 { maxCheckIntervalMs });
+    m_timer.start(static_cast<int>(ms));
+}
