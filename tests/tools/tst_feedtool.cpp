@@ -1,0 +1,95 @@
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryFile>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run feedtool(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(FEEDTOOL), arguments);
+    process.waitForFinished(30000);
+    return { process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError() };
+}
+
+QString recording(const char *name)
+{
+    return QStringLiteral(BASELARK_TEST_DATA "/") + QString::fromLatin1(name);
+}
+
+} // namespace
+
+// The feedtool's schedule command on recorded days: its JSON shape, flags and errors.
+class TestFeedtool : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void postponedDay()
+    {
+        const Run run = feedtool({ u"schedule"_s, recording("schedule-2022-04-07-postponed.json") });
+        QCOMPARE(run.exitCode, 0);
+        const QJsonObject root = QJsonDocument::fromJson(run.out).object();
+        QCOMPARE(root.keys(), (QStringList { u"games"_s, u"menuBarTitle"_s, u"sortedGamePks"_s }));
+        const QJsonArray games = root[u"games"].toArray();
+        QCOMPARE(games.size(), 9);
+        const QJsonObject postponed = games[7].toObject();
+        QCOMPARE(postponed[u"gamePk"].toInteger(), 661333);
+        QCOMPARE(postponed[u"isFinal"].toBool(true), false);
+        QCOMPARE(postponed[u"statusText"].toString(), u"Postponed: Inclement Weather"_s);
+        QCOMPARE(postponed[u"rescheduleText"].toString(), u"Apr 8, 1:05 PM"_s);
+        QCOMPARE(postponed[u"startTimeText"].toString(), u"1:05 PM"_s);
+        QCOMPARE(postponed[u"seriesText"].toString(), u"Game 1 of 3"_s);
+        QCOMPARE(postponed[u"externalURL"].toString(), u"https://www.mlb.com/gameday/661333"_s);
+        QCOMPARE(root[u"sortedGamePks"].toArray().first().toInteger(), 661333); // the Yankees by default
+        QCOMPARE(root[u"menuBarTitle"].toString(), u"BOS @ NYY · Postponed"_s);
+    }
+
+    void flagsAndNulls()
+    {
+        const Run spoilers
+            = feedtool({ u"schedule"_s, recording("schedule-2026-04-20-hydrated.json"), u"--favorite"_s, u"117"_s });
+        QCOMPARE(QJsonDocument::fromJson(spoilers.out)[u"menuBarTitle"].toString(), u"HOU @ CLE 9-2 F"_s);
+        const Run hidden = feedtool({ u"schedule"_s, recording("schedule-2026-04-20-hydrated.json"), u"--no-spoilers"_s,
+            u"--favorite"_s, u"117"_s });
+        const QJsonObject root = QJsonDocument::fromJson(hidden.out).object();
+        QCOMPARE(root[u"menuBarTitle"].toString(), u"HOU @ CLE · Final"_s);
+        QCOMPARE(root[u"sortedGamePks"].toArray().first().toInteger(), 824450);
+
+        const Run preview = feedtool({ u"schedule"_s, recording("schedule-2026-03-18-preview-probables.json") });
+        const QJsonObject first = QJsonDocument::fromJson(preview.out)[u"games"].toArray().first().toObject();
+        QVERIFY(first.contains(u"seriesText"));
+        QVERIFY(first[u"seriesText"].isNull());
+        QCOMPARE(first[u"externalURL"].toString(), u"https://www.mlb.com/gameday/831556/preview"_s);
+    }
+
+    void errors()
+    {
+        QCOMPARE(feedtool({}).exitCode, 2);
+        QCOMPARE(feedtool({ u"schedule"_s }).exitCode, 2);
+        QCOMPARE(feedtool({ u"schedule"_s, u"/nonexistent.json"_s }).exitCode, 2);
+        QCOMPARE(feedtool({ u"standings-of-the-moon"_s, recording("standings-2024.json") }).exitCode, 2);
+
+        QTemporaryFile broken;
+        QVERIFY(broken.open());
+        broken.write(R"({"dates":[{"date":"2024-04-01","games":[{"gamePk":"1"}]}]})");
+        broken.close();
+        const Run run = feedtool({ u"schedule"_s, broken.fileName() });
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains("dates[0].games[0].gamePk"), run.err.constData());
+        QVERIFY(run.out.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFeedtool)
+#include "tst_feedtool.moc"

@@ -1,0 +1,56 @@
+#include "feedtool.h"
+#include "schedulecommand.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const char usage[] = "usage: baselark-feedtool schedule FILE [--favorite ID] [--no-spoilers]\n"
+                     "Decodes a saved stats-service answer and prints what Baselark derives from it as JSON.\n"
+                     "Times are formatted in the time zone of TZ and the current locale.\n";
+
+} // namespace
+
+std::optional<QByteArray> readInput(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "baselark-feedtool: %s: %s\n", qPrintable(path), qPrintable(file.errorString()));
+        return std::nullopt;
+    }
+    return file.readAll();
+}
+
+void writeOutput(const QByteArray &bytes)
+{
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+}
+
+int usageError(const QString &message)
+{
+    std::fprintf(stderr, "baselark-feedtool: %s\n%s", qPrintable(message), usage);
+    return 2;
+}
+
+int decodingError(const ServiceError &error)
+{
+    std::fprintf(stderr, "baselark-feedtool: %s\n", qPrintable(error.description()));
+    return 1;
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QStringList arguments = QCoreApplication::arguments().mid(1);
+    if (arguments.isEmpty() || arguments.front() == u"--help" || arguments.front() == u"-h") {
+        std::fputs(usage, arguments.isEmpty() ? stderr : stdout);
+        return arguments.isEmpty() ? 2 : 0;
+    }
+    const QString command = arguments.takeFirst();
+    if (command == u"schedule") return runScheduleCommand(arguments);
+    return usageError(u"unknown command: "_s + command);
+}
