@@ -1,0 +1,131 @@
+#include "app/singleinstanceguard.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <iostream>
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Helper mode of this binary: the other copy, holding the lock until its stdin closes.
+int holdLock(const char *path)
+{
+    SingleInstanceGuard guard(QFile::decodeName(path));
+    if (!guard.acquire() || guard.lockFileDescriptor() == -1) return 1;
+    std::cout << "locked" << std::endl;
+    for (std::string line; std::getline(std::cin, line);) { }
+    return 0;
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestSingleInstanceGuard : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { QVERIFY(m_dir.emplace().isValid()); }
+
+    void acquiringTwiceOpensTheFileOnce()
+    {
+        SingleInstanceGuard guard(lockPath());
+        QVERIFY(guard.acquire());
+        const int descriptor = guard.lockFileDescriptor();
+        QVERIFY(descriptor != -1);
+        QVERIFY(guard.acquire());
+        QCOMPARE(guard.lockFileDescriptor(), descriptor);
+        struct stat status { };
+        QCOMPARE(::stat(QFile::encodeName(lockPath()).constData(), &status), 0);
+        QCOMPARE(status.st_mode & 07777, mode_t { 0600 });
+    }
+
+    void lockHeldByAnotherProcess_data()
+    {
+        QTest::addColumn<bool>("kill");
+        QTest::newRow("other copy quits") << false;
+        QTest::newRow("other copy is killed") << true;
+    }
+
+    void lockHeldByAnotherProcess()
+    {
+        QFETCH(bool, kill);
+        QProcess other;
+        other.start(QCoreApplication::applicationFilePath(), { u"--hold-lock"_s, lockPath() });
+        QTRY_VERIFY(other.canReadLine() || other.state() == QProcess::NotRunning);
+        QCOMPARE(other.readLine(), "locked\n"_ba);
+
+        SingleInstanceGuard guard(lockPath());
+        QVERIFY(!guard.acquire());
+        QCOMPARE(guard.lockFileDescriptor(), -1);
+        kill ? other.kill() : other.closeWriteChannel();
+        QVERIFY(other.waitForFinished());
+        // The file stays behind; only a live lock blocks.
+        QVERIFY(guard.acquire());
+        QVERIFY(guard.lockFileDescriptor() != -1);
+    }
+
+    void unusableLockFileRunsUnguarded_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::newRow("symlink to an existing file") << u"symlink"_s;
+        QTest::newRow("dangling symlink") << u"dangling"_s;
+        QTest::newRow("fifo at the path") << u"fifo"_s;
+        QTest::newRow("unwritable directory") << u"unwritable"_s;
+        QTest::newRow("file of another user") << u"foreign"_s;
+    }
+
+    void unusableLockFileRunsUnguarded()
+    {
+        QFETCH(QString, setup);
+        const bool root = ::geteuid() == 0;
+        if (setup == u"unwritable" && root) QSKIP("root writes into any directory");
+        if (setup == u"foreign" && !root) QSKIP("giving a file away needs root");
+
+        const QString target = m_dir->filePath(u"target"_s);
+        const QByteArray path = QFile::encodeName(lockPath());
+        if (setup == u"symlink" || setup == u"foreign") {
+            QFile file(setup == u"symlink" ? target : lockPath());
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("keep") == 4);
+        }
+        if (setup == u"symlink" || setup == u"dangling") QVERIFY(QFile::link(target, lockPath()));
+        if (setup == u"fifo") QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+        if (setup == u"unwritable") QCOMPARE(::chmod(QFile::encodeName(m_dir->path()).constData(), 0500), 0);
+        if (setup == u"foreign") QCOMPARE(::chown(path.constData(), 65534, 65534), 0);
+
+        SingleInstanceGuard guard(lockPath());
+        QVERIFY(guard.acquire());
+        QCOMPARE(guard.lockFileDescriptor(), -1);
+        if (setup == u"symlink") QCOMPARE(contents(target), "keep"_ba);
+        if (setup == u"dangling") QVERIFY(!QFile::exists(target));
+        if (setup == u"unwritable") QVERIFY(!QFile::exists(lockPath()));
+    }
+
+private:
+    QString lockPath() const { return m_dir->filePath(u"baselark.lock"_s); }
+
+    std::optional<QTemporaryDir> m_dir;
+};
+
+int main(int argc, char **argv)
+{
+    if (argc == 3 && std::string_view(argv[1]) == "--hold-lock") return holdLock(argv[2]);
+    QCoreApplication app(argc, argv);
+    TestSingleInstanceGuard test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_singleinstanceguard.moc"
