@@ -1,0 +1,26 @@
+#include "app/baselarkapp.h"
+#include "app/singleinstanceguard.h"
+#include "stats/mlbapiservice.h"
+
+#include <QApplication>
+#include <QSettings>
+
+using namespace Qt::StringLiterals;
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(u"baselark"_s);
+    QApplication::setApplicationDisplayName(u"Baselark"_s);
+    QApplication::setDesktopFileName(u"baselark"_s);
+    // The status item is the application's only lasting presence.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    // Test harnesses that start several copies at once set this, like a test runner would.
+    if (!qEnvironmentVariableIsSet("BASELARK_TEST_RUNNER") && !SingleInstanceGuard::shared().acquire()) return 0;
+
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, u"baselark"_s, u"baselark"_s);
+    BaselarkApp baselark(&MLBAPIService::shared(), &settings);
+    baselark.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,61 @@
+#include "app/baselarkapp.h"
+#include "app/popupwindow.h"
+#include "app/statusitem.h"
+#include "fakescheduleapi.h"
+#include "schedule/scheduleviewmodel.h"
+
+#include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+// The application's wiring: the status item follows the view model, its clicks
+// open and close the window, and the window widens for an inline box score.
+class TestBaselarkApp : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+private Q_SLOTS:
+    void statusItemAndWindowFollowTheViewModel()
+    {
+        FakeScheduleAPI api;
+        QSettings settings(m_dir.filePath(u"prefs.ini"_s), QSettings::IniFormat);
+        BaselarkApp app(&api, &settings);
+        app.show();
+        QCOMPARE(app.statusItem().label(), u"NYY — Off Day"_s);
+
+        QTRY_COMPARE(api.requestCount(), 1);
+        Game game;
+        game.gamePk = 1;
+        game.gameDate = u"2024-04-01T23:05:00Z"_s;
+        game.status = { u"Live"_s, u"In Progress"_s, {}, {}, {}, {} };
+        game.teams.away = { { 147, {} }, 3, {}, {} };
+        game.teams.home = { { 111, {} }, 2, {}, {} };
+        game.linescore = Linescore { 7, u"7th"_s, true, {} };
+        api.succeed(0, { game });
+        QCOMPARE(app.statusItem().label(), u"NYY @ BOS · Top 7th"_s);
+        app.viewModel().setNoSpoilers(false);
+        QCOMPARE(app.statusItem().label(), u"NYY @ BOS 3-2 Top 7th"_s);
+
+        Q_EMIT app.statusItem().activateRequested(QPoint(600, 0));
+        QVERIFY(app.window().isVisible());
+        QCOMPARE(app.window().size(), QSize(320, 500));
+        app.viewModel().setInlineBoxScoreGameId(1);
+        QCOMPARE(app.window().size(), QSize(440, 500));
+        app.viewModel().setInlineBoxScoreGameId(std::nullopt);
+        QCOMPARE(app.window().size(), QSize(320, 500));
+
+        Q_EMIT app.statusItem().activateRequested(QPoint(600, 0));
+        QVERIFY(!app.window().isVisible());
+        Q_EMIT app.statusItem().openRequested();
+        QVERIFY(app.window().isVisible());
+        Q_EMIT app.statusItem().openRequested(); // already open: stays open
+        QVERIFY(app.window().isVisible());
+    }
+};
+
+QTEST_MAIN(TestBaselarkApp)
+#include "tst_baselarkapp.moc"
