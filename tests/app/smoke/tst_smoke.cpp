@@ -3,6 +3,7 @@
 #include <QDBusReply>
 #include <QDBusVariant>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <optional>
@@ -38,6 +39,26 @@ std::optional<QString> awaitLine(QProcess &process, const QByteArray &prefix)
         }
     }
     return std::nullopt;
+}
+
+QString run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished(5000) ? QString::fromUtf8(process.readAllStandardOutput()) : QString();
+}
+
+// Whether the X server shows a top-level window of `size` ("WxH"); unmapped windows do not count.
+bool windowShown(const QString &size)
+{
+    static const QRegularExpression child(u"^\\s*(0x[0-9a-f]+) .*\\s(\\d+x\\d+)\\+-?\\d+\\+-?\\d+"_s);
+    for (const QString &line : run(u"xwininfo"_s, { u"-root"_s, u"-children"_s }).split(u'\n')) {
+        const auto match = child.match(line);
+        if (match.hasMatch() && match.captured(2) == size
+            && run(u"xwininfo"_s, { u"-id"_s, match.captured(1) }).contains(u"IsViewable"_s))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -115,8 +136,18 @@ private Q_SLOTS:
         QCOMPARE(registeredItems().size(), 1);
         QCOMPARE(first.state(), QProcess::Running);
 
-        first.terminate();
+        // A click on the item, as the panel reports it, maps the window under the click.
+        QVERIFY(!windowShown(u"320x500"_s));
+        QDBusInterface sni(item, u"/StatusNotifierItem"_s, u"org.kde.StatusNotifierItem"_s);
+        QVERIFY(sni.call(u"Activate"_s, 600, 10).type() == QDBusMessage::ReplyMessage);
+        QTRY_VERIFY_WITH_TIMEOUT(windowShown(u"320x500"_s), 10000);
+
+        // "Quit" in the item's menu ends the process normally.
+        QDBusInterface menu(item, u"/MenuBar"_s, u"com.canonical.dbusmenu"_s);
+        menu.call(u"Event"_s, 2, u"clicked"_s, QVariant::fromValue(QDBusVariant(0)), 0u);
         QVERIFY(first.waitForFinished(10000));
+        QCOMPARE(first.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(first.exitCode(), 0);
     }
 };
 
