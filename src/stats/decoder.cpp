@@ -31,6 +31,9 @@ simdjson::dom::element parse(QByteArrayView bytes)
 {
     static constexpr QByteArrayView byteOrderMark("\xEF\xBB\xBF");
     if (bytes.startsWith(byteOrderMark)) bytes = bytes.sliced(byteOrderMark.size());
+    // simdjson copies from the pointer even for no bytes, and an empty view may carry a null one.
+    if (bytes.isEmpty())
+        throw ServiceError(ServiceError::Kind::Decoding, QStringLiteral("Malformed JSON: empty answer"));
 
     thread_local simdjson::dom::parser parser;
     simdjson::dom::element root;

@@ -50,6 +50,7 @@ private Q_SLOTS:
             << readTestData(u"schedule-2026-04-20-hydrated.json"_s).left(5000) << QString();
         QTest::newRow("html error page") << "<html><body>502 Bad Gateway</body></html>"_ba << QString();
         QTest::newRow("empty body") << QByteArray() << QString();
+        QTest::newRow("byte-order mark alone") << QByteArray("\xEF\xBB\xBF") << QString();
     }
 
     void failures()
