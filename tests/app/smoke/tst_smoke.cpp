@@ -1,6 +1,5 @@
 #include <QDBusConnection>
-#include <QDBusInterface>
-#include <QDBusReply>
+#include <QDBusMessage>
 #include <QDBusVariant>
 #include <QProcess>
 #include <QRegularExpression>
@@ -12,12 +11,22 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// Calls a method over the session bus with plain messages.
+QDBusMessage busCall(const QString &service, const QString &path, const QString &interface, const QString &method,
+    const QVariantList &arguments = {})
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
+    message.setArguments(arguments);
+    return QDBusConnection::sessionBus().call(message);
+}
+
 // Reads one property of a D-Bus object; an invalid variant when it cannot be read.
 QVariant dbusProperty(const QString &service, const QString &path, const QString &interface, const QString &name)
 {
-    QDBusInterface properties(service, path, u"org.freedesktop.DBus.Properties"_s);
-    const QDBusReply<QDBusVariant> reply = properties.call(u"Get"_s, interface, name);
-    return reply.isValid() ? reply.value().variant() : QVariant();
+    const QDBusMessage reply
+        = busCall(service, path, u"org.freedesktop.DBus.Properties"_s, u"Get"_s, { interface, name });
+    return reply.type() == QDBusMessage::ReplyMessage ? reply.arguments().value(0).value<QDBusVariant>().variant()
+                                                      : QVariant();
 }
 
 QStringList registeredItems()
@@ -138,13 +147,14 @@ private Q_SLOTS:
 
         // A click on the item, as the panel reports it, maps the window under the click.
         QVERIFY(!windowShown(u"320x500"_s));
-        QDBusInterface sni(item, u"/StatusNotifierItem"_s, u"org.kde.StatusNotifierItem"_s);
-        QVERIFY(sni.call(u"Activate"_s, 600, 10).type() == QDBusMessage::ReplyMessage);
+        const QDBusMessage activated
+            = busCall(item, u"/StatusNotifierItem"_s, u"org.kde.StatusNotifierItem"_s, u"Activate"_s, { 600, 10 });
+        QCOMPARE(activated.type(), QDBusMessage::ReplyMessage);
         QTRY_VERIFY_WITH_TIMEOUT(windowShown(u"320x500"_s), 10000);
 
         // "Quit" in the item's menu ends the process normally.
-        QDBusInterface menu(item, u"/MenuBar"_s, u"com.canonical.dbusmenu"_s);
-        menu.call(u"Event"_s, 2, u"clicked"_s, QVariant::fromValue(QDBusVariant(0)), 0u);
+        busCall(item, u"/MenuBar"_s, u"com.canonical.dbusmenu"_s, u"Event"_s,
+            { 2, u"clicked"_s, QVariant::fromValue(QDBusVariant(0)), 0u });
         QVERIFY(first.waitForFinished(10000));
         QCOMPARE(first.exitStatus(), QProcess::NormalExit);
         QCOMPARE(first.exitCode(), 0);
