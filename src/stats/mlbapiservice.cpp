@@ -77,6 +77,11 @@ QUrl MLBAPIService::teamScheduleURL(qint64 teamId, const QDateTime &startDate, q
         + formatServiceDay(startDate) + u"&endDate="_s + formatServiceDay(end) + scheduleHydration);
 }
 
+QUrl MLBAPIService::gameFeedURL(qint64 gamePk) const
+{
+    return QUrl(m_endpoints.liveFeedBaseURL + u"/game/"_s + QString::number(gamePk) + u"/feed/live"_s);
+}
+
 QCoro::Task<QByteArray> MLBAPIService::get(QUrl url)
 {
     std::unique_ptr<QNetworkReply, decltype([](QNetworkReply *r) { r->deleteLater(); })> reply(
@@ -110,6 +115,13 @@ QCoro::Task<std::vector<Game>> MLBAPIService::fetchSchedule(QDateTime date)
 {
     QByteArray body = co_await get(scheduleURL(date));
     co_return co_await runOnExecutor([body = std::move(body)] { return firstDayGames(body); });
+}
+
+QCoro::Task<GameDetail> MLBAPIService::fetchGameDetail(qint64 gamePk)
+{
+    QByteArray body = co_await get(gameFeedURL(gamePk));
+    co_return co_await runOnExecutor(
+        [body = std::move(body)] { return GameDetail::fromFeed(decode<GameLiveFeedResponse>(body)); });
 }
 
 QCoro::Task<std::vector<Game>> MLBAPIService::fetchTeamSchedule(qint64 teamId, QDateTime startDate, qint64 days)

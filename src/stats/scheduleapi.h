@@ -1,5 +1,6 @@
 #pragma once
 
+#include "stats/gamefeed.h"
 #include "stats/schedule.h"
 
 #include <QCoroTask>
@@ -14,6 +15,8 @@ public:
 
     // The games of the local calendar day of `date`, in service order.
     virtual QCoro::Task<std::vector<Game>> fetchSchedule(QDateTime date) = 0;
+    // The live situation of one game, for the detail panel.
+    virtual QCoro::Task<GameDetail> fetchGameDetail(qint64 gamePk) = 0;
     // One club's games from the day of `startDate` to `days` calendar days later.
     virtual QCoro::Task<std::vector<Game>> fetchTeamSchedule(qint64 teamId, QDateTime startDate, qint64 days) = 0;
 };

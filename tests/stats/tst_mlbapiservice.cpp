@@ -14,18 +14,19 @@ namespace {
 const QString schedulePath = u"/api/v1/schedule"_s;
 const QString hydration = u"&hydrate=broadcasts(all),probablePitcher,linescore"_s;
 
-// Runs the request to completion; the error, if any, comes back instead of games.
-std::variant<std::vector<Game>, ServiceError> run(QCoro::Task<std::vector<Game>> task)
+template <class Result> QCoro::Task<std::variant<Result, ServiceError>> settle(QCoro::Task<Result> task)
 {
-    auto wrapped
-        = [](QCoro::Task<std::vector<Game>> inner) -> QCoro::Task<std::variant<std::vector<Game>, ServiceError>> {
-        try {
-            co_return co_await inner;
-        } catch (const ServiceError &error) {
-            co_return error;
-        }
-    };
-    return QCoro::waitFor(wrapped(std::move(task)));
+    try {
+        co_return co_await task;
+    } catch (const ServiceError &error) {
+        co_return error;
+    }
+}
+
+// Runs the request to completion; the error, if any, comes back instead of the result.
+template <class Result> std::variant<Result, ServiceError> run(QCoro::Task<Result> task)
+{
+    return QCoro::waitFor(settle(std::move(task)));
 }
 
 } // namespace
@@ -87,6 +88,20 @@ private Q_SLOTS:
         QCOMPARE(games.size(), 194u); // every day of the answer, in order
         QCOMPARE(games.front().gamePk, 779135);
         QCOMPARE(games.back().gamePk, 776149);
+    }
+
+    void gameDetailFromTheLiveFeed()
+    {
+        QCOMPARE(MLBAPIService(Endpoints::production()).gameFeedURL(748534),
+            QUrl(u"https://statsapi.mlb.com/api/v1.1/game/748534/feed/live"_s));
+        const QString feedPath = u"/api/v1.1/game/633860/feed/live"_s;
+        m_server->addRoute(
+            { .path = feedPath, .files = { QStringLiteral(BASELARK_TEST_DATA "/feed-live-inprogress-633860.json") } });
+        const auto result = run(m_service->fetchGameDetail(633860));
+        QCOMPARE(m_server->requestLog(), QStringList { feedPath });
+        QCOMPARE(std::get<GameDetail>(result).venueName, u"Coors Field"_s);
+        // An unknown game: the service's 404 JSON body surfaces as a decoding error.
+        QCOMPARE(std::get<ServiceError>(run(m_service->fetchGameDetail(1))).kind(), ServiceError::Kind::Decoding);
     }
 
     void dayWithoutGames()

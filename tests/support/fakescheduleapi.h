@@ -5,13 +5,12 @@
 #include <QObject>
 #include <coroutine>
 #include <memory>
+#include <utility>
 #include <vector>
 
 // One request to the fake service, open until the test answers it. Answering
 // resumes the waiting coroutine at once, so a test sees the result on the next line.
-struct FakeScheduleRequest {
-    QDateTime date;
-    std::vector<Game> games;
+struct FakeOpenRequest {
     bool failed = false;
     bool completed = false;
     std::coroutine_handle<> waiter;
@@ -19,6 +18,23 @@ struct FakeScheduleRequest {
     bool await_ready() const { return completed; }
     void await_suspend(std::coroutine_handle<> handle) { waiter = handle; }
     void await_resume() const { }
+
+    void complete(bool failure)
+    {
+        failed = failure;
+        completed = true;
+        if (auto handle = std::exchange(waiter, {})) handle.resume();
+    }
+};
+
+struct FakeScheduleRequest : FakeOpenRequest {
+    QDateTime date;
+    std::vector<Game> games;
+};
+
+struct FakeDetailRequest : FakeOpenRequest {
+    qint64 gamePk = 0;
+    GameDetail detail;
 };
 
 // A ScheduleAPI whose requests stay open until the test completes them.
@@ -34,9 +50,19 @@ public:
         m_requests.push_back(request);
         Q_EMIT requested();
         co_await *request;
-        if (request->failed)
-            throw ServiceError(ServiceError::Kind::Transfer, QStringLiteral("Could not connect to server"));
+        if (request->failed) throw transferError();
         co_return request->games;
+    }
+
+    QCoro::Task<GameDetail> fetchGameDetail(qint64 gamePk) override
+    {
+        auto request = std::make_shared<FakeDetailRequest>();
+        request->gamePk = gamePk;
+        m_detailRequests.push_back(request);
+        Q_EMIT detailRequested();
+        co_await *request;
+        if (request->failed) throw transferError();
+        co_return request->detail;
     }
 
     QCoro::Task<std::vector<Game>> fetchTeamSchedule(qint64, QDateTime, qint64) override { co_return {}; }
@@ -48,21 +74,34 @@ public:
     {
         auto request = m_requests.at(index);
         request->games = std::move(games);
-        request->completed = true;
-        if (auto waiter = std::exchange(request->waiter, {})) waiter.resume();
+        request->complete(false);
     }
 
-    void fail(int index)
+    void fail(int index) { m_requests.at(index)->complete(true); }
+
+    // Detail requests, answered separately from the schedule ones.
+    int detailRequestCount() const { return int(m_detailRequests.size()); }
+    const FakeDetailRequest &detailRequest(int index) const { return *m_detailRequests.at(index); }
+
+    void succeedDetail(int index, GameDetail detail)
     {
-        auto request = m_requests.at(index);
-        request->failed = true;
-        request->completed = true;
-        if (auto waiter = std::exchange(request->waiter, {})) waiter.resume();
+        auto request = m_detailRequests.at(index);
+        request->detail = std::move(detail);
+        request->complete(false);
     }
+
+    void failDetail(int index) { m_detailRequests.at(index)->complete(true); }
 
 Q_SIGNALS:
     void requested();
+    void detailRequested();
 
 private:
+    static ServiceError transferError()
+    {
+        return ServiceError(ServiceError::Kind::Transfer, QStringLiteral("Could not connect to server"));
+    }
+
     std::vector<std::shared_ptr<Request>> m_requests;
+    std::vector<std::shared_ptr<FakeDetailRequest>> m_detailRequests;
 };

@@ -30,7 +30,7 @@ QString recording(const char *name)
 
 } // namespace
 
-// The feedtool's schedule command on recorded days: its JSON shape, flags and errors.
+// The feedtool's commands on recordings: their JSON shape, flags and errors.
 class TestFeedtool : public QObject {
     Q_OBJECT
 
@@ -73,6 +73,44 @@ private Q_SLOTS:
         QCOMPARE(first[u"externalURL"].toString(), u"https://www.mlb.com/gameday/831556/preview"_s);
     }
 
+    void liveDetail_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("in progress") << recording("feed-live-inprogress-633860.json")
+                                     << R"({"gamePk":633860,"venueName":"Coors Field","countText":"0-2",)"
+                                        R"("outsText":"0 outs","matchupText":"Trejo vs Geus",)"
+                                        R"("runnerTexts":["1B Diaz"],"nextBatter":"Raimel Tapia"})"_ba;
+        QTest::newRow("final") << recording("feed-live-final-748534.json")
+                               << R"({"gamePk":748534,"venueName":"Chase Field","countText":"2-3",)"
+                                  R"("outsText":"3 outs","matchupText":"Marte vs Sborz",)"
+                                  R"("runnerTexts":[],"nextBatter":"Gabriel Moreno"})"_ba;
+    }
+
+    void liveDetail()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, expected);
+        const Run run = feedtool({ u"detail"_s, file });
+        QCOMPARE(run.exitCode, 0);
+        // Same members, in this order.
+        QCOMPARE(QJsonDocument::fromJson(run.out).toJson(QJsonDocument::Compact),
+            QJsonDocument::fromJson(expected).toJson(QJsonDocument::Compact));
+        QVERIFY(run.out.indexOf("\"countText\"") < run.out.indexOf("\"nextBatter\""));
+    }
+
+    void detailWithoutSituation()
+    {
+        QTemporaryFile bare;
+        QVERIFY(bare.open());
+        bare.write(R"({"gamePk":5,"gameData":{},"liveData":{"linescore":{}}})");
+        bare.close();
+        const QJsonObject root = QJsonDocument::fromJson(feedtool({ u"detail"_s, bare.fileName() }).out).object();
+        for (const char *member : { "venueName", "countText", "outsText", "matchupText", "nextBatter" })
+            QVERIFY2(root.contains(QLatin1StringView(member)) && root[QLatin1StringView(member)].isNull(), member);
+        QCOMPARE(root[u"runnerTexts"].toArray().size(), 0);
+    }
+
     void errors()
     {
         QCOMPARE(feedtool({}).exitCode, 2);
@@ -88,6 +126,15 @@ private Q_SLOTS:
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.err.contains("dates[0].games[0].gamePk"), run.err.constData());
         QVERIFY(run.out.isEmpty());
+
+        QCOMPARE(feedtool({ u"detail"_s }).exitCode, 2);
+        QTemporaryFile noLinescore;
+        QVERIFY(noLinescore.open());
+        noLinescore.write(R"({"gamePk":5,"gameData":{},"liveData":{}})");
+        noLinescore.close();
+        const Run detail = feedtool({ u"detail"_s, noLinescore.fileName() });
+        QCOMPARE(detail.exitCode, 1);
+        QVERIFY2(detail.err.contains("liveData.linescore"), detail.err.constData());
     }
 };
 

@@ -1,3 +1,4 @@
+#include "detailcommand.h"
 #include "feedtool.h"
 #include "schedulecommand.h"
 
@@ -10,6 +11,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const char usage[] = "usage: baselark-feedtool schedule FILE [--favorite ID] [--no-spoilers]\n"
+                     "       baselark-feedtool detail FILE\n"
                      "Decodes a saved stats-service answer and prints what Baselark derives from it as JSON.\n"
                      "Times are formatted in the time zone of TZ and the current locale.\n";
 
@@ -52,5 +54,6 @@ int main(int argc, char *argv[])
     }
     const QString command = arguments.takeFirst();
     if (command == u"schedule") return runScheduleCommand(arguments);
+    if (command == u"detail") return runDetailCommand(arguments);
     return usageError(u"unknown command: "_s + command);
 }

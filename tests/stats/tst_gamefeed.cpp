@@ -1,0 +1,201 @@
+#include "stats/gamefeed.h"
+#include "testdata.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString none = u"<none>"_s;
+
+QString orNone(const std::optional<QString> &text)
+{
+    return text.value_or(none);
+}
+
+QByteArray feedWithLinescore(const QByteArray &linescore)
+{
+    return R"({"gamePk":1,"gameData":{},"liveData":{"linescore":)" + linescore + "}}";
+}
+
+} // namespace
+
+// Decoding of the live feed, its presence rules and the situation texts of GameDetail.
+class TestGameFeed : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void recordedDetail_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<qint64>("gamePk");
+        QTest::addColumn<QString>("venueName");
+        QTest::addColumn<QString>("probables");
+        QTest::addColumn<QString>("count");
+        QTest::addColumn<QString>("outs");
+        QTest::addColumn<QString>("matchup");
+        QTest::addColumn<QStringList>("runners");
+        QTest::addColumn<QString>("onDeck");
+        QTest::addColumn<qint64>("homeRuns");
+        QTest::addColumn<int>("innings");
+
+        QTest::newRow("in progress, bottom 7th")
+            << u"feed-live-inprogress-633860.json"_s << qint64(633860) << u"Coors Field"_s
+            << u"Mike Foltynewicz vs Austin Gomber"_s << u"0-2"_s << u"0 outs"_s << u"Trejo vs Geus"_s
+            << QStringList { u"1B Diaz"_s } << u"Raimel Tapia"_s << qint64(9) << 7;
+        QTest::newRow("final, World Series game 5")
+            << u"feed-live-final-748534.json"_s << qint64(748534) << u"Chase Field"_s
+            << u"Nathan Eovaldi vs Zac Gallen"_s << u"2-3"_s << u"3 outs"_s << u"Marte vs Sborz"_s << QStringList {}
+            << u"Gabriel Moreno"_s << qint64(0) << 9;
+    }
+
+    void recordedDetail()
+    {
+        QFETCH(QString, file);
+        const GameDetail detail = GameDetail::fromFeed(decode<GameLiveFeedResponse>(readTestData(file)));
+        QTEST(detail.gamePk, "gamePk");
+        QTEST(orNone(detail.venueName), "venueName");
+        QVERIFY(detail.probablePitchers && detail.probablePitchers->away && detail.probablePitchers->home);
+        QTEST(
+            detail.probablePitchers->away->fullName + u" vs "_s + detail.probablePitchers->home->fullName, "probables");
+        QTEST(orNone(detail.countText()), "count");
+        QTEST(orNone(detail.outsText()), "outs");
+        QTEST(orNone(detail.matchupText()), "matchup");
+        const auto &offense = detail.linescore.offense;
+        QVERIFY(offense);
+        QTEST(offense->runnerTexts(), "runners");
+        QVERIFY(offense->onDeck);
+        QTEST(offense->onDeck->fullName, "onDeck");
+        QTEST(detail.linescore.teams.value().home.value().runs.value(), "homeRuns");
+        QTEST(int(detail.linescore.innings.value().size()), "innings");
+    }
+
+    // The parts the box score reads, off the final recording.
+    void recordedBoxScoreParts()
+    {
+        const auto feed = decode<GameLiveFeedResponse>(readTestData(u"feed-live-final-748534.json"_s));
+        const GameLiveFeedGameData &game = feed.gameData;
+        QCOMPARE(game.status.value().abstractGameState, u"Final"_s);
+        QCOMPARE(game.teams.value().away.value().abbreviation, u"TEX"_s);
+        QCOMPARE(game.gameInfo.value().attendance, 48511);
+        QCOMPARE(game.gameInfo.value().gameDurationMinutes, 174);
+
+        const BoxscoreData &box = feed.liveData.boxscore.value();
+        const BoxscoreTeam &home = box.teams.value().home.value();
+        QCOMPARE(home.batters.value().front(), 682998);
+        const BoxscorePlayer &leadoff = home.players.value().at(u"ID682998"_s);
+        QCOMPARE(leadoff.person.fullName, u"Corbin Carroll"_s);
+        QCOMPARE(leadoff.battingOrder, u"100"_s);
+        QCOMPARE(leadoff.stats.value().batting.value().summary, u"1-4 | BB, SB"_s);
+        QCOMPARE(leadoff.seasonStats.value().batting.value().avg, u".273"_s);
+        const BoxscoreTeam &away = box.teams.value().away.value();
+        const BoxscorePlayer &starter = away.players.value().at(u"ID543135"_s);
+        QCOMPARE(starter.stats.value().pitching.value().note, u"(W, 5-0)"_s);
+        QCOMPARE(starter.seasonStats.value().pitching.value().era, u"2.95"_s);
+        QCOMPARE(box.officials.value().size(), 6u);
+        QCOMPARE(box.officials.value().front().official.fullName, u"Brian Knight"_s);
+
+        const PlaysData &plays = feed.liveData.plays.value();
+        QCOMPARE(plays.allPlays.value().size(), 77u);
+        QCOMPARE(plays.scoringPlays.value(), (std::vector<qint64> { 48, 68, 71 }));
+        const PlayEvent &first = plays.allPlays.value().front();
+        QCOMPARE(first.matchup.value().batter.value().fullName, u"Marcus Semien"_s);
+        QCOMPARE(plays.currentPlay.value().about.value().atBatIndex, 76);
+        QCOMPARE(feed.liveData.decisions.value().save.value().fullName, u"Josh Sborz"_s);
+
+        const auto live = decode<GameLiveFeedResponse>(readTestData(u"feed-live-inprogress-633860.json"_s));
+        QVERIFY(!live.liveData.decisions);
+        QVERIFY(!live.gameData.gameInfo.value().attendance);
+    }
+
+    void malformedFeeds_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<QString>("path");
+
+        QTest::newRow("liveData without linescore")
+            << R"({"gamePk":1,"gameData":{},"liveData":{"boxscore":{}}})"_ba << u"liveData.linescore"_s;
+        QTest::newRow("runner without id") << feedWithLinescore(R"({"offense":{"first":{"fullName":"A B"}}})")
+                                           << u"liveData.linescore.offense.first.id"_s;
+        QTest::newRow("batter without fullName") << feedWithLinescore(R"({"offense":{"batter":{"id":7}}})")
+                                                 << u"liveData.linescore.offense.batter.fullName"_s;
+        QTest::newRow("box score player without fullName")
+            << R"({"gamePk":1,"gameData":{},"liveData":{"linescore":{},"boxscore":{"teams":{"home":{"players":{"ID7":{"person":{"id":7}}}}}}}})"_ba
+            << u"liveData.boxscore.teams.home.players.ID7.person.fullName"_s;
+        QTest::newRow("service error body (404)")
+            << R"({"messageNumber":10,"message":"Object not found","timestamp":"2024-04-01T00:00:00Z","traceId":null})"_ba
+            << u"gamePk"_s;
+    }
+
+    void malformedFeeds()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(QString, path);
+        try {
+            decode<GameLiveFeedResponse>(json);
+            QFAIL("decoded");
+        } catch (const ServiceError &error) {
+            QCOMPARE(error.kind(), ServiceError::Kind::Decoding);
+            QVERIFY2(error.description().contains(u" at "_s + path + u':'), qPrintable(error.description()));
+        }
+    }
+
+    void situationTexts_data()
+    {
+        QTest::addColumn<QByteArray>("linescore");
+        QTest::addColumn<QString>("count");
+        QTest::addColumn<QString>("outs");
+        QTest::addColumn<QString>("matchup");
+        QTest::addColumn<QStringList>("runners");
+
+        QTest::newRow("empty linescore") << "{}"_ba << none << none << none << QStringList {};
+        QTest::newRow("no outs") << R"({"balls":3,"strikes":0,"outs":0})"_ba << u"3-0"_s << u"0 outs"_s << none
+                                 << QStringList {};
+        QTest::newRow("one out") << R"({"balls":1,"outs":1})"_ba << none << u"1 out"_s << none << QStringList {};
+        QTest::newRow("two outs") << R"({"outs":2})"_ba << none << u"2 outs"_s << none << QStringList {};
+        QTest::newRow("runners on first and third")
+            << R"({"offense":{"third":{"id":2,"fullName":"Ronald Acuña Jr."},"first":{"id":1,"fullName":"Ozzie Albies"}}})"_ba
+            << none << none << none << QStringList { u"1B Albies"_s, u"3B Acuña Jr."_s };
+        QTest::newRow("batter without a defense pitcher")
+            << R"({"offense":{"batter":{"id":1,"fullName":"Ozzie Albies"},"pitcher":{"id":3,"fullName":"Max Fried"}},"defense":{}})"_ba
+            << none << none << none << QStringList {};
+        QTest::newRow("batter against the defense pitcher")
+            << R"({"offense":{"batter":{"id":1,"fullName":"Ozzie Albies"}},"defense":{"pitcher":{"id":4,"fullName":"Zack Wheeler"}}})"_ba
+            << none << none << u"Albies vs Wheeler"_s << QStringList {};
+    }
+
+    void situationTexts()
+    {
+        QFETCH(QByteArray, linescore);
+        const GameDetail detail = GameDetail::fromFeed(decode<GameLiveFeedResponse>(feedWithLinescore(linescore)));
+        QVERIFY(!detail.venueName);
+        QVERIFY(!detail.probablePitchers);
+        QTEST(orNone(detail.countText()), "count");
+        QTEST(orNone(detail.outsText()), "outs");
+        QTEST(orNone(detail.matchupText()), "matchup");
+        QTEST(detail.linescore.offense.value_or(GameDetailOffense {}).runnerTexts(), "runners");
+    }
+
+    void shortPlayerName_data()
+    {
+        QTest::addColumn<QString>("fullName");
+        QTest::addColumn<QString>("shortName");
+        QTest::newRow("one word") << u"Ichiro"_s << u"Ichiro"_s;
+        QTest::newRow("two words, extra spaces") << u" Marcus  Semien "_s << u"Semien"_s;
+        QTest::newRow("particle") << u"Brett de Geus"_s << u"Geus"_s;
+        QTest::newRow("suffix III") << u"Michael Harris III"_s << u"Harris III"_s;
+        QTest::newRow("suffix Jr.") << u"Bobby Witt Jr."_s << u"Witt Jr."_s;
+        QTest::newRow("lower-case jr. is a surname") << u"Bobby Witt jr."_s << u"jr."_s;
+        QTest::newRow("only spaces") << u"  "_s << u"  "_s;
+    }
+
+    void shortPlayerName()
+    {
+        QFETCH(QString, fullName);
+        QTEST(::shortPlayerName(fullName), "shortName");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestGameFeed)
+#include "tst_gamefeed.moc"

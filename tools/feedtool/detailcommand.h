@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QStringList>
+
+// `detail FILE`: the live detail the panel shows for a saved live-feed answer,
+// as JSON on standard output. Returns the exit code.
+int runDetailCommand(const QStringList &arguments);
