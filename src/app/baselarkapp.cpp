@@ -4,45 +4,15 @@
 #include "app/popupwindow.h"
 #include "app/statusitem.h"
 #include "schedule/scheduleviewmodel.h"
+#include "ui/menucontentview.h"
 
 #include <QApplication>
 #include <QCursor>
+#include <QDesktopServices>
 #include <QGuiApplication>
-#include <QLabel>
-#include <QPushButton>
 #include <QScreen>
-#include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// Stands in the window until the schedule views fill it: the title and a way out.
-QWidget *placeholderContent(BaselarkApp *app)
-{
-    auto *content = new QWidget;
-    auto *layout = new QVBoxLayout(content);
-    auto *title = new QLabel(content);
-    title->setObjectName(u"title"_s);
-    title->setAlignment(Qt::AlignCenter);
-    title->setWordWrap(true);
-    QFont font = title->font();
-    font.setPixelSize(15);
-    font.setWeight(QFont::DemiBold);
-    title->setFont(font);
-    auto *quit = new QPushButton(u"Quit"_s, content);
-    QObject::connect(quit, &QPushButton::clicked, qApp, &QCoreApplication::quit);
-    layout->addStretch();
-    layout->addWidget(title);
-    layout->addStretch();
-    layout->addWidget(quit, 0, Qt::AlignRight);
-    QObject::connect(&app->viewModel(), &ScheduleViewModel::changed, title,
-        [title, app] { title->setText(app->viewModel().menuBarTitle()); });
-    title->setText(app->viewModel().menuBarTitle());
-    return content;
-}
-
-} // namespace
 
 BaselarkApp::BaselarkApp(ScheduleAPI *api, QSettings *settings, QObject *parent)
     : QObject(parent)
@@ -51,7 +21,9 @@ BaselarkApp::BaselarkApp(ScheduleAPI *api, QSettings *settings, QObject *parent)
     , m_statusItem(new StatusItem(this))
     , m_window(new PopupWindow)
 {
-    m_window->setContent(placeholderContent(this));
+    auto *content = new MenuContentView(m_viewModel, [](const QUrl &url) { QDesktopServices::openUrl(url); });
+    connect(content, &MenuContentView::quitRequested, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    m_window->setContent(content);
     m_statusItem->setLabel(m_viewModel->menuBarTitle());
 
     connect(m_viewModel, &ScheduleViewModel::changed, this, &BaselarkApp::viewModelChanged);

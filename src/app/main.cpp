@@ -1,5 +1,6 @@
 #include "app/baselarkapp.h"
 #include "app/singleinstanceguard.h"
+#include "stats/logocache.h"
 #include "stats/mlbapiservice.h"
 
 #include <QApplication>
@@ -22,5 +23,7 @@ int main(int argc, char *argv[])
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, u"baselark"_s, u"baselark"_s);
     BaselarkApp baselark(&MLBAPIService::shared(), &settings);
     baselark.show();
+    // Rows rarely wait for a logo when every club's logo is on its way from the start.
+    LogoCache::shared().prefetchTeamLogos();
     return QApplication::exec();
 }

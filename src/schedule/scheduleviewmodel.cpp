@@ -142,8 +142,9 @@ QCoro::Task<> ScheduleViewModel::loadSchedule()
         auto games = co_await m_apiService->fetchSchedule(m_selectedDate);
         if (!self) co_return;
         setGames(std::move(games));
-        // Then, in this order: keep or re-pick the selected game and refresh its
-        // live detail, and one notification sync pass unless one is running.
+        reconcileSelection();
+        // Then, in this order: refresh the selected game's live detail, and one
+        // notification sync pass unless one is running.
     } catch (const std::exception &) {
         if (!self) co_return;
         setErrorMessage(u"Failed to load schedule"_s);
@@ -233,6 +234,84 @@ void ScheduleViewModel::handleDayChange()
         setSelectedDate(QDateTime::currentDateTime());
         startLoad();
     }
+}
+
+std::optional<Game> ScheduleViewModel::selectedGame() const
+{
+    if (!m_selectedGameId) return std::nullopt;
+    for (Game &game : sortedGames()) {
+        if (game.gamePk == *m_selectedGameId) return std::move(game);
+    }
+    return std::nullopt;
+}
+
+void ScheduleViewModel::reconcileSelection()
+{
+    const std::vector<Game> games = sortedGames();
+    if (games.empty()) {
+        setSelectedGameId(std::nullopt);
+        clearDetail();
+        return;
+    }
+    const auto listed = [&](qint64 gamePk) {
+        return std::any_of(games.begin(), games.end(), [&](const Game &game) { return game.gamePk == gamePk; });
+    };
+    if (m_selectedGameId && listed(*m_selectedGameId)) return;
+    // Favourite-club games sort first, so this is the club's earliest game of the day.
+    const qint64 favorite = favoriteTeamId();
+    const auto first
+        = std::find_if(games.begin(), games.end(), [&](const Game &game) { return game.involves(favorite); });
+    setSelectedGameId(first == games.end() ? std::nullopt : std::optional(first->gamePk));
+    clearDetail();
+}
+
+void ScheduleViewModel::selectGame(qint64 gamePk)
+{
+    m_isShowingSelectedGameDetail = true;
+    if (m_selectedGameId != gamePk) {
+        m_selectedGameId = gamePk;
+        clearDetail();
+    }
+    Q_EMIT changed();
+}
+
+void ScheduleViewModel::moveSelection(int step)
+{
+    std::vector<qint64> ids;
+    for (const Game &game : sortedGames())
+        ids.push_back(game.gamePk);
+    if (ids.empty()) return;
+    qint64 target = ids.front();
+    if (m_selectedGameId) {
+        const auto found = std::find(ids.begin(), ids.end(), *m_selectedGameId);
+        if (found != ids.end()) {
+            const auto index = std::clamp<std::ptrdiff_t>(
+                (found - ids.begin()) + step, 0, static_cast<std::ptrdiff_t>(ids.size()) - 1);
+            target = ids[static_cast<std::size_t>(index)];
+            // At either end the move stops; it never wraps around.
+            if (target == *m_selectedGameId) return;
+        }
+    }
+    setSelectedGameId(target);
+    clearDetail();
+}
+
+void ScheduleViewModel::closeGameDetail()
+{
+    m_isShowingSelectedGameDetail = false;
+    clearDetail();
+    Q_EMIT changed();
+}
+
+void ScheduleViewModel::setSelectedGameId(std::optional<qint64> gamePk)
+{
+    m_selectedGameId = gamePk;
+    Q_EMIT changed();
+}
+
+void ScheduleViewModel::clearDetail()
+{
+    // The live detail of the selected game joins here with the detail card.
 }
 
 void ScheduleViewModel::setGames(std::vector<Game> games)

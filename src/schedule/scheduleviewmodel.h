@@ -48,6 +48,16 @@ public:
     std::optional<qint64> inlineBoxScoreGameId() const { return m_inlineBoxScoreGameId; }
     void setInlineBoxScoreGameId(std::optional<qint64> gamePk);
 
+    // The selected game of the shown day and whether its detail card is open.
+    std::optional<qint64> selectedGameId() const { return m_selectedGameId; }
+    bool isShowingSelectedGameDetail() const { return m_isShowingSelectedGameDetail; }
+    std::optional<Game> selectedGame() const;
+    void selectGame(qint64 gamePk);
+    void moveSelection(int step);
+    void closeGameDetail();
+    // Keeps the selection when its game is still listed, else picks the favourite club's first game.
+    void reconcileSelection();
+
     // Preferences, stored at every write.
     qint64 favoriteTeamId() const;
     void setFavoriteTeam(qint64 teamId);
@@ -86,6 +96,8 @@ private:
     void setErrorMessage(std::optional<QString> message);
     void startLoad();
     void writePreference(const QString &key, const QVariant &value);
+    void setSelectedGameId(std::optional<qint64> gamePk);
+    void clearDetail();
 
     ScheduleAPI *m_apiService;
     QSettings *m_settings;
@@ -97,6 +109,8 @@ private:
     std::optional<QString> m_errorMessage;
     Tab m_selectedTab = Tab::Schedule;
     std::optional<qint64> m_inlineBoxScoreGameId;
+    std::optional<qint64> m_selectedGameId;
+    bool m_isShowingSelectedGameDetail = true;
 
     QPointer<QTimer> m_refreshTimer;
     QPointer<DayChangeNotifier> m_dayChangeObserver;

@@ -1,0 +1,142 @@
+#include "ui/datenavigationview.h"
+
+#include "schedule/scheduleviewmodel.h"
+#include "ui/symbols.h"
+#include "ui/theme.h"
+
+#include <QCalendarWidget>
+#include <QEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int popoverWidth = 280;
+
+QToolButton *plainButton(QWidget *parent)
+{
+    auto *button = new QToolButton(parent);
+    button->setAutoRaise(true);
+    button->setCursor(Qt::PointingHandCursor);
+    button->setFocusPolicy(Qt::TabFocus);
+    return button;
+}
+
+} // namespace
+
+DateNavigationView::DateNavigationView(ScheduleViewModel *viewModel, QWidget *parent)
+    : QWidget(parent)
+    , m_viewModel(viewModel)
+    , m_previous(plainButton(this))
+    , m_title(plainButton(this))
+    , m_next(plainButton(this))
+    , m_popover(new QFrame(this, Qt::Popup))
+    , m_calendar(new QCalendarWidget(m_popover))
+{
+    m_previous->setObjectName(u"previousDay"_s);
+    m_previous->setToolTip(u"Previous day"_s);
+    m_next->setObjectName(u"nextDay"_s);
+    m_next->setToolTip(u"Next day"_s);
+    m_title->setObjectName(u"dateTitle"_s);
+    m_title->setFont(theme::font(12, QFont::Medium));
+    m_title->setToolButtonStyle(Qt::ToolButtonTextOnly);
+
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(8, 6, 8, 6);
+    row->addWidget(m_previous);
+    row->addStretch();
+    row->addWidget(m_title);
+    row->addStretch();
+    row->addWidget(m_next);
+
+    m_popover->setObjectName(u"datePicker"_s);
+    m_popover->setFrameShape(QFrame::StyledPanel);
+    m_popover->setFixedWidth(popoverWidth);
+    auto *column = new QVBoxLayout(m_popover);
+    column->setSpacing(6);
+    auto *heading = new QLabel(u"Pick a date"_s, m_popover);
+    heading->setObjectName(u"datePickerHeading"_s);
+    heading->setFont(theme::font(11, QFont::DemiBold));
+    column->addWidget(heading);
+    m_calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    m_calendar->setGridVisible(false);
+    column->addWidget(m_calendar);
+    m_popover->installEventFilter(this);
+
+    connect(m_previous, &QToolButton::clicked, m_viewModel, &ScheduleViewModel::goToPreviousDay);
+    connect(m_next, &QToolButton::clicked, m_viewModel, &ScheduleViewModel::goToNextDay);
+    connect(m_title, &QToolButton::clicked, this, &DateNavigationView::titleClicked);
+    connect(m_calendar, &QCalendarWidget::clicked, this, &DateNavigationView::datePicked);
+    connect(m_calendar, &QCalendarWidget::activated, this, &DateNavigationView::datePicked);
+    connect(m_viewModel, &ScheduleViewModel::changed, this, &DateNavigationView::update);
+    applyColors();
+    update();
+}
+
+void DateNavigationView::update()
+{
+    m_title->setText(m_viewModel->selectedDateTitle());
+}
+
+void DateNavigationView::setShowDatePicker(bool show)
+{
+    if (show == m_showDatePicker) return;
+    m_showDatePicker = show;
+    if (show) {
+        m_calendar->setSelectedDate(m_viewModel->selectedDate().toLocalTime().date());
+        m_popover->adjustSize();
+        // Hangs below the title, centred on it, kept on the window's screen side.
+        const QPoint below = m_title->mapToGlobal(QPoint(m_title->width() / 2, m_title->height()));
+        m_popover->move(below.x() - m_popover->width() / 2, below.y() + 2);
+        m_popover->show();
+        m_calendar->setFocus();
+    } else {
+        m_popover->hide();
+    }
+}
+
+void DateNavigationView::titleClicked()
+{
+    if (m_viewModel->selectedDate().toLocalTime().date() == QDate::currentDate())
+        setShowDatePicker(!m_showDatePicker);
+    else
+        m_viewModel->goToToday();
+}
+
+void DateNavigationView::datePicked(QDate date)
+{
+    setShowDatePicker(false);
+    // The day starts at local midnight; the view model asks for the calendar day of this instant.
+    m_viewModel->selectDate(date.startOfDay());
+}
+
+bool DateNavigationView::eventFilter(QObject *watched, QEvent *event)
+{
+    // A click outside the popover closes it the platform's way; keep the flag in step.
+    if (watched == m_popover && event->type() == QEvent::Hide) m_showDatePicker = false;
+    return QWidget::eventFilter(watched, event);
+}
+
+void DateNavigationView::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::PaletteChange) applyColors();
+    QWidget::changeEvent(event);
+}
+
+void DateNavigationView::applyColors()
+{
+    const QColor color = theme::primary(palette());
+    m_previous->setIcon(symbolIcon(Symbol::ChevronLeft, 11, color));
+    m_next->setIcon(symbolIcon(Symbol::ChevronRight, 11, color));
+    m_previous->setIconSize(QSize(11, 11));
+    m_next->setIconSize(QSize(11, 11));
+    auto *heading = m_popover->findChild<QLabel *>(u"datePickerHeading"_s);
+    QPalette headingPalette = heading->palette();
+    headingPalette.setColor(QPalette::WindowText, theme::secondary(palette()));
+    heading->setPalette(headingPalette);
+}

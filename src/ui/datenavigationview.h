@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QWidget>
+
+class QCalendarWidget;
+class QFrame;
+class QToolButton;
+class ScheduleViewModel;
+
+// The row above the schedule: the shown day, a step back and forward, and a calendar to pick any day.
+class DateNavigationView : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit DateNavigationView(ScheduleViewModel *viewModel, QWidget *parent = nullptr);
+
+    bool showDatePicker() const { return m_showDatePicker; }
+    void setShowDatePicker(bool show);
+
+    QToolButton *titleButton() const { return m_title; }
+    QCalendarWidget *calendar() const { return m_calendar; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void update();
+    void titleClicked();
+    void datePicked(QDate date);
+    void applyColors();
+
+    ScheduleViewModel *m_viewModel;
+    QToolButton *m_previous;
+    QToolButton *m_title;
+    QToolButton *m_next;
+    QFrame *m_popover;
+    QCalendarWidget *m_calendar;
+    bool m_showDatePicker = false;
+};

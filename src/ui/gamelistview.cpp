@@ -1,0 +1,140 @@
+#include "ui/gamelistview.h"
+
+#include "ui/gamerowview.h"
+#include "ui/theme.h"
+
+#include <QEasingCurve>
+#include <QPainter>
+#include <QPropertyAnimation>
+#include <QScrollBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A hairline between two rows, faint enough not to compete with the row fills.
+class RowDivider : public QWidget {
+public:
+    explicit RowDivider(QWidget *parent)
+        : QWidget(parent)
+    {
+        setFixedHeight(5);
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        QColor color = palette().color(QPalette::Mid);
+        color.setAlphaF(0.45f);
+        painter.fillRect(QRect(8, 2, width() - 16, 1), color);
+    }
+};
+
+} // namespace
+
+GameListView::GameListView(QWidget *parent)
+    : QScrollArea(parent)
+    , m_column(new QWidget)
+    , m_layout(new QVBoxLayout(m_column))
+    , m_scroll(new QPropertyAnimation(verticalScrollBar(), "value", this))
+{
+    setObjectName(u"gameList"_s);
+    setFrameShape(QFrame::NoFrame);
+    setWidgetResizable(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setFocusPolicy(Qt::NoFocus);
+    m_column->setAutoFillBackground(false);
+    viewport()->setAutoFillBackground(false);
+    m_layout->setContentsMargins(4, 4, 4, 4);
+    m_layout->setSpacing(0);
+    m_layout->addStretch();
+    setWidget(m_column);
+    m_scroll->setDuration(scrollDurationMs);
+    m_scroll->setEasingCurve(QEasingCurve::InOutQuad);
+}
+
+void GameListView::setGames(
+    const std::vector<Game> &games, bool noSpoilers, qint64 favoriteTeamId, std::optional<qint64> selectedGameId)
+{
+    std::vector<qint64> order;
+    std::map<qint64, GameRowView *> rows;
+    for (const Game &game : games) {
+        if (rows.count(game.gamePk)) continue; // a gamePk listed twice is shown once
+        const bool selected = selectedGameId == game.gamePk;
+        GameRowView *row = nullptr;
+        if (auto found = m_rows.find(game.gamePk); found != m_rows.end()) {
+            row = found->second;
+            m_rows.erase(found);
+            row->setInputs(game, noSpoilers, favoriteTeamId, true, selected);
+        } else {
+            row = new GameRowView(game, noSpoilers, favoriteTeamId, true, selected, m_column);
+            connect(row, &GameRowView::clicked, this, [this, gamePk = game.gamePk] { Q_EMIT gameClicked(gamePk); });
+        }
+        rows.emplace(game.gamePk, row);
+        order.push_back(game.gamePk);
+    }
+    // Rows of games no longer listed go; deleting a hovered row gives back the cursor it took.
+    for (auto &[gamePk, row] : m_rows)
+        delete row;
+    m_rows = std::move(rows);
+
+    if (order != m_order) {
+        for (QWidget *divider : m_dividers)
+            delete divider;
+        m_dividers.clear();
+        while (m_layout->count() > 0)
+            delete m_layout->takeAt(0);
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            if (i > 0) {
+                auto *divider = new RowDivider(m_column);
+                m_dividers.push_back(divider);
+                m_layout->addWidget(divider);
+            }
+            m_layout->addWidget(m_rows.at(order[i]));
+        }
+        m_layout->addStretch();
+        m_order = std::move(order);
+    }
+
+    const std::optional<qint64> previous = m_selectedGameId;
+    m_selectedGameId = selectedGameId;
+    if (selectedGameId && selectedGameId != previous && m_rows.count(*selectedGameId)) {
+        // Wait for the layout to place the rows before measuring where the selected one is.
+        const qint64 gamePk = *selectedGameId;
+        QTimer::singleShot(0, this, [this, gamePk] { scrollToCentre(gamePk); });
+    }
+}
+
+GameRowView *GameListView::row(qint64 gamePk) const
+{
+    const auto found = m_rows.find(gamePk);
+    return found == m_rows.end() ? nullptr : found->second;
+}
+
+std::vector<qint64> GameListView::rowOrder() const
+{
+    return m_order;
+}
+
+int GameListView::centredScrollValue(qint64 gamePk) const
+{
+    const GameRowView *target = row(gamePk);
+    if (!target) return verticalScrollBar()->value();
+    const int centre = target->geometry().center().y();
+    const int value = centre - viewport()->height() / 2;
+    return std::clamp(value, verticalScrollBar()->minimum(), verticalScrollBar()->maximum());
+}
+
+void GameListView::scrollToCentre(qint64 gamePk)
+{
+    if (!row(gamePk)) return;
+    m_column->adjustSize();
+    m_scroll->stop();
+    m_scroll->setStartValue(verticalScrollBar()->value());
+    m_scroll->setEndValue(centredScrollValue(gamePk));
+    m_scroll->start();
+}

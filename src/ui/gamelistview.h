@@ -1,0 +1,46 @@
+#pragma once
+
+#include "stats/schedule.h"
+
+#include <QScrollArea>
+#include <map>
+#include <optional>
+#include <vector>
+
+class GameRowView;
+class QPropertyAnimation;
+class QVBoxLayout;
+
+// The scrolling list of the day's games. Rows are kept by gamePk and updated in place, so hover and
+// scroll position survive a refresh; the selected row is scrolled to the centre when the selection moves.
+class GameListView : public QScrollArea {
+    Q_OBJECT
+
+public:
+    static constexpr int scrollDurationMs = 120;
+
+    explicit GameListView(QWidget *parent = nullptr);
+
+    // `games` in display order.
+    void setGames(
+        const std::vector<Game> &games, bool noSpoilers, qint64 favoriteTeamId, std::optional<qint64> selectedGameId);
+
+    GameRowView *row(qint64 gamePk) const;
+    std::vector<qint64> rowOrder() const;
+    // The scroll position that puts the row in the middle of the view, clamped to the scroll range.
+    int centredScrollValue(qint64 gamePk) const;
+
+Q_SIGNALS:
+    void gameClicked(qint64 gamePk);
+
+private:
+    void scrollToCentre(qint64 gamePk);
+
+    QWidget *m_column;
+    QVBoxLayout *m_layout;
+    std::map<qint64, GameRowView *> m_rows;
+    std::vector<QWidget *> m_dividers;
+    std::vector<qint64> m_order;
+    std::optional<qint64> m_selectedGameId;
+    QPropertyAnimation *m_scroll;
+};

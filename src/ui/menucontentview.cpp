@@ -1,0 +1,402 @@
+#include "ui/menucontentview.h"
+
+#include "schedule/scheduleviewmodel.h"
+#include "ui/datenavigationview.h"
+#include "ui/gamelistview.h"
+#include "ui/localkeymonitor.h"
+#include "ui/progressspinner.h"
+#include "ui/symbols.h"
+#include "ui/theme.h"
+
+#include <QAbstractButton>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QStackedWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int captionPixelSize = 11;
+constexpr int titleSymbolSize = 22;
+
+Symbol tabSymbol(ScheduleViewModel::Tab tab)
+{
+    switch (tab) {
+    case ScheduleViewModel::Tab::Schedule:
+        return Symbol::Calendar;
+    case ScheduleViewModel::Tab::Standings:
+        return Symbol::ListNumber;
+    case ScheduleViewModel::Tab::Settings:
+        return Symbol::Gearshape;
+    }
+    return Symbol::Calendar;
+}
+
+// One tab of the bar: a symbol and the tab's name, on a tinted rounded fill while it is the current tab.
+class TabButton : public QAbstractButton {
+public:
+    TabButton(ScheduleViewModel::Tab tab, QWidget *parent)
+        : QAbstractButton(parent)
+        , m_tab(tab)
+    {
+        setText(ScheduleViewModel::tabText(tab));
+        setObjectName(u"tab"_s + text());
+        setCheckable(true);
+        setCursor(Qt::PointingHandCursor);
+        setFocusPolicy(Qt::TabFocus);
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    }
+
+    QSize sizeHint() const override
+    {
+        const QFontMetrics metrics(theme::font(11, QFont::DemiBold));
+        return { 12 + 4 + metrics.horizontalAdvance(text()) + 12, metrics.height() + 2 * 6 };
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const bool current = isChecked();
+        if (current) {
+            QPainterPath shape;
+            shape.addRoundedRect(QRectF(rect()).adjusted(2, 0, -2, 0), 5, 5);
+            painter.fillPath(shape, theme::accent(palette(), 0.15));
+        }
+        if (hasFocus()) {
+            painter.setPen(QPen(theme::accent(palette(), 0.6), 1));
+            painter.drawRoundedRect(QRectF(rect()).adjusted(2.5, 0.5, -2.5, -0.5), 5, 5);
+        }
+        const QFont font = theme::font(11, current ? QFont::DemiBold : QFont::Normal);
+        const QFontMetrics metrics(font);
+        const int contentWidth = 12 + 4 + metrics.horizontalAdvance(text());
+        const int left = (width() - contentWidth) / 2;
+        const QColor color = theme::primary(palette());
+        const QPixmap symbol = symbolPixmap(tabSymbol(m_tab), 10, color, devicePixelRatioF());
+        painter.drawPixmap(QPointF(left + 1, (height() - 10) / 2.0), symbol);
+        painter.setFont(font);
+        painter.setPen(color);
+        painter.drawText(QRect(left + 16, 0, width() - left - 16, height()), Qt::AlignVCenter | Qt::AlignLeft, text());
+    }
+
+private:
+    ScheduleViewModel::Tab m_tab;
+};
+
+// A one-pixel line across the window between its bands.
+QWidget *divider(QWidget *parent)
+{
+    auto *line = new QFrame(parent);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Plain);
+    line->setFixedHeight(1);
+    line->setForegroundRole(QPalette::Mid);
+    return line;
+}
+
+QToolButton *captionButton(const QString &objectName, QWidget *parent)
+{
+    auto *button = new QToolButton(parent);
+    button->setObjectName(objectName);
+    button->setAutoRaise(true);
+    button->setFont(theme::font(captionPixelSize));
+    button->setCursor(Qt::PointingHandCursor);
+    button->setFocusPolicy(Qt::TabFocus);
+    return button;
+}
+
+void setTextColor(QWidget *widget, const QColor &color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::ButtonText, color);
+    widget->setPalette(palette);
+}
+
+} // namespace
+
+MenuContentView::MenuContentView(ScheduleViewModel *viewModel, OpenURL openURL, QWidget *parent)
+    : QWidget(parent)
+    , m_viewModel(viewModel)
+    , m_openURL(std::move(openURL))
+{
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    m_tabBar = buildTabBar();
+    column->addWidget(m_tabBar);
+    m_tabDivider = divider(this);
+    column->addWidget(m_tabDivider);
+
+    m_tabs = new QStackedWidget(this);
+    m_tabs->setObjectName(u"tabs"_s);
+    m_tabs->addWidget(buildSchedulePage());
+    m_standingsPage = new QWidget(m_tabs);
+    m_standingsPage->setObjectName(u"standingsPage"_s);
+    new QVBoxLayout(m_standingsPage);
+    m_tabs->addWidget(m_standingsPage);
+    m_settingsPage = new QWidget(m_tabs);
+    m_settingsPage->setObjectName(u"settingsPage"_s);
+    new QVBoxLayout(m_settingsPage);
+    m_tabs->addWidget(m_settingsPage);
+    column->addWidget(m_tabs, 1);
+
+    m_inlineBoxScoreSlot = new QWidget(this);
+    m_inlineBoxScoreSlot->setObjectName(u"inlineBoxScore"_s);
+    auto *inlineLayout = new QVBoxLayout(m_inlineBoxScoreSlot);
+    inlineLayout->setContentsMargins(0, 0, 0, 0);
+    m_inlineBoxScoreSlot->hide();
+    column->addWidget(m_inlineBoxScoreSlot, 1);
+
+    column->addWidget(divider(this));
+    column->addWidget(buildFooter());
+
+    connect(m_viewModel, &ScheduleViewModel::changed, this, &MenuContentView::update);
+    applyColors();
+    update();
+}
+
+MenuContentView::~MenuContentView() = default;
+
+QWidget *MenuContentView::buildTabBar()
+{
+    auto *bar = new QWidget(this);
+    bar->setObjectName(u"tabBar"_s);
+    auto *row = new QHBoxLayout(bar);
+    row->setContentsMargins(6, 6, 6, 6);
+    row->setSpacing(2);
+    for (int index = 0; index < 3; ++index) {
+        auto *button = new TabButton(ScheduleViewModel::allTabs[index], bar);
+        connect(button, &QAbstractButton::clicked, this, [this, index] { tabClicked(index); });
+        row->addWidget(button, 1);
+        m_tabButtons.append(button);
+    }
+    return bar;
+}
+
+QWidget *MenuContentView::buildSchedulePage()
+{
+    auto *page = new QWidget(this);
+    page->setObjectName(u"schedulePage"_s);
+    auto *column = new QVBoxLayout(page);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    m_dateNavigation = new DateNavigationView(m_viewModel, page);
+    column->addWidget(m_dateNavigation);
+
+    m_scheduleStates = new QStackedWidget(page);
+    m_scheduleStates->setObjectName(u"scheduleStates"_s);
+
+    auto *loading = new QWidget(m_scheduleStates);
+    auto *loadingLayout = new QVBoxLayout(loading);
+    auto *spinner = new ProgressSpinner(26, loading);
+    spinner->setObjectName(u"loadingIndicator"_s);
+    loadingLayout->addWidget(spinner, 0, Qt::AlignCenter);
+    m_scheduleStates->addWidget(loading);
+
+    m_errorSymbol = new QLabel;
+    m_errorText = new QLabel;
+    m_errorText->setObjectName(u"errorMessage"_s);
+    auto *retry = new QToolButton;
+    retry->setObjectName(u"retry"_s);
+    retry->setText(u"Retry"_s);
+    retry->setFont(theme::font(captionPixelSize));
+    retry->setCursor(Qt::PointingHandCursor);
+    connect(retry, &QToolButton::clicked, this, &MenuContentView::startRefresh);
+    m_scheduleStates->addWidget(centredBlock(m_errorSymbol, m_errorText, retry));
+
+    m_emptySymbol = new QLabel;
+    m_emptyText = new QLabel(u"No games scheduled"_s);
+    m_emptyText->setObjectName(u"emptyMessage"_s);
+    m_scheduleStates->addWidget(centredBlock(m_emptySymbol, m_emptyText, nullptr));
+
+    auto *gameArea = new QWidget(m_scheduleStates);
+    gameArea->setObjectName(u"gameArea"_s);
+    auto *areaLayout = new QVBoxLayout(gameArea);
+    areaLayout->setContentsMargins(0, 0, 0, 0);
+    areaLayout->setSpacing(0);
+    m_detailSlot = new QWidget(gameArea);
+    m_detailSlot->setObjectName(u"detailSlot"_s);
+    auto *detailLayout = new QVBoxLayout(m_detailSlot);
+    detailLayout->setContentsMargins(8, 0, 8, 0);
+    m_detailSlot->hide();
+    areaLayout->addWidget(m_detailSlot);
+    m_gameList = new GameListView(gameArea);
+    connect(m_gameList, &GameListView::gameClicked, m_viewModel, &ScheduleViewModel::selectGame);
+    areaLayout->addWidget(m_gameList, 1);
+    m_scheduleStates->addWidget(gameArea);
+
+    column->addWidget(m_scheduleStates, 1);
+    return page;
+}
+
+QWidget *MenuContentView::centredBlock(QLabel *symbol, QLabel *text, QAbstractButton *button)
+{
+    auto *block = new QWidget(m_scheduleStates);
+    auto *layout = new QVBoxLayout(block);
+    layout->setSpacing(8);
+    layout->addStretch();
+    symbol->setParent(block);
+    symbol->setAlignment(Qt::AlignCenter);
+    layout->addWidget(symbol);
+    text->setParent(block);
+    text->setFont(theme::font(captionPixelSize));
+    text->setAlignment(Qt::AlignCenter);
+    text->setWordWrap(true);
+    layout->addWidget(text);
+    if (button) {
+        button->setParent(block);
+        layout->addWidget(button, 0, Qt::AlignCenter);
+    }
+    layout->addStretch();
+    return block;
+}
+
+QWidget *MenuContentView::buildFooter()
+{
+    auto *footer = new QWidget(this);
+    footer->setObjectName(u"footer"_s);
+    auto *row = new QHBoxLayout(footer);
+    row->setContentsMargins(8, 4, 8, 4);
+    m_quit = captionButton(u"quit"_s, footer);
+    m_quit->setText(u"Quit"_s);
+    connect(m_quit, &QToolButton::clicked, this, &MenuContentView::quitRequested);
+    row->addWidget(m_quit);
+    row->addStretch();
+    m_footerSpinner = new ProgressSpinner(14, footer);
+    m_footerSpinner->setObjectName(u"footerIndicator"_s);
+    row->addWidget(m_footerSpinner);
+    m_refresh = captionButton(u"refresh"_s, footer);
+    m_refresh->setToolTip(u"Refresh"_s);
+    connect(m_refresh, &QToolButton::clicked, this, &MenuContentView::startRefresh);
+    row->addWidget(m_refresh);
+    return footer;
+}
+
+void MenuContentView::tabClicked(int index)
+{
+    const auto tab = ScheduleViewModel::allTabs[index];
+    m_viewModel->setSelectedTab(tab);
+    // The standings' first load joins here with the standings themselves.
+    update();
+}
+
+void MenuContentView::startRefresh()
+{
+    auto task = m_viewModel->refresh();
+    Q_UNUSED(task);
+}
+
+MenuContentView::ScheduleState MenuContentView::scheduleState() const
+{
+    if (m_viewModel->isLoading() && m_viewModel->games().empty()) return ScheduleState::Loading;
+    if (m_viewModel->errorMessage()) return ScheduleState::Error;
+    if (m_viewModel->games().empty()) return ScheduleState::Empty;
+    return ScheduleState::Games;
+}
+
+void MenuContentView::update()
+{
+    const bool inlineBoxScore = m_viewModel->inlineBoxScoreGameId().has_value();
+    m_tabBar->setVisible(!inlineBoxScore);
+    m_tabDivider->setVisible(!inlineBoxScore);
+    m_tabs->setVisible(!inlineBoxScore);
+    m_inlineBoxScoreSlot->setVisible(inlineBoxScore);
+
+    const auto tab = m_viewModel->selectedTab();
+    for (int index = 0; index < m_tabButtons.size(); ++index)
+        m_tabButtons[index]->setChecked(ScheduleViewModel::allTabs[index] == tab);
+    m_tabs->setCurrentIndex(static_cast<int>(tab));
+
+    const ScheduleState state = scheduleState();
+    m_scheduleStates->setCurrentIndex(static_cast<int>(state));
+    if (state == ScheduleState::Error) m_errorText->setText(m_viewModel->errorMessage().value_or(QString()));
+    if (state == ScheduleState::Games) {
+        m_gameList->setGames(m_viewModel->sortedGames(), m_viewModel->noSpoilers(), m_viewModel->favoriteTeamId(),
+            m_viewModel->selectedGameId());
+    }
+    const bool showDetail = state == ScheduleState::Games && m_viewModel->isShowingSelectedGameDetail()
+        && m_viewModel->selectedGame().has_value();
+    m_detailSlot->setVisible(showDetail && m_detailSlot->layout()->count() > 0);
+
+    // Keys belong to the list exactly while the list is on screen.
+    const bool gameAreaShown
+        = !inlineBoxScore && tab == ScheduleViewModel::Tab::Schedule && state == ScheduleState::Games;
+    if (gameAreaShown && !m_keyMonitor)
+        m_keyMonitor
+            = std::make_unique<LocalKeyMonitor>(this, [this](const QKeyEvent &event) { return handleKeyDown(event); });
+    else if (!gameAreaShown)
+        m_keyMonitor.reset();
+
+    m_footerSpinner->setVisible(m_viewModel->isLoading());
+    m_refresh->setVisible(!m_viewModel->isLoading());
+}
+
+bool MenuContentView::handleKeyDown(const QKeyEvent &event)
+{
+    if (m_viewModel->selectedTab() != ScheduleViewModel::Tab::Schedule) return false;
+    // Arrow and keypad keys carry the keypad flag; it is not one of the user's modifiers.
+    constexpr Qt::KeyboardModifiers userModifiers
+        = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    if (event.modifiers() & userModifiers) return false;
+    if (m_viewModel->games().empty()) return false;
+    switch (event.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return openSelectedGame();
+    case Qt::Key_Escape:
+        m_viewModel->closeGameDetail();
+        return true;
+    case Qt::Key_Down:
+        m_viewModel->moveSelection(+1);
+        return true;
+    case Qt::Key_Up:
+        m_viewModel->moveSelection(-1);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool MenuContentView::openSelectedGame()
+{
+    const auto game = m_viewModel->selectedGame();
+    if (!game) return false;
+    const auto url = game->externalURL();
+    if (!url) return false;
+    m_openURL(*url);
+    return true;
+}
+
+void MenuContentView::openBoxScore(qint64 gamePk)
+{
+    m_viewModel->setInlineBoxScoreGameId(gamePk);
+}
+
+void MenuContentView::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::PaletteChange) applyColors();
+    QWidget::changeEvent(event);
+}
+
+void MenuContentView::applyColors()
+{
+    const QColor secondary = theme::secondary(palette());
+    const qreal ratio = devicePixelRatioF();
+    m_errorSymbol->setPixmap(symbolPixmap(Symbol::ExclamationTriangle, titleSymbolSize, secondary, ratio));
+    m_emptySymbol->setPixmap(symbolPixmap(Symbol::Baseball, titleSymbolSize, secondary, ratio));
+    for (QWidget *label :
+        { static_cast<QWidget *>(m_errorText), static_cast<QWidget *>(m_emptyText), static_cast<QWidget *>(m_quit) })
+        setTextColor(label, secondary);
+    m_refresh->setIcon(symbolIcon(Symbol::ArrowClockwise, captionPixelSize + 2, secondary));
+    m_refresh->setIconSize(QSize(captionPixelSize + 2, captionPixelSize + 2));
+}

@@ -1,0 +1,302 @@
+#include "fakescheduleapi.h"
+#include "schedule/scheduleviewmodel.h"
+#include "stats/decoder.h"
+#include "testdata.h"
+#include "ui/datenavigationview.h"
+#include "ui/gamelistview.h"
+#include "ui/gamerowview.h"
+#include "ui/menucontentview.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+std::vector<Game> recordedDay(const QString &name)
+{
+    auto response = decode<ScheduleResponse>(readTestData(name));
+    return response.dates.empty() ? std::vector<Game>() : response.dates.front().games;
+}
+
+std::vector<qint64> gamePks(const std::vector<Game> &games)
+{
+    std::vector<qint64> pks;
+    for (const Game &game : games)
+        pks.push_back(game.gamePk);
+    return pks;
+}
+
+} // namespace
+
+// The window's content against a view model whose service answers when the test says.
+class TestMenuContentView : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<QSettings> m_settings;
+    std::unique_ptr<FakeScheduleAPI> m_api;
+    std::unique_ptr<ScheduleViewModel> m_viewModel;
+    std::unique_ptr<MenuContentView> m_view;
+    QList<QUrl> m_opened;
+
+    // A view on today with a recorded day of ten games loaded, Boston's game selected.
+    void loadDay(const QString &recording = u"schedule-2026-04-20-hydrated.json"_s)
+    {
+        QTRY_COMPARE(m_api->requestCount(), 1);
+        m_api->succeed(0, recordedDay(recording));
+    }
+
+    QAbstractButton *button(const QString &name) const { return m_view->findChild<QAbstractButton *>(name); }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_settings = std::make_unique<QSettings>(m_dir.filePath(u"prefs.ini"_s), QSettings::IniFormat);
+        m_settings->clear();
+        m_settings->setValue(u"favoriteTeamId"_s, 111); // Boston plays in the recorded day
+        m_api = std::make_unique<FakeScheduleAPI>();
+        m_viewModel = std::make_unique<ScheduleViewModel>(
+            m_api.get(), m_settings.get(), [] { return QDateTime::currentDateTime(); }, false, true);
+        m_opened.clear();
+        m_view = std::make_unique<MenuContentView>(m_viewModel.get(), [this](const QUrl &url) { m_opened << url; });
+        m_view->resize(320, 500);
+        m_view->show();
+    }
+
+    void cleanup()
+    {
+        m_view.reset();
+        m_viewModel.reset();
+        m_api.reset();
+    }
+
+    void statesFollowTheLoads()
+    {
+        using State = MenuContentView::ScheduleState;
+        QTRY_COMPARE(m_view->scheduleState(), State::Loading);
+        QVERIFY(m_view->findChild<QWidget *>(u"footerIndicator"_s)->isVisible());
+        QVERIFY(!button(u"refresh"_s)->isVisible());
+        loadDay();
+        QCOMPARE(m_view->scheduleState(), State::Games);
+        QVERIFY(button(u"refresh"_s)->isVisible());
+        QCOMPARE(m_view->gameList()->rowOrder(), gamePks(m_viewModel->sortedGames()));
+
+        // A later refresh keeps the list and shows the small indicator in the footer instead.
+        button(u"refresh"_s)->click();
+        QCOMPARE(m_api->requestCount(), 2);
+        QCOMPARE(m_view->scheduleState(), State::Games);
+        QVERIFY(m_view->findChild<QWidget *>(u"footerIndicator"_s)->isVisible());
+        QVERIFY(!button(u"refresh"_s)->isVisible());
+
+        // A failure replaces the list by the error block even though games are held; Retry brings it back.
+        m_api->fail(1);
+        QCOMPARE(m_view->scheduleState(), State::Error);
+        QCOMPARE(m_view->findChild<QLabel *>(u"errorMessage"_s)->text(), u"Failed to load schedule"_s);
+        QVERIFY(!m_view->isKeyMonitorActive());
+        button(u"retry"_s)->click();
+        QCOMPARE(m_api->requestCount(), 3);
+        m_api->succeed(2, recordedDay(u"schedule-2026-04-20-hydrated.json"_s));
+        QCOMPARE(m_view->scheduleState(), State::Games);
+        QVERIFY(m_view->isKeyMonitorActive());
+
+        // A day without games.
+        m_viewModel->goToNextDay();
+        m_api->succeed(3, {});
+        QCOMPARE(m_view->scheduleState(), State::Empty);
+        QCOMPARE(m_view->findChild<QLabel *>(u"emptyMessage"_s)->text(), u"No games scheduled"_s);
+        QVERIFY(!m_view->isKeyMonitorActive());
+    }
+
+    void rowsFollowSelectionAndClicks()
+    {
+        loadDay();
+        // The favourite club's game is selected and listed first.
+        const auto order = m_view->gameList()->rowOrder();
+        QCOMPARE(m_viewModel->selectedGameId(), std::optional(order.front()));
+        QVERIFY(m_view->gameList()->row(order.front())->isSelected());
+
+        GameRowView *third = m_view->gameList()->row(order[2]);
+        QTest::mouseClick(third, Qt::LeftButton);
+        QCOMPARE(m_viewModel->selectedGameId(), std::optional(order[2]));
+        QVERIFY(third->isSelected());
+        QVERIFY(!m_view->gameList()->row(order.front())->isSelected());
+
+        // A refresh updates rows in place: the same widgets stay.
+        button(u"refresh"_s)->click();
+        m_api->succeed(1, recordedDay(u"schedule-2026-04-20-hydrated.json"_s));
+        QCOMPARE(m_view->gameList()->row(order[2]), third);
+        QVERIFY(third->isSelected());
+    }
+
+    void keys_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<bool>("handled");
+        QTest::addColumn<int>("selectionMove");
+        QTest::addColumn<bool>("opens");
+
+        const auto none = Qt::KeyboardModifiers();
+        QTest::newRow("Down") << int(Qt::Key_Down) << Qt::KeyboardModifiers(Qt::KeypadModifier) << 0 << true << 1
+                              << false;
+        QTest::newRow("Up on the first row") << int(Qt::Key_Up) << none << 0 << true << 0 << false;
+        QTest::newRow("Return") << int(Qt::Key_Return) << none << 0 << true << 0 << true;
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier) << 0 << true
+                                      << 0 << true;
+        QTest::newRow("Escape") << int(Qt::Key_Escape) << none << 0 << true << 0 << false;
+        QTest::newRow("other key") << int(Qt::Key_A) << none << 0 << false << 0 << false;
+        QTest::newRow("Shift-Up") << int(Qt::Key_Up) << Qt::KeyboardModifiers(Qt::ShiftModifier) << 0 << false << 0
+                                  << false;
+        QTest::newRow("Control-Down") << int(Qt::Key_Down) << Qt::KeyboardModifiers(Qt::ControlModifier) << 0 << false
+                                      << 0 << false;
+        QTest::newRow("Alt-Return") << int(Qt::Key_Return) << Qt::KeyboardModifiers(Qt::AltModifier) << 0 << false << 0
+                                    << false;
+        QTest::newRow("Down on Standings") << int(Qt::Key_Down) << none << 1 << false << 0 << false;
+        QTest::newRow("Return on Settings") << int(Qt::Key_Return) << none << 2 << false << 0 << false;
+    }
+
+    void keys()
+    {
+        QFETCH(int, key);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(int, tab);
+        QFETCH(bool, handled);
+        QFETCH(int, selectionMove);
+        QFETCH(bool, opens);
+        loadDay();
+        const auto order = m_view->gameList()->rowOrder();
+        m_viewModel->setSelectedTab(ScheduleViewModel::allTabs[tab]);
+
+        QKeyEvent press(QEvent::KeyPress, key, modifiers);
+        QCOMPARE(m_view->handleKeyDown(press), handled);
+        QCOMPARE(m_viewModel->selectedGameId(), std::optional(order[std::size_t(selectionMove)]));
+        QCOMPARE(m_opened.size(), opens ? 1 : 0);
+        if (opens) QCOMPARE(m_opened.front(), m_viewModel->selectedGame()->externalURL().value());
+    }
+
+    void keysReachTheListWhicheverChildHasFocus()
+    {
+        loadDay();
+        const auto order = m_view->gameList()->rowOrder();
+        m_view->activateWindow();
+        button(u"refresh"_s)->setFocus();
+        QTest::keyClick(button(u"refresh"_s), Qt::Key_Down);
+        QCOMPARE(m_viewModel->selectedGameId(), std::optional(order[1]));
+        QTest::keyClick(button(u"quit"_s), Qt::Key_Up);
+        QCOMPARE(m_viewModel->selectedGameId(), std::optional(order[0]));
+
+        // Another tab: the monitor is gone and keys do nothing to the selection.
+        button(u"tabStandings"_s)->click();
+        QVERIFY(!m_view->isKeyMonitorActive());
+        QTest::keyClick(button(u"quit"_s), Qt::Key_Down);
+        QCOMPARE(m_viewModel->selectedGameId(), std::optional(order[0]));
+    }
+
+    void keysOnAnEmptyDayAreNotHandled()
+    {
+        loadDay();
+        m_viewModel->goToNextDay();
+        m_api->succeed(1, {});
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+        QVERIFY(!m_view->handleKeyDown(down));
+    }
+
+    void escapeKeepsTheHighlightAndStaysHandled()
+    {
+        loadDay();
+        const auto selected = m_viewModel->selectedGameId();
+        QVERIFY(m_viewModel->isShowingSelectedGameDetail());
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QVERIFY(m_view->handleKeyDown(escape));
+        QVERIFY(!m_viewModel->isShowingSelectedGameDetail());
+        QCOMPARE(m_viewModel->selectedGameId(), selected);
+        QVERIFY(m_view->handleKeyDown(escape));
+        QCOMPARE(m_viewModel->selectedGameId(), selected);
+        QVERIFY(m_view->gameList()->row(*selected)->isSelected());
+    }
+
+    void selectedRowScrollsToTheCentre()
+    {
+        loadDay();
+        GameListView *list = m_view->gameList();
+        QScrollBar *bar = list->verticalScrollBar();
+        QTRY_VERIFY(bar->maximum() > 0);
+        QCOMPARE(bar->value(), 0);
+        const auto order = list->rowOrder();
+        for (std::size_t i = 0; i + 1 < order.size() / 2; ++i)
+            m_viewModel->moveSelection(+1);
+        const qint64 middle = *m_viewModel->selectedGameId();
+        QTRY_COMPARE(bar->value(), list->centredScrollValue(middle));
+        const QRect row = list->row(middle)->geometry().translated(0, -bar->value());
+        QVERIFY(qAbs(row.center().y() - list->viewport()->height() / 2) <= 1);
+    }
+
+    void tabsSwitchPages()
+    {
+        loadDay();
+        auto *tabs = m_view->findChild<QStackedWidget *>(u"tabs"_s);
+        button(u"tabSettings"_s)->click();
+        QCOMPARE(m_viewModel->selectedTab(), ScheduleViewModel::Tab::Settings);
+        QCOMPARE(tabs->currentWidget(), m_view->settingsPage());
+        QVERIFY(button(u"tabSettings"_s)->isChecked());
+        QVERIFY(!button(u"tabSchedule"_s)->isChecked());
+        button(u"tabSchedule"_s)->click();
+        QVERIFY(m_view->isKeyMonitorActive());
+
+        // The inline box score takes the whole window above the footer.
+        m_view->openBoxScore(m_view->gameList()->rowOrder().front());
+        QVERIFY(!m_view->findChild<QWidget *>(u"tabBar"_s)->isVisible());
+        QVERIFY(m_view->inlineBoxScoreSlot()->isVisible());
+        QVERIFY(!m_view->isKeyMonitorActive());
+        m_viewModel->setInlineBoxScoreGameId(std::nullopt);
+        QVERIFY(m_view->findChild<QWidget *>(u"tabBar"_s)->isVisible());
+    }
+
+    void dateTitle()
+    {
+        loadDay();
+        DateNavigationView *navigation = m_view->dateNavigation();
+        QToolButton *title = navigation->titleButton();
+        QCOMPARE(title->text(), u"Today"_s);
+
+        // On today the title opens and closes the calendar.
+        title->click();
+        QVERIFY(navigation->showDatePicker());
+        QVERIFY(navigation->calendar()->isVisible());
+        QCOMPARE(navigation->calendar()->selectedDate(), QDate::currentDate());
+        navigation->setShowDatePicker(false);
+        QVERIFY(!navigation->calendar()->isVisible());
+
+        // On another day it goes back to today and leaves the calendar closed.
+        m_view->findChild<QToolButton *>(u"previousDay"_s)->click();
+        QCOMPARE(m_api->requestCount(), 2);
+        QCOMPARE(title->text(), QLocale().toString(QDate::currentDate().addDays(-1), u"ddd, MMM d"_s));
+        title->click();
+        QCOMPARE(title->text(), u"Today"_s);
+        QVERIFY(!navigation->showDatePicker());
+        QCOMPARE(m_api->requestCount(), 3);
+
+        // Picking a day closes the calendar and loads that day.
+        title->click();
+        const QDate picked = QDate::currentDate().addDays(3);
+        Q_EMIT navigation->calendar()->clicked(picked);
+        QVERIFY(!navigation->showDatePicker());
+        QCOMPARE(m_viewModel->selectedDate().date(), picked);
+        QCOMPARE(m_api->requestCount(), 4);
+        QCOMPARE(m_api->request(3).date.date(), picked);
+    }
+};
+
+QTEST_MAIN(TestMenuContentView)
+#include "tst_menucontentview.moc"
