@@ -39,3 +39,7 @@ bench:
 
 clean:
 	rm -rf build
+
+# Offscreen renders of the window for the recorded days, into docs/screenshots/.
+screenshots:
+	scripts/screenshots $(DEV_BIN)

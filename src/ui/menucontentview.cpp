@@ -71,7 +71,7 @@ protected:
             shape.addRoundedRect(QRectF(rect()).adjusted(2, 0, -2, 0), 5, 5);
             painter.fillPath(shape, theme::accent(palette(), 0.15));
         }
-        if (hasFocus()) {
+        if (hasFocus() && m_keyboardFocus) {
             painter.setPen(QPen(theme::accent(palette(), 0.6), 1));
             painter.drawRoundedRect(QRectF(rect()).adjusted(2.5, 0.5, -2.5, -0.5), 5, 5);
         }
@@ -87,8 +87,16 @@ protected:
         painter.drawText(QRect(left + 16, 0, width() - left - 16, height()), Qt::AlignVCenter | Qt::AlignLeft, text());
     }
 
+    // Only focus that came by the keyboard is drawn; the window gives the first tab focus on opening.
+    void focusInEvent(QFocusEvent *event) override
+    {
+        m_keyboardFocus = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+        QAbstractButton::focusInEvent(event);
+    }
+
 private:
     ScheduleViewModel::Tab m_tab;
+    bool m_keyboardFocus = false;
 };
 
 // A one-pixel line across the window between its bands.
