@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
@@ -46,7 +47,8 @@ class TestMenuContentView : public QObject {
     std::unique_ptr<QSettings> m_settings;
     std::unique_ptr<FakeScheduleAPI> m_api;
     std::unique_ptr<ScheduleViewModel> m_viewModel;
-    std::unique_ptr<MenuContentView> m_view;
+    std::unique_ptr<QWidget> m_window;
+    MenuContentView *m_view = nullptr;
     QList<QUrl> m_opened;
 
     // A view on today with a recorded day of ten games loaded, Boston's game selected.
@@ -68,14 +70,19 @@ private Q_SLOTS:
         m_viewModel = std::make_unique<ScheduleViewModel>(
             m_api.get(), m_settings.get(), [] { return QDateTime::currentDateTime(); }, false, true);
         m_opened.clear();
-        m_view = std::make_unique<MenuContentView>(m_viewModel.get(), [this](const QUrl &url) { m_opened << url; });
-        m_view->resize(320, 500);
-        m_view->show();
+        // Placed in a window of its own, as the popup holds it.
+        m_window = std::make_unique<QWidget>();
+        m_view = new MenuContentView(m_viewModel.get(), [this](const QUrl &url) { m_opened << url; });
+        auto *layout = new QVBoxLayout(m_window.get());
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(m_view);
+        m_window->resize(320, 500);
+        m_window->show();
     }
 
     void cleanup()
     {
-        m_view.reset();
+        m_window.reset();
         m_viewModel.reset();
         m_api.reset();
     }
@@ -189,7 +196,7 @@ private Q_SLOTS:
     {
         loadDay();
         const auto order = m_view->gameList()->rowOrder();
-        m_view->activateWindow();
+        m_window->activateWindow();
         button(u"refresh"_s)->setFocus();
         QTest::keyClick(button(u"refresh"_s), Qt::Key_Down);
         QCOMPARE(m_viewModel->selectedGameId(), std::optional(order[1]));
