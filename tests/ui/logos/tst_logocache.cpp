@@ -171,6 +171,8 @@ private Q_SLOTS:
                                              .path = clubPath, .body = "<html>moved</html>", .contentType = "text/html"
                                          };
         QTest::newRow("connection reset") << false << Route { .path = clubPath, .fault = Fault::Reset };
+        // Ends by the client's transfer timeout, two seconds here.
+        QTest::newRow("stalled") << false << Route { .path = clubPath, .fault = Fault::Stall };
         QTest::newRow("broken svg") << true
                                     << Route { .path = u"/team-logos/league-on-light/103.svg"_s,
                                            .body = "<svg width=\"40\"",
