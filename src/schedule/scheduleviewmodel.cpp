@@ -143,8 +143,9 @@ QCoro::Task<> ScheduleViewModel::loadSchedule()
         if (!self) co_return;
         setGames(std::move(games));
         reconcileSelection();
-        // Then, in this order: refresh the selected game's live detail, and one
-        // notification sync pass unless one is running.
+        co_await loadSelectedGameDetail(true);
+        if (!self) co_return;
+        // One notification sync pass, unless one is running, follows here.
     } catch (const std::exception &) {
         if (!self) co_return;
         setErrorMessage(u"Failed to load schedule"_s);
@@ -268,11 +269,13 @@ void ScheduleViewModel::reconcileSelection()
 void ScheduleViewModel::selectGame(qint64 gamePk)
 {
     m_isShowingSelectedGameDetail = true;
+    // Clicking the selected game again fetches its detail anew without blanking the card first.
     if (m_selectedGameId != gamePk) {
         m_selectedGameId = gamePk;
         clearDetail();
     }
     Q_EMIT changed();
+    startDetailLoad();
 }
 
 void ScheduleViewModel::moveSelection(int step)
@@ -294,6 +297,8 @@ void ScheduleViewModel::moveSelection(int step)
     }
     setSelectedGameId(target);
     clearDetail();
+    // With the card closed only the highlighted row moves.
+    if (m_isShowingSelectedGameDetail) startDetailLoad();
 }
 
 void ScheduleViewModel::closeGameDetail()
@@ -311,7 +316,54 @@ void ScheduleViewModel::setSelectedGameId(std::optional<qint64> gamePk)
 
 void ScheduleViewModel::clearDetail()
 {
-    // The live detail of the selected game joins here with the detail card.
+    m_selectedGameDetail.reset();
+    m_selectedGameDetailError.reset();
+    m_isLoadingSelectedGameDetail = false;
+    Q_EMIT changed();
+}
+
+void ScheduleViewModel::startDetailLoad()
+{
+    auto task = loadSelectedGameDetail(true);
+    Q_UNUSED(task);
+}
+
+QCoro::Task<> ScheduleViewModel::loadSelectedGameDetail(bool force)
+{
+    if (!m_isShowingSelectedGameDetail) {
+        clearDetail();
+        co_return;
+    }
+    const std::optional<Game> game = selectedGame();
+    // Only live games have a detail worth fetching; the card of any other game is drawn from the schedule.
+    if (!game || game->status.abstractGameState != u"Live"_s) {
+        clearDetail();
+        co_return;
+    }
+    if (!force && m_selectedGameDetail && m_selectedGameDetail->gamePk == game->gamePk) co_return;
+
+    QPointer self(this);
+    const qint64 gamePk = game->gamePk;
+    // The detail on screen stays while it is fetched again, so a refresh does not blank the card.
+    m_isLoadingSelectedGameDetail = true;
+    m_selectedGameDetailError.reset();
+    Q_EMIT changed();
+    try {
+        GameDetail detail = co_await m_apiService->fetchGameDetail(gamePk);
+        if (!self) co_return;
+        // An answer for a game that is no longer selected is dropped.
+        if (m_selectedGameId == detail.gamePk) m_selectedGameDetail = std::move(detail);
+        if (m_selectedGameId == gamePk) m_isLoadingSelectedGameDetail = false;
+        Q_EMIT changed();
+    } catch (const std::exception &) {
+        if (!self) co_return;
+        if (m_selectedGameId == gamePk) {
+            m_selectedGameDetail.reset();
+            m_selectedGameDetailError = u"Failed to load live detail"_s;
+            m_isLoadingSelectedGameDetail = false;
+            Q_EMIT changed();
+        }
+    }
 }
 
 void ScheduleViewModel::setGames(std::vector<Game> games)

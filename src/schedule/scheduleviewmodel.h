@@ -1,5 +1,6 @@
 #pragma once
 
+#include "stats/gamefeed.h"
 #include "stats/schedule.h"
 #include "stats/scheduleapi.h"
 
@@ -57,6 +58,11 @@ public:
     void closeGameDetail();
     // Keeps the selection when its game is still listed, else picks the favourite club's first game.
     void reconcileSelection();
+    // The live detail of the selected game, fetched only while its card is open and the game is live.
+    const std::optional<GameDetail> &selectedGameDetail() const { return m_selectedGameDetail; }
+    bool isLoadingSelectedGameDetail() const { return m_isLoadingSelectedGameDetail; }
+    const std::optional<QString> &selectedGameDetailError() const { return m_selectedGameDetailError; }
+    QCoro::Task<> loadSelectedGameDetail(bool force);
 
     // Preferences, stored at every write.
     qint64 favoriteTeamId() const;
@@ -98,6 +104,7 @@ private:
     void writePreference(const QString &key, const QVariant &value);
     void setSelectedGameId(std::optional<qint64> gamePk);
     void clearDetail();
+    void startDetailLoad();
 
     ScheduleAPI *m_apiService;
     QSettings *m_settings;
@@ -111,6 +118,9 @@ private:
     std::optional<qint64> m_inlineBoxScoreGameId;
     std::optional<qint64> m_selectedGameId;
     bool m_isShowingSelectedGameDetail = true;
+    std::optional<GameDetail> m_selectedGameDetail;
+    bool m_isLoadingSelectedGameDetail = false;
+    std::optional<QString> m_selectedGameDetailError;
 
     QPointer<QTimer> m_refreshTimer;
     QPointer<DayChangeNotifier> m_dayChangeObserver;
