@@ -135,6 +135,7 @@ private Q_SLOTS:
     void timerPeriodFollowsTimerDrivenRefreshes()
     {
         auto vm = makeViewModel(true);
+        vm->setFavoriteTeam(158); // nothing selected, so no live detail is awaited
         QCOMPARE(vm->refreshTimerPeriod(), std::chrono::milliseconds(300s));
 
         auto userLoad = vm->loadSchedule();
