@@ -2,6 +2,7 @@
 
 #include "schedule/scheduleviewmodel.h"
 #include "ui/datenavigationview.h"
+#include "ui/gamedetailpanelview.h"
 #include "ui/gamelistview.h"
 #include "ui/localkeymonitor.h"
 #include "ui/progressspinner.h"
@@ -235,7 +236,14 @@ QWidget *MenuContentView::buildSchedulePage()
     m_detailSlot = new QWidget(gameArea);
     m_detailSlot->setObjectName(u"detailSlot"_s);
     auto *detailLayout = new QVBoxLayout(m_detailSlot);
-    detailLayout->setContentsMargins(8, 0, 8, 0);
+    detailLayout->setContentsMargins(8, 4, 8, 4);
+    m_detailPanel = new GameDetailPanelView(m_detailSlot);
+    detailLayout->addWidget(m_detailPanel);
+    connect(m_detailPanel, &GameDetailPanelView::openExternalRequested, this, [this] { openSelectedGame(); });
+    connect(m_detailPanel, &GameDetailPanelView::openBoxScoreRequested, this, [this] {
+        if (const auto game = m_viewModel->selectedGame()) openBoxScore(game->gamePk);
+    });
+    connect(m_detailPanel, &GameDetailPanelView::closeRequested, m_viewModel, &ScheduleViewModel::closeGameDetail);
     m_detailSlot->hide();
     areaLayout->addWidget(m_detailSlot);
     m_gameList = new GameListView(gameArea);
@@ -332,9 +340,13 @@ void MenuContentView::update()
         m_gameList->setGames(m_viewModel->sortedGames(), m_viewModel->noSpoilers(), m_viewModel->favoriteTeamId(),
             m_viewModel->selectedGameId());
     }
-    const bool showDetail = state == ScheduleState::Games && m_viewModel->isShowingSelectedGameDetail()
-        && m_viewModel->selectedGame().has_value();
-    m_detailSlot->setVisible(showDetail && m_detailSlot->layout()->count() > 0);
+    const std::optional<Game> selected = m_viewModel->selectedGame();
+    const bool showDetail = state == ScheduleState::Games && m_viewModel->isShowingSelectedGameDetail() && selected;
+    if (showDetail) {
+        m_detailPanel->setInputs(*selected, m_viewModel->selectedGameDetail(),
+            m_viewModel->isLoadingSelectedGameDetail(), m_viewModel->selectedGameDetailError());
+    }
+    m_detailSlot->setVisible(showDetail);
 
     // Keys belong to the list exactly while the list is on screen.
     const bool gameAreaShown

@@ -6,6 +6,7 @@
 #include <memory>
 
 class DateNavigationView;
+class GameDetailPanelView;
 class GameListView;
 class LocalKeyMonitor;
 class ProgressSpinner;
@@ -39,7 +40,8 @@ public:
 
     GameListView *gameList() const { return m_gameList; }
     DateNavigationView *dateNavigation() const { return m_dateNavigation; }
-    // Places that the detail card, the standings, the settings and the inline box score fill.
+    GameDetailPanelView *detailPanel() const { return m_detailPanel; }
+    // Places that the standings, the settings and the inline box score fill.
     QWidget *detailSlot() const { return m_detailSlot; }
     QWidget *standingsPage() const { return m_standingsPage; }
     QWidget *settingsPage() const { return m_settingsPage; }
@@ -78,6 +80,7 @@ private:
     QLabel *m_emptySymbol = nullptr;
     QLabel *m_emptyText = nullptr;
     QWidget *m_detailSlot = nullptr;
+    GameDetailPanelView *m_detailPanel = nullptr;
     GameListView *m_gameList = nullptr;
     QWidget *m_standingsPage = nullptr;
     QWidget *m_settingsPage = nullptr;

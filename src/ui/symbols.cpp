@@ -183,6 +183,41 @@ void drawMapPin(const Canvas &c)
     c.p.drawPath(ground);
 }
 
+void drawTableCells(const Canvas &c)
+{
+    // Three rows of two cells; the lines sit on the pixel grid like the frame's.
+    c.pen();
+    c.p.drawRoundedRect(QRectF(c.at(3, 4.5), c.at(21, 19.5)), 2.5, 2.5);
+    c.p.drawLine(c.at(3, 9.5), c.at(21, 9.5));
+    c.p.drawLine(c.at(3, 14.5), c.at(21, 14.5));
+    c.p.drawLine(c.at(12, 9.5), c.at(12, 19.5));
+}
+
+void drawArrowUpRightSquare(const Canvas &c)
+{
+    c.pen();
+    c.p.drawRoundedRect(QRectF(c.at(3, 3), c.at(21, 21)), 3.5, 3.5);
+    c.p.drawLine(QPointF(8.5, 15.5), QPointF(15.5, 8.5));
+    c.p.drawPolyline(QPolygonF { QPointF(10, 8.5), QPointF(15.5, 8.5), QPointF(15.5, 14) });
+}
+
+void drawXmarkCircleFill(const Canvas &c)
+{
+    // The cross is cut out of the disc, so whatever lies beneath shows through it.
+    QPainterPath cross;
+    cross.moveTo(8.5, 8.5);
+    cross.lineTo(15.5, 15.5);
+    cross.moveTo(15.5, 8.5);
+    cross.lineTo(8.5, 15.5);
+    QPainterPathStroker stroker;
+    stroker.setWidth(std::max<qreal>(1, qRound(c.stroke * c.px)) / c.px);
+    stroker.setCapStyle(Qt::RoundCap);
+    QPainterPath disc;
+    disc.addEllipse(QPointF(12, 12), 10, 10);
+    c.fill();
+    c.p.drawPath(disc.subtracted(stroker.createStroke(cross)));
+}
+
 } // namespace
 
 QPixmap symbolPixmap(Symbol symbol, int pixelSize, const QColor &color, qreal devicePixelRatio)
@@ -230,6 +265,15 @@ QPixmap symbolPixmap(Symbol symbol, int pixelSize, const QColor &color, qreal de
         break;
     case Symbol::MapPin:
         drawMapPin(c);
+        break;
+    case Symbol::TableCells:
+        drawTableCells(c);
+        break;
+    case Symbol::ArrowUpRightSquare:
+        drawArrowUpRightSquare(c);
+        break;
+    case Symbol::XmarkCircleFill:
+        drawXmarkCircleFill(c);
         break;
     }
     return pixmap;

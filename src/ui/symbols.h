@@ -17,6 +17,9 @@ enum class Symbol {
     ChevronRight,
     FigureBaseball,
     MapPin,
+    TableCells,
+    ArrowUpRightSquare,
+    XmarkCircleFill,
 };
 
 // The symbol in `color`, `pixelSize` device-independent pixels square, sharp at the device pixel ratio.

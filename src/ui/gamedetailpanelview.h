@@ -1,0 +1,124 @@
+#pragma once
+
+#include "stats/gamefeed.h"
+#include "stats/schedule.h"
+
+#include <QColor>
+#include <QList>
+#include <QPalette>
+#include <QWidget>
+#include <optional>
+
+class QHBoxLayout;
+class QLabel;
+class QToolButton;
+class QVBoxLayout;
+class ProgressSpinner;
+
+// The line under the card's title: inning, postponement, "Final" or the start time.
+QString panelStatusText(const Game &game, const std::optional<GameDetail> &detail);
+
+// The fill behind a situation chip. Translucent white lifts a chip off a light card; on a dark card it would
+// wash out the light text, so there the chip is a faint tint of the text colour instead.
+QColor situationChipColor(const QPalette &palette);
+
+// The card for the selected game: matchup, state, three actions and the facts that fit the game's state.
+class GameDetailPanelView : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit GameDetailPanelView(QWidget *parent = nullptr);
+    GameDetailPanelView(const Game &game, const std::optional<GameDetail> &detail, bool isLoading,
+        const std::optional<QString> &detailError, QWidget *parent = nullptr);
+
+    // Updates the card in place.
+    void setInputs(const Game &game, const std::optional<GameDetail> &detail, bool isLoading,
+        const std::optional<QString> &detailError);
+
+Q_SIGNALS:
+    void openBoxScoreRequested();
+    void openExternalRequested();
+    void closeRequested();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    struct Fact {
+        QWidget *row = nullptr;
+        QLabel *label = nullptr;
+        QLabel *value = nullptr;
+    };
+    struct Chip {
+        QWidget *chip = nullptr;
+        QLabel *label = nullptr;
+        QLabel *value = nullptr;
+    };
+    struct LineScoreTable {
+        QWidget *table = nullptr;
+        QList<QLabel *> headers;
+        QLabel *abbreviations[2] = {};
+        QLabel *numbers[2][3] = {};
+    };
+
+    void build();
+    QWidget *buildSection(const QString &name);
+    Fact addFact(QWidget *section, const QString &name, const QString &label);
+    Chip addChip(QHBoxLayout *strip, const QString &name, const QString &label);
+    LineScoreTable addLineScoreTable(QWidget *section);
+    void refresh();
+    void refreshScheduled();
+    void refreshPostponed();
+    void refreshFinal();
+    void refreshLive();
+    void refreshLineScoreTable(LineScoreTable &table, const std::optional<LinescoreTeams> &teams);
+    void applyColors();
+
+    Game m_game;
+    std::optional<GameDetail> m_detail;
+    bool m_isLoading = false;
+    std::optional<QString> m_detailError;
+
+    QLabel *m_title = nullptr;
+    QLabel *m_status = nullptr;
+    QToolButton *m_boxScoreButton = nullptr;
+    QToolButton *m_externalButton = nullptr;
+    QToolButton *m_closeButton = nullptr;
+    QLabel *m_error = nullptr;
+
+    QWidget *m_scheduled = nullptr;
+    Fact m_scheduledVenue;
+    Fact m_scheduledProbables;
+    Fact m_scheduledSeries;
+    Fact m_scheduledTV;
+
+    QWidget *m_postponed = nullptr;
+    Fact m_postponedStatus;
+    Fact m_postponedNewDate;
+    Fact m_postponedVenue;
+    Fact m_postponedSeries;
+    Fact m_postponedTV;
+
+    QWidget *m_final = nullptr;
+    Fact m_finalVenue;
+    Fact m_finalStarters;
+    LineScoreTable m_finalTable;
+    Fact m_finalTV;
+
+    QWidget *m_live = nullptr;
+    QWidget *m_situation = nullptr;
+    Chip m_inningChip;
+    Chip m_countChip;
+    Chip m_outsChip;
+    ProgressSpinner *m_outsSpinner = nullptr;
+    Fact m_liveRunners;
+    Fact m_liveMatchup;
+    Fact m_liveOnDeck;
+    Fact m_liveVenue;
+    LineScoreTable m_liveTable;
+    Fact m_liveTV;
+
+    QList<Fact *> m_facts;
+    QList<Chip *> m_chips;
+};
