@@ -158,7 +158,31 @@ QCoro::Task<> ScheduleViewModel::refresh()
     QPointer self(this);
     co_await loadSchedule();
     if (!self) co_return;
-    // The standings reload (only when standings were loaded before) follows here.
+    co_await reloadStandings();
+}
+
+QCoro::Task<> ScheduleViewModel::loadStandings()
+{
+    QPointer self(this);
+    // The season is this year's, whatever day the schedule shows.
+    const qint64 season = m_now().date().year();
+    try {
+        auto records = co_await m_apiService->fetchStandings(season);
+        if (!self) co_return;
+        std::stable_sort(records.begin(), records.end(),
+            [](const StandingsRecord &a, const StandingsRecord &b) { return a.division.id < b.division.id; });
+        m_standings = std::move(records);
+        Q_EMIT changed();
+    } catch (const std::exception &) {
+        if (!self) co_return;
+        setErrorMessage(u"Failed to load standings"_s);
+    }
+}
+
+QCoro::Task<> ScheduleViewModel::reloadStandings()
+{
+    // Standings never loaded stay unloaded: only the Standings tab loads them the first time.
+    if (!m_standings.empty()) co_await loadStandings();
 }
 
 void ScheduleViewModel::startLoad()
@@ -211,7 +235,8 @@ QCoro::Task<> ScheduleViewModel::refreshTimerFired()
     QPointer self(this);
     co_await loadSchedule();
     if (!self) co_return;
-    // The standings reload (only when standings were loaded before) follows here.
+    co_await reloadStandings();
+    if (!self) co_return;
     startRefreshTimer();
 }
 

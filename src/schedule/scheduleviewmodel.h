@@ -49,6 +49,10 @@ public:
     std::optional<qint64> inlineBoxScoreGameId() const { return m_inlineBoxScoreGameId; }
     void setInlineBoxScoreGameId(std::optional<qint64> gamePk);
 
+    // The season's division standings, sorted by division id; empty until the first successful load.
+    const std::vector<StandingsRecord> &standings() const { return m_standings; }
+    QCoro::Task<> loadStandings();
+
     // The selected game of the shown day and whether its detail card is open.
     std::optional<qint64> selectedGameId() const { return m_selectedGameId; }
     bool isShowingSelectedGameDetail() const { return m_isShowingSelectedGameDetail; }
@@ -105,12 +109,14 @@ private:
     void setSelectedGameId(std::optional<qint64> gamePk);
     void clearDetail();
     void startDetailLoad();
+    QCoro::Task<> reloadStandings();
 
     ScheduleAPI *m_apiService;
     QSettings *m_settings;
     Clock m_now;
 
     std::vector<Game> m_games;
+    std::vector<StandingsRecord> m_standings;
     QDateTime m_selectedDate;
     bool m_isLoading = false;
     std::optional<QString> m_errorMessage;

@@ -77,6 +77,12 @@ QUrl MLBAPIService::teamScheduleURL(qint64 teamId, const QDateTime &startDate, q
         + formatServiceDay(startDate) + u"&endDate="_s + formatServiceDay(end) + scheduleHydration);
 }
 
+QUrl MLBAPIService::standingsURL(qint64 season) const
+{
+    return QUrl(m_endpoints.statsBaseURL + u"/standings?leagueId=103,104&season="_s + QString::number(season)
+        + u"&standingsTypes=regularSeason"_s);
+}
+
 QUrl MLBAPIService::gameFeedURL(qint64 gamePk) const
 {
     return QUrl(m_endpoints.liveFeedBaseURL + u"/game/"_s + QString::number(gamePk) + u"/feed/live"_s);
@@ -115,6 +121,12 @@ QCoro::Task<std::vector<Game>> MLBAPIService::fetchSchedule(QDateTime date)
 {
     QByteArray body = co_await get(scheduleURL(date));
     co_return co_await runOnExecutor([body = std::move(body)] { return firstDayGames(body); });
+}
+
+QCoro::Task<std::vector<StandingsRecord>> MLBAPIService::fetchStandings(qint64 season)
+{
+    QByteArray body = co_await get(standingsURL(season));
+    co_return co_await runOnExecutor([body = std::move(body)] { return decode<StandingsResponse>(body).records; });
 }
 
 QCoro::Task<GameDetail> MLBAPIService::fetchGameDetail(qint64 gamePk)

@@ -35,11 +35,13 @@ public:
     const Endpoints &endpoints() const { return m_endpoints; }
 
     QCoro::Task<std::vector<Game>> fetchSchedule(QDateTime date) override;
+    QCoro::Task<std::vector<StandingsRecord>> fetchStandings(qint64 season) override;
     QCoro::Task<GameDetail> fetchGameDetail(qint64 gamePk) override;
     QCoro::Task<std::vector<Game>> fetchTeamSchedule(qint64 teamId, QDateTime startDate, qint64 days) override;
 
     QUrl scheduleURL(const QDateTime &date) const;
     QUrl teamScheduleURL(qint64 teamId, const QDateTime &startDate, qint64 days) const;
+    QUrl standingsURL(qint64 season) const;
     QUrl gameFeedURL(qint64 gamePk) const;
 
     // One GET; the body whatever the HTTP status, or ServiceError of kind Transfer.

@@ -2,6 +2,7 @@
 
 #include "stats/gamefeed.h"
 #include "stats/schedule.h"
+#include "stats/standings.h"
 
 #include <QCoroTask>
 #include <QDateTime>
@@ -15,6 +16,8 @@ public:
 
     // The games of the local calendar day of `date`, in service order.
     virtual QCoro::Task<std::vector<Game>> fetchSchedule(QDateTime date) = 0;
+    // The regular-season standings of both leagues, one record per division, in service order.
+    virtual QCoro::Task<std::vector<StandingsRecord>> fetchStandings(qint64 season) = 0;
     // The live situation of one game, for the detail panel.
     virtual QCoro::Task<GameDetail> fetchGameDetail(qint64 gamePk) = 0;
     // One club's games from the day of `startDate` to `days` calendar days later.

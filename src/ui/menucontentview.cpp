@@ -6,6 +6,7 @@
 #include "ui/gamelistview.h"
 #include "ui/localkeymonitor.h"
 #include "ui/progressspinner.h"
+#include "ui/standingsview.h"
 #include "ui/symbols.h"
 #include "ui/theme.h"
 
@@ -149,9 +150,8 @@ MenuContentView::MenuContentView(ScheduleViewModel *viewModel, OpenURL openURL, 
     m_tabs = new QStackedWidget(this);
     m_tabs->setObjectName(u"tabs"_s);
     m_tabs->addWidget(buildSchedulePage());
-    m_standingsPage = new QWidget(m_tabs);
+    m_standingsPage = new StandingsView(m_tabs);
     m_standingsPage->setObjectName(u"standingsPage"_s);
-    new QVBoxLayout(m_standingsPage);
     m_tabs->addWidget(m_standingsPage);
     m_settingsPage = new QWidget(m_tabs);
     m_settingsPage->setObjectName(u"settingsPage"_s);
@@ -302,7 +302,11 @@ void MenuContentView::tabClicked(int index)
 {
     const auto tab = ScheduleViewModel::allTabs[index];
     m_viewModel->setSelectedTab(tab);
-    // The standings' first load joins here with the standings themselves.
+    // Standings load the first time their tab opens; afterwards the refreshes keep them current.
+    if (tab == ScheduleViewModel::Tab::Standings && m_viewModel->standings().empty()) {
+        auto task = m_viewModel->loadStandings();
+        Q_UNUSED(task);
+    }
     update();
 }
 
@@ -332,6 +336,8 @@ void MenuContentView::update()
     for (int index = 0; index < m_tabButtons.size(); ++index)
         m_tabButtons[index]->setChecked(ScheduleViewModel::allTabs[index] == tab);
     m_tabs->setCurrentIndex(static_cast<int>(tab));
+    if (tab == ScheduleViewModel::Tab::Standings)
+        m_standingsPage->setStandings(m_viewModel->standings(), m_viewModel->favoriteTeamId());
 
     const ScheduleState state = scheduleState();
     m_scheduleStates->setCurrentIndex(static_cast<int>(state));

@@ -16,6 +16,7 @@ class QLabel;
 class QStackedWidget;
 class QToolButton;
 class ScheduleViewModel;
+class StandingsView;
 
 // The window's content: the tab bar, the current tab, and the footer with Quit and refresh. It keeps no
 // state of its own; everything it shows is read from the view model on every change.
@@ -41,9 +42,9 @@ public:
     GameListView *gameList() const { return m_gameList; }
     DateNavigationView *dateNavigation() const { return m_dateNavigation; }
     GameDetailPanelView *detailPanel() const { return m_detailPanel; }
-    // Places that the standings, the settings and the inline box score fill.
+    // Places that the settings and the inline box score fill.
     QWidget *detailSlot() const { return m_detailSlot; }
-    QWidget *standingsPage() const { return m_standingsPage; }
+    StandingsView *standingsPage() const { return m_standingsPage; }
     QWidget *settingsPage() const { return m_settingsPage; }
     QWidget *inlineBoxScoreSlot() const { return m_inlineBoxScoreSlot; }
     bool isKeyMonitorActive() const { return m_keyMonitor != nullptr; }
@@ -82,7 +83,7 @@ private:
     QWidget *m_detailSlot = nullptr;
     GameDetailPanelView *m_detailPanel = nullptr;
     GameListView *m_gameList = nullptr;
-    QWidget *m_standingsPage = nullptr;
+    StandingsView *m_standingsPage = nullptr;
     QWidget *m_settingsPage = nullptr;
 
     QToolButton *m_quit = nullptr;

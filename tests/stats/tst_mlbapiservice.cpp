@@ -104,6 +104,26 @@ private Q_SLOTS:
         QCOMPARE(std::get<ServiceError>(run(m_service->fetchGameDetail(1))).kind(), ServiceError::Kind::Decoding);
     }
 
+    void standingsOfASeason()
+    {
+        const QString standingsPath = u"/api/v1/standings"_s;
+        const QString query = u"?leagueId=103,104&season=2024&standingsTypes=regularSeason"_s;
+        QCOMPARE(MLBAPIService(Endpoints::production()).standingsURL(2024),
+            QUrl(u"https://statsapi.mlb.com"_s + standingsPath + query));
+        m_server->addRoute({ .path = standingsPath,
+            .params = { { u"season"_s, u"2024"_s } },
+            .files = { QStringLiteral(BASELARK_TEST_DATA "/standings-2024.json") } });
+        const auto result = run(m_service->fetchStandings(2024));
+        QCOMPARE(m_server->requestLog(), QStringList { standingsPath + query });
+        // Every division, in the service's order.
+        std::vector<qint64> divisions;
+        for (const StandingsRecord &record : std::get<std::vector<StandingsRecord>>(result))
+            divisions.push_back(record.division.id);
+        QCOMPARE(divisions, (std::vector<qint64> { 201, 202, 200, 204, 205, 203 }));
+        // A season the service does not know: its 404 JSON body surfaces as a decoding error.
+        QCOMPARE(std::get<ServiceError>(run(m_service->fetchStandings(1850))).kind(), ServiceError::Kind::Decoding);
+    }
+
     void dayWithoutGames()
     {
         m_server->addRoute({ .path = schedulePath, .body = R"({"totalGames":0,"dates":[]})" });

@@ -32,6 +32,11 @@ struct FakeScheduleRequest : FakeOpenRequest {
     std::vector<Game> games;
 };
 
+struct FakeStandingsRequest : FakeOpenRequest {
+    qint64 season = 0;
+    std::vector<StandingsRecord> records;
+};
+
 struct FakeDetailRequest : FakeOpenRequest {
     qint64 gamePk = 0;
     GameDetail detail;
@@ -43,6 +48,19 @@ class FakeScheduleAPI : public QObject, public ScheduleAPI {
 public:
     using Request = FakeScheduleRequest;
 
+    // Requests the test left open fail now, so the coroutines waiting on them finish instead of leaking.
+    ~FakeScheduleAPI() override
+    {
+        const auto failOpen = [](auto &requests) {
+            for (auto &request : requests) {
+                if (!request->completed) request->complete(true);
+            }
+        };
+        failOpen(m_requests);
+        failOpen(m_standingsRequests);
+        failOpen(m_detailRequests);
+    }
+
     QCoro::Task<std::vector<Game>> fetchSchedule(QDateTime date) override
     {
         auto request = std::make_shared<Request>();
@@ -52,6 +70,17 @@ public:
         co_await *request;
         if (request->failed) throw transferError();
         co_return request->games;
+    }
+
+    QCoro::Task<std::vector<StandingsRecord>> fetchStandings(qint64 season) override
+    {
+        auto request = std::make_shared<FakeStandingsRequest>();
+        request->season = season;
+        m_standingsRequests.push_back(request);
+        Q_EMIT standingsRequested();
+        co_await *request;
+        if (request->failed) throw transferError();
+        co_return request->records;
     }
 
     QCoro::Task<GameDetail> fetchGameDetail(qint64 gamePk) override
@@ -79,6 +108,19 @@ public:
 
     void fail(int index) { m_requests.at(index)->complete(true); }
 
+    // Standings requests, answered separately from the schedule ones.
+    int standingsRequestCount() const { return int(m_standingsRequests.size()); }
+    const FakeStandingsRequest &standingsRequest(int index) const { return *m_standingsRequests.at(index); }
+
+    void succeedStandings(int index, std::vector<StandingsRecord> records)
+    {
+        auto request = m_standingsRequests.at(index);
+        request->records = std::move(records);
+        request->complete(false);
+    }
+
+    void failStandings(int index) { m_standingsRequests.at(index)->complete(true); }
+
     // Detail requests, answered separately from the schedule ones.
     int detailRequestCount() const { return int(m_detailRequests.size()); }
     const FakeDetailRequest &detailRequest(int index) const { return *m_detailRequests.at(index); }
@@ -94,6 +136,7 @@ public:
 
 Q_SIGNALS:
     void requested();
+    void standingsRequested();
     void detailRequested();
 
 private:
@@ -103,5 +146,6 @@ private:
     }
 
     std::vector<std::shared_ptr<Request>> m_requests;
+    std::vector<std::shared_ptr<FakeStandingsRequest>> m_standingsRequests;
     std::vector<std::shared_ptr<FakeDetailRequest>> m_detailRequests;
 };

@@ -111,6 +111,43 @@ private Q_SLOTS:
         QCOMPARE(root[u"runnerTexts"].toArray().size(), 0);
     }
 
+    void standings()
+    {
+        const Run run = feedtool({ u"standings"_s, recording("standings-2024.json") });
+        QCOMPARE(run.exitCode, 0);
+        const QJsonArray records = QJsonDocument::fromJson(run.out)[u"records"].toArray();
+        QStringList divisions;
+        for (const QJsonValue &record : records)
+            divisions << QString::number(record[u"divisionId"].toInteger()) + u' '
+                    + record[u"divisionDisplayName"].toString();
+        QCOMPARE(divisions,
+            (QStringList { u"201 AL East"_s, u"202 AL Central"_s, u"200 AL West"_s, u"204 NL East"_s,
+                u"205 NL Central"_s, u"203 NL West"_s }));
+        const QJsonObject whiteSox = records[1][u"teams"].toArray()[4].toObject();
+        QCOMPARE(QJsonDocument(whiteSox).toJson(QJsonDocument::Compact),
+            QJsonDocument::fromJson(R"({"id":145,"abbr":"CWS","wins":41,"losses":121,"pctText":".253",)"
+                                    R"("lastTenText":"5-5","streak":"W2","gamesBack":"51.5"})")
+                .toJson(QJsonDocument::Compact));
+
+        // A club without streak or split records, and one the directory does not know.
+        QTemporaryFile bare;
+        QVERIFY(bare.open());
+        bare.write(R"({"records":[{"division":{"id":999},"teamRecords":[{"team":{"id":4242,"name":"X"},)"
+                   R"("leagueRecord":{"wins":0,"losses":0,"pct":""},"gamesBack":"-","divisionRank":"1"}]}]})");
+        bare.close();
+        const QJsonObject division
+            = QJsonDocument::fromJson(feedtool({ u"standings"_s, bare.fileName() }).out)[u"records"]
+                  .toArray()
+                  .first()
+                  .toObject();
+        QCOMPARE(division[u"divisionDisplayName"].toString(), u"Division 999"_s);
+        const QJsonObject club = division[u"teams"].toArray().first().toObject();
+        QCOMPARE(club[u"abbr"].toString(), u"MLB"_s);
+        QCOMPARE(club[u"pctText"].toString(), u"-"_s);
+        QCOMPARE(club[u"lastTenText"].toString(), u"TBD"_s);
+        QVERIFY(club.contains(u"streak") && club[u"streak"].isNull());
+    }
+
     void errors()
     {
         QCOMPARE(feedtool({}).exitCode, 2);
@@ -135,6 +172,16 @@ private Q_SLOTS:
         const Run detail = feedtool({ u"detail"_s, noLinescore.fileName() });
         QCOMPARE(detail.exitCode, 1);
         QVERIFY2(detail.err.contains("liveData.linescore"), detail.err.constData());
+
+        QCOMPARE(feedtool({ u"standings"_s }).exitCode, 2);
+        QTemporaryFile noGamesBack;
+        QVERIFY(noGamesBack.open());
+        noGamesBack.write(R"({"records":[{"division":{"id":201},"teamRecords":[{"team":{"id":147,"name":"Yankees"},)"
+                          R"("leagueRecord":{"wins":1,"losses":0,"pct":"1.000"},"divisionRank":"1"}]}]})");
+        noGamesBack.close();
+        const Run standings = feedtool({ u"standings"_s, noGamesBack.fileName() });
+        QCOMPARE(standings.exitCode, 1);
+        QVERIFY2(standings.err.contains("records[0].teamRecords[0].gamesBack"), standings.err.constData());
     }
 };
 

@@ -1,6 +1,7 @@
 #include "detailcommand.h"
 #include "feedtool.h"
 #include "schedulecommand.h"
+#include "standingscommand.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -12,6 +13,7 @@ namespace {
 
 const char usage[] = "usage: baselark-feedtool schedule FILE [--favorite ID] [--no-spoilers]\n"
                      "       baselark-feedtool detail FILE\n"
+                     "       baselark-feedtool standings FILE\n"
                      "Decodes a saved stats-service answer and prints what Baselark derives from it as JSON.\n"
                      "Times are formatted in the time zone of TZ and the current locale.\n";
 
@@ -55,5 +57,6 @@ int main(int argc, char *argv[])
     const QString command = arguments.takeFirst();
     if (command == u"schedule") return runScheduleCommand(arguments);
     if (command == u"detail") return runDetailCommand(arguments);
+    if (command == u"standings") return runStandingsCommand(arguments);
     return usageError(u"unknown command: "_s + command);
 }

@@ -6,7 +6,9 @@
 #include "replay/replayserver.h"
 #include "schedule/scheduleviewmodel.h"
 #include "stats/decoder.h"
+#include "stats/gamefeed.h"
 #include "stats/logocache.h"
+#include "stats/standings.h"
 #include "stats/teams.h"
 #include "ui/gamelistview.h"
 #include "ui/gamerowview.h"
@@ -30,10 +32,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Answers every schedule request at once with one recorded day, or fails when told to.
+// Answers every schedule request at once with one recorded day, or fails when told to; the
+// standings of any season are the recorded ones of 2024.
 class RecordedScheduleAPI : public ScheduleAPI {
 public:
     std::vector<Game> games;
+    std::optional<GameDetail> detail;
     bool fail = false;
 
     QCoro::Task<std::vector<Game>> fetchSchedule(QDateTime) override
@@ -41,11 +45,18 @@ public:
         if (fail) throw ServiceError(ServiceError::Kind::Transfer, u"offline"_s);
         co_return games;
     }
+    QCoro::Task<std::vector<StandingsRecord>> fetchStandings(qint64) override
+    {
+        if (fail) throw ServiceError(ServiceError::Kind::Transfer, u"offline"_s);
+        QFile file(QStringLiteral(BASELARK_TEST_DATA "/standings-2024.json"));
+        if (!file.open(QIODevice::ReadOnly)) throw ServiceError(ServiceError::Kind::Transfer, file.errorString());
+        co_return decode<StandingsResponse>(file.readAll()).records;
+    }
     QCoro::Task<std::vector<Game>> fetchTeamSchedule(qint64, QDateTime, qint64) override { co_return {}; }
     QCoro::Task<GameDetail> fetchGameDetail(qint64) override
     {
-        throw ServiceError(ServiceError::Kind::Transfer, u"offline"_s);
-        co_return GameDetail {};
+        if (!detail) throw ServiceError(ServiceError::Kind::Transfer, u"offline"_s);
+        co_return *detail;
     }
 };
 
@@ -55,6 +66,27 @@ std::vector<Game> recordedDay(const QString &name)
     if (!file.open(QIODevice::ReadOnly)) return {};
     auto response = decode<ScheduleResponse>(file.readAll());
     return response.dates.empty() ? std::vector<Game>() : response.dates.front().games;
+}
+
+// The recorded game in progress (Rangers at Rockies, bottom of the 7th) as the schedule lists it, with
+// its live detail.
+std::pair<Game, GameDetail> recordedLiveGame()
+{
+    QFile file(QStringLiteral(BASELARK_TEST_DATA "/feed-live-inprogress-633860.json"));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    GameDetail detail = GameDetail::fromFeed(decode<GameLiveFeedResponse>(file.readAll()));
+    Game game;
+    game.gamePk = detail.gamePk;
+    game.gameDate = u"2021-06-04T00:40:00Z"_s;
+    game.status = { u"Live"_s, u"In Progress"_s, {}, {}, {}, {} };
+    game.teams.away.team = { 140, {} };
+    game.teams.home.team = { 115, {} };
+    const auto &teams = detail.linescore.teams;
+    if (teams && teams->away) game.teams.away.score = teams->away->runs;
+    if (teams && teams->home) game.teams.home.score = teams->home->runs;
+    game.linescore = Linescore { 7, detail.linescore.currentInningOrdinal, false, teams };
+    if (detail.venueName) game.venue = Venue { 19, *detail.venueName };
+    return { std::move(game), std::move(detail) };
 }
 
 // A neutral roundel with the club's abbreviation and a transparent margin for the cache to crop.
@@ -114,6 +146,7 @@ struct Scene {
     bool fail = false;
     int hoverRow = -1; // index in display order
     int selectRow = -1;
+    ScheduleViewModel::Tab tab = ScheduleViewModel::Tab::Schedule;
 };
 
 } // namespace
@@ -134,6 +167,13 @@ int main(int argc, char *argv[])
         logos.addRoute(Route { u"/i/teamlogos/mlb/500/"_s + file + u".png"_s, {}, {},
             standInLogo(team.abbreviation, int((team.id * 37) % 360)), 200, "image/png" });
     }
+    for (const auto &[leagueId, letters] : { std::pair(103, "AL"), std::pair(104, "NL") }) {
+        const QByteArray svg = QByteArray(R"(<svg xmlns="http://www.w3.org/2000/svg" width="64" height="64">)")
+            + R"(<circle cx="32" cy="32" r="28" fill="#5a6b86"/><text x="32" y="41" font-size="24" font-family="sans-serif" )"
+            + R"(font-weight="bold" text-anchor="middle" fill="white">)" + letters + "</text></svg>";
+        logos.addRoute(
+            Route { u"/team-logos/league-on-light/%1.svg"_s.arg(leagueId), {}, {}, svg, 200, "image/svg+xml" });
+    }
     if (!logos.listen()) return 1;
     qputenv("BASELARK_ENDPOINT", logos.baseUrl().toUtf8());
     LogoCache::shared().prefetchTeamLogos();
@@ -153,21 +193,40 @@ int main(int argc, char *argv[])
         { u"empty-day"_s, QString(), true, false, false, -1, -1 },
         { u"error"_s, u"schedule-2026-04-20-hydrated.json"_s, true, false, true, -1, -1 },
         { u"error-dark"_s, u"schedule-2026-04-20-hydrated.json"_s, true, true, true, -1, -1 },
+        { u"live"_s, u"live"_s, true, false, false, -1, -1 },
+        { u"live-dark"_s, u"live"_s, true, true, false, -1, -1 },
+        { u"standings"_s, u"schedule-2026-04-20-hydrated.json"_s, true, false, false, -1, -1,
+            ScheduleViewModel::Tab::Standings },
+        { u"standings-dark"_s, u"schedule-2026-04-20-hydrated.json"_s, true, true, false, -1, -1,
+            ScheduleViewModel::Tab::Standings },
     };
 
     QTemporaryDir settingsDir;
     for (const Scene &scene : scenes) {
         QApplication::setPalette(scene.dark ? darkPalette() : light);
         QSettings settings(settingsDir.filePath(scene.name + u".ini"_s), QSettings::IniFormat);
-        // Boston plays on each recorded day, so its game leads the list and is selected.
-        settings.setValue(u"favoriteTeamId"_s, 111);
+        // Boston plays on each recorded day, so its game leads the list and is selected; the live game
+        // is Colorado's.
+        const bool live = scene.recording == u"live"_s;
+        settings.setValue(u"favoriteTeamId"_s, live ? 115 : 111);
         settings.setValue(u"noSpoilers"_s, scene.noSpoilers);
         RecordedScheduleAPI api;
-        if (!scene.recording.isEmpty()) api.games = recordedDay(scene.recording);
+        if (live) {
+            auto [game, detail] = recordedLiveGame();
+            api.games = { game };
+            api.detail = detail;
+        } else if (!scene.recording.isEmpty()) {
+            api.games = recordedDay(scene.recording);
+        }
         ScheduleViewModel viewModel(
             &api, &settings, [] { return QDateTime::currentDateTime(); }, false, false);
         auto load = viewModel.loadSchedule();
         Q_UNUSED(load);
+        if (scene.tab == ScheduleViewModel::Tab::Standings) {
+            viewModel.setSelectedTab(scene.tab);
+            auto standings = viewModel.loadStandings();
+            Q_UNUSED(standings);
+        }
         if (scene.fail) {
             api.fail = true;
             auto refresh = viewModel.refresh();
@@ -189,7 +248,8 @@ int main(int argc, char *argv[])
             QApplication::sendEvent(row, &enter);
         }
         settle();
-        const QString path = outDir + u"/schedule-"_s + scene.name + suffix + u".png"_s;
+        const QString prefix = scene.tab == ScheduleViewModel::Tab::Standings ? QString() : u"schedule-"_s;
+        const QString path = outDir + u"/"_s + prefix + scene.name + suffix + u".png"_s;
         if (!window.grab().save(path)) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
             return 1;

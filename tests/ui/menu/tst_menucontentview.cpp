@@ -6,6 +6,7 @@
 #include "ui/gamelistview.h"
 #include "ui/gamerowview.h"
 #include "ui/menucontentview.h"
+#include "ui/standingsview.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -268,6 +269,18 @@ private Q_SLOTS:
         QVERIFY(!m_view->isKeyMonitorActive());
         m_viewModel->setInlineBoxScoreGameId(std::nullopt);
         QVERIFY(m_view->findChild<QWidget *>(u"tabBar"_s)->isVisible());
+    }
+
+    void standingsLoadOnFirstOpenOnly()
+    {
+        loadDay();
+        button(u"tabStandings"_s)->click();
+        QCOMPARE(m_api->standingsRequestCount(), 1);
+        m_api->succeedStandings(0, { { DivisionRef { 201, {} }, {} } });
+        QCOMPARE(m_view->standingsPage()->isVisible(), true);
+        button(u"tabSchedule"_s)->click();
+        button(u"tabStandings"_s)->click();
+        QCOMPARE(m_api->standingsRequestCount(), 1);
     }
 
     void dateTitle()

@@ -1,0 +1,103 @@
+#pragma once
+
+#include "stats/decoder.h"
+#include "stats/schedule.h"
+#include "stats/teams.h"
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+// Records of the stats service's standings answer, decoded with their JSON member names,
+// and the texts the standings table derives from them.
+
+struct Streak {
+    QString streakCode;
+};
+
+struct SplitRecord {
+    qint64 wins = 0;
+    qint64 losses = 0;
+    QString type;
+};
+
+struct TeamRecords {
+    std::vector<SplitRecord> splitRecords;
+};
+
+struct TeamRecord {
+    TeamRef team;
+    LeagueRecord leagueRecord;
+    QString gamesBack;
+    QString divisionRank;
+    std::optional<Streak> streak;
+    std::optional<bool> divisionLeader;
+    std::optional<TeamRecords> records;
+
+    // Wins-losses over the last ten games, "TBD" when the service gives no such split.
+    QString lastTenText() const;
+    // The winning percentage with three decimals and no leading zero (".500", "1.000").
+    QString pctText() const;
+};
+
+struct StandingsRecord {
+    DivisionRef division;
+    std::vector<TeamRecord> teamRecords;
+};
+
+struct StandingsResponse {
+    std::vector<StandingsRecord> records;
+};
+
+// The title of a division's table, from a fixed table rather than the feed's own name.
+QString divisionDisplayName(qint64 divisionId);
+
+constexpr auto fields(std::type_identity<DivisionRef>)
+{
+    return std::tuple { field("id", &DivisionRef::id), field("name", &DivisionRef::name) };
+}
+
+constexpr auto fields(std::type_identity<Streak>)
+{
+    return std::tuple { field("streakCode", &Streak::streakCode) };
+}
+
+constexpr auto fields(std::type_identity<SplitRecord>)
+{
+    return std::tuple {
+        field("wins", &SplitRecord::wins),
+        field("losses", &SplitRecord::losses),
+        field("type", &SplitRecord::type),
+    };
+}
+
+constexpr auto fields(std::type_identity<TeamRecords>)
+{
+    return std::tuple { field("splitRecords", &TeamRecords::splitRecords) };
+}
+
+constexpr auto fields(std::type_identity<TeamRecord>)
+{
+    return std::tuple {
+        field("team", &TeamRecord::team),
+        field("leagueRecord", &TeamRecord::leagueRecord),
+        field("gamesBack", &TeamRecord::gamesBack),
+        field("divisionRank", &TeamRecord::divisionRank),
+        field("streak", &TeamRecord::streak),
+        field("divisionLeader", &TeamRecord::divisionLeader),
+        field("records", &TeamRecord::records),
+    };
+}
+
+constexpr auto fields(std::type_identity<StandingsRecord>)
+{
+    return std::tuple {
+        field("division", &StandingsRecord::division),
+        field("teamRecords", &StandingsRecord::teamRecords),
+    };
+}
+
+constexpr auto fields(std::type_identity<StandingsResponse>)
+{
+    return std::tuple { field("records", &StandingsResponse::records) };
+}

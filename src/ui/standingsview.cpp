@@ -1,0 +1,386 @@
+#include "ui/standingsview.h"
+
+#include "stats/teams.h"
+#include "ui/progressspinner.h"
+#include "ui/teamlogoview.h"
+#include "ui/theme.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QScrollArea>
+#include <QStackedLayout>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <map>
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr qint64 americanLeagueId = 103;
+constexpr qint64 nationalLeagueId = 104;
+constexpr int horizontalPadding = 12;
+constexpr int clubWidth = 64;
+constexpr int clubLogoSize = 14;
+constexpr int leagueLogoSize = 16;
+constexpr int rowPixelSize = 11;
+
+// East, Central, West within each league.
+const std::map<qint64, int> divisionDisplayOrder { { 201, 0 }, { 202, 1 }, { 200, 2 }, { 204, 0 }, { 205, 1 },
+    { 203, 2 } };
+
+int displayPosition(qint64 divisionId)
+{
+    const auto found = divisionDisplayOrder.find(divisionId);
+    return found == divisionDisplayOrder.end() ? std::numeric_limits<int>::max() : found->second;
+}
+
+struct Column {
+    QString name;
+    QString header;
+    int width;
+};
+
+// The columns after the club, left to right, all aligned to their trailing edge.
+constexpr std::size_t streakColumn = 4;
+constexpr std::size_t gamesBackColumn = 5;
+
+const std::array<Column, 6> &numberColumns()
+{
+    static const std::array<Column, 6> columns { {
+        { u"wins"_s, u"W"_s, 26 },
+        { u"losses"_s, u"L"_s, 26 },
+        { u"pct"_s, u"PCT"_s, 44 },
+        { u"lastTen"_s, u"L10"_s, 38 },
+        { u"streak"_s, u"STRK"_s, 36 },
+        { u"gamesBack"_s, u"GB"_s, 42 },
+    } };
+    return columns;
+}
+
+void setTextColor(QWidget *widget, const QColor &color)
+{
+    // Only the text role is set, so every other role keeps following the view's palette.
+    QPalette palette;
+    palette.setColor(QPalette::WindowText, color);
+    widget->setPalette(palette);
+}
+
+QLabel *cellLabel(QWidget *parent, const QString &name, int width, Qt::Alignment alignment, const QFont &font)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setTextFormat(Qt::PlainText);
+    label->setFixedWidth(width);
+    label->setAlignment(alignment | Qt::AlignVCenter);
+    label->setFont(font);
+    return label;
+}
+
+// The thin line between two division tables of a league.
+class DivisionDivider : public QWidget {
+public:
+    explicit DivisionDivider(QWidget *parent)
+        : QWidget(parent)
+    {
+        setObjectName(u"divisionDivider"_s);
+        setFixedHeight(1);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        QColor color = palette().color(QPalette::Mid);
+        color.setAlphaF(0.45f);
+        painter.fillRect(QRect(horizontalPadding, 0, width() - 2 * horizontalPadding, 1), color);
+    }
+};
+
+} // namespace
+
+// One club's line of a division table.
+class StandingsRowView : public QWidget {
+public:
+    explicit StandingsRowView(QWidget *parent)
+        : QWidget(parent)
+    {
+        auto *row = new QHBoxLayout(this);
+        row->setContentsMargins(horizontalPadding, 2, horizontalPadding, 2);
+        row->setSpacing(0);
+
+        auto *club = new QWidget(this);
+        club->setFixedWidth(clubWidth);
+        m_clubLayout = new QHBoxLayout(club);
+        m_clubLayout->setContentsMargins(0, 0, 0, 0);
+        m_clubLayout->setSpacing(4);
+        m_abbreviation = new QLabel(club);
+        m_abbreviation->setObjectName(u"abbreviation"_s);
+        m_abbreviation->setTextFormat(Qt::PlainText);
+        // The logo goes in first once the club is known (setRecord), ahead of the abbreviation.
+        m_clubLayout->addWidget(m_abbreviation, 0, Qt::AlignVCenter);
+        m_clubLayout->addStretch(1);
+        row->addWidget(club, 0, Qt::AlignVCenter);
+
+        for (const Column &column : numberColumns()) {
+            QLabel *label
+                = cellLabel(this, column.name, column.width, Qt::AlignRight, theme::monospacedFont(rowPixelSize));
+            row->addWidget(label, 0, Qt::AlignVCenter);
+            m_cells.push_back(label);
+        }
+        row->addStretch(1);
+    }
+
+    void setRecord(const TeamRecord &record, bool isFavorite)
+    {
+        setObjectName(u"team"_s + QString::number(record.team.id));
+        if (m_teamId != record.team.id) {
+            delete m_logo;
+            m_logo = new TeamLogoView(record.team.id, clubLogoSize, m_abbreviation->parentWidget());
+            m_logo->setObjectName(u"logo"_s);
+            m_clubLayout->insertWidget(0, m_logo, 0, Qt::AlignVCenter);
+            m_teamId = record.team.id;
+        }
+        m_isFavorite = isFavorite;
+        m_abbreviation->setText(MLBTeam::label(record.team.id));
+        m_abbreviation->setFont(theme::monospacedFont(rowPixelSize, isFavorite ? QFont::Bold : QFont::Normal));
+
+        m_streakCode = record.streak ? std::optional(record.streak->streakCode) : std::nullopt;
+        const QString texts[] = {
+            QString::number(record.leagueRecord.wins),
+            QString::number(record.leagueRecord.losses),
+            record.pctText(),
+            record.lastTenText(),
+            m_streakCode.value_or(u"\u2013"_s),
+            record.gamesBack,
+        };
+        for (std::size_t i = 0; i < m_cells.size(); ++i)
+            m_cells[i]->setText(texts[i]);
+    }
+
+    // Colours depend on the record too, so the division calls this after every setRecord.
+
+    void applyColors(const QPalette &palette)
+    {
+        setTextColor(m_abbreviation, m_isFavorite ? theme::accent(palette) : theme::primary(palette));
+        for (QLabel *label : m_cells)
+            setTextColor(label, theme::primary(palette));
+        QColor streak = theme::secondary(palette);
+        if (m_streakCode && m_streakCode->startsWith(u'W'))
+            streak = theme::green(palette);
+        else if (m_streakCode && m_streakCode->startsWith(u'L'))
+            streak = theme::red(palette);
+        setTextColor(m_cells[streakColumn], streak);
+        setTextColor(m_cells[gamesBackColumn], theme::secondary(palette));
+    }
+
+private:
+    QHBoxLayout *m_clubLayout = nullptr;
+    TeamLogoView *m_logo = nullptr;
+    std::optional<qint64> m_teamId;
+    QLabel *m_abbreviation = nullptr;
+    std::vector<QLabel *> m_cells;
+    bool m_isFavorite = false;
+    std::optional<QString> m_streakCode;
+};
+
+// One division: a divider unless it leads its league, the column header and a row per club.
+class StandingsDivisionView : public QWidget {
+public:
+    explicit StandingsDivisionView(QWidget *parent)
+        : QWidget(parent)
+    {
+        auto *stack = new QVBoxLayout(this);
+        stack->setContentsMargins(0, 0, 0, 0);
+        stack->setSpacing(6);
+        m_divider = new DivisionDivider(this);
+        stack->addWidget(m_divider);
+
+        m_table = new QWidget(this);
+        m_tableLayout = new QVBoxLayout(m_table);
+        m_tableLayout->setContentsMargins(0, 0, 0, 0);
+        m_tableLayout->setSpacing(2);
+        stack->addWidget(m_table);
+
+        auto *header = new QWidget(m_table);
+        header->setObjectName(u"columnHeader"_s);
+        auto *line = new QHBoxLayout(header);
+        line->setContentsMargins(horizontalPadding, 0, horizontalPadding, 0);
+        line->setSpacing(0);
+        m_title = cellLabel(
+            header, u"divisionTitle"_s, clubWidth, Qt::AlignLeft, theme::monospacedFont(10, QFont::DemiBold));
+        line->addWidget(m_title, 0, Qt::AlignVCenter);
+        m_headerLabels.push_back(m_title);
+        for (const Column &column : numberColumns()) {
+            QLabel *label = cellLabel(header, u"header"_s + column.header, column.width, Qt::AlignRight,
+                theme::monospacedFont(9, QFont::Medium));
+            label->setText(column.header);
+            line->addWidget(label, 0, Qt::AlignVCenter);
+            m_headerLabels.push_back(label);
+        }
+        line->addStretch(1);
+        m_tableLayout->addWidget(header);
+    }
+
+    // `number` is the division's place within its league; the first one has no divider.
+    void setRecord(const StandingsRecord &record, int number, qint64 favoriteTeamId)
+    {
+        setObjectName(u"division"_s + QString::number(record.division.id));
+        m_divider->setVisible(number >= 1);
+        m_title->setText(divisionDisplayName(record.division.id));
+
+        const std::size_t count = record.teamRecords.size();
+        while (m_rows.size() > count) {
+            delete m_rows.back();
+            m_rows.pop_back();
+        }
+        while (m_rows.size() < count) {
+            auto *row = new StandingsRowView(m_table);
+            m_tableLayout->addWidget(row);
+            m_rows.push_back(row);
+        }
+        for (std::size_t i = 0; i < count; ++i)
+            m_rows[i]->setRecord(record.teamRecords[i], record.teamRecords[i].team.id == favoriteTeamId);
+        applyColors(palette());
+    }
+
+    void applyColors(const QPalette &palette)
+    {
+        for (QLabel *label : m_headerLabels)
+            setTextColor(label, theme::secondary(palette));
+        for (StandingsRowView *row : m_rows)
+            row->applyColors(palette);
+        m_divider->update();
+    }
+
+private:
+    QWidget *m_divider = nullptr;
+    QWidget *m_table = nullptr;
+    QVBoxLayout *m_tableLayout = nullptr;
+    QLabel *m_title = nullptr;
+    std::vector<QLabel *> m_headerLabels;
+    std::vector<StandingsRowView *> m_rows;
+};
+
+StandingsView::StandingsView(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(u"standingsView"_s);
+    m_states = new QStackedLayout(this);
+
+    m_loading = new QWidget(this);
+    auto *loadingLayout = new QVBoxLayout(m_loading);
+    auto *spinner = new ProgressSpinner(26, m_loading);
+    spinner->setObjectName(u"loadingIndicator"_s);
+    loadingLayout->addWidget(spinner, 0, Qt::AlignCenter);
+    m_states->addWidget(m_loading);
+
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(u"standingsScroll"_s);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->viewport()->setAutoFillBackground(false);
+    m_column = new QWidget;
+    m_column->setAutoFillBackground(false);
+    m_columnLayout = new QVBoxLayout(m_column);
+    m_columnLayout->setContentsMargins(0, 8, 0, 8);
+    m_columnLayout->setSpacing(12);
+    m_american.leagueId = americanLeagueId;
+    m_american.divisionIds = { 200, 201, 202 };
+    buildSection(m_american, u"americanLeague"_s, u"American League"_s, 0);
+    m_national.leagueId = nationalLeagueId;
+    m_national.divisionIds = { 203, 204, 205 };
+    buildSection(m_national, u"nationalLeague"_s, u"National League"_s, 4);
+    m_columnLayout->addStretch(1);
+    m_scroll->setWidget(m_column);
+    m_states->addWidget(m_scroll);
+
+    m_states->setCurrentWidget(m_loading);
+    applyColors();
+}
+
+StandingsView::~StandingsView() = default;
+
+void StandingsView::buildSection(Section &section, const QString &name, const QString &title, int topPadding)
+{
+    section.header = new QWidget(m_column);
+    section.header->setObjectName(name + u"Header"_s);
+    auto *line = new QHBoxLayout(section.header);
+    line->setContentsMargins(horizontalPadding, topPadding, horizontalPadding, 0);
+    line->setSpacing(6);
+    auto *logo = new LeagueLogoView(section.leagueId, leagueLogoSize, section.header);
+    logo->setObjectName(u"leagueLogo"_s);
+    line->addWidget(logo, 0, Qt::AlignVCenter);
+    section.title = new QLabel(title, section.header);
+    section.title->setObjectName(u"leagueTitle"_s);
+    section.title->setTextFormat(Qt::PlainText);
+    section.title->setFont(theme::font(12, QFont::Bold));
+    line->addWidget(section.title, 0, Qt::AlignVCenter);
+    m_columnLayout->addWidget(section.header, 0, Qt::AlignLeft);
+
+    section.divisions = new QWidget(m_column);
+    section.divisions->setObjectName(name);
+    section.layout = new QVBoxLayout(section.divisions);
+    section.layout->setContentsMargins(0, 0, 0, 0);
+    section.layout->setSpacing(6);
+    // A league without divisions adds no gap of its own below its header.
+    section.divisions->hide();
+    m_columnLayout->addWidget(section.divisions, 0, Qt::AlignLeft);
+}
+
+void StandingsView::setStandings(const std::vector<StandingsRecord> &records, qint64 favoriteTeamId)
+{
+    if (records.empty()) {
+        m_states->setCurrentWidget(m_loading);
+        return;
+    }
+    fillSection(m_american, records, favoriteTeamId);
+    fillSection(m_national, records, favoriteTeamId);
+    m_states->setCurrentWidget(m_scroll);
+}
+
+void StandingsView::fillSection(Section &section, const std::vector<StandingsRecord> &records, qint64 favoriteTeamId)
+{
+    std::vector<const StandingsRecord *> shown;
+    for (const StandingsRecord &record : records) {
+        if (std::ranges::find(section.divisionIds, record.division.id) != section.divisionIds.end())
+            shown.push_back(&record);
+    }
+    std::ranges::stable_sort(
+        shown, {}, [](const StandingsRecord *record) { return displayPosition(record->division.id); });
+
+    while (section.blocks.size() > shown.size()) {
+        delete section.blocks.back();
+        section.blocks.pop_back();
+    }
+    while (section.blocks.size() < shown.size()) {
+        auto *block = new StandingsDivisionView(section.divisions);
+        section.layout->addWidget(block);
+        section.blocks.push_back(block);
+    }
+    for (std::size_t i = 0; i < shown.size(); ++i)
+        section.blocks[i]->setRecord(*shown[i], int(i), favoriteTeamId);
+    section.divisions->setVisible(!shown.empty());
+}
+
+void StandingsView::applyColors()
+{
+    const QPalette &palette = this->palette();
+    for (Section *section : { &m_american, &m_national }) {
+        setTextColor(section->title, theme::secondary(palette));
+        for (StandingsDivisionView *block : section->blocks)
+            block->applyColors(palette);
+    }
+}
+
+void StandingsView::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) applyColors();
+}

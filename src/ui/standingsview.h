@@ -1,0 +1,51 @@
+#pragma once
+
+#include "stats/standings.h"
+
+#include <QWidget>
+#include <vector>
+
+class QLabel;
+class QScrollArea;
+class QStackedLayout;
+class QVBoxLayout;
+class StandingsDivisionView;
+
+// The Standings tab: both leagues' divisions as compact tables, the favourite club marked.
+// Division tables and their rows are kept and updated in place, so the scroll position survives a reload.
+class StandingsView : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit StandingsView(QWidget *parent = nullptr);
+    ~StandingsView() override;
+
+    // `records` sorted by division id; an empty list shows the progress indicator.
+    void setStandings(const std::vector<StandingsRecord> &records, qint64 favoriteTeamId);
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private:
+    struct Section {
+        qint64 leagueId = 0;
+        std::vector<qint64> divisionIds;
+        QWidget *header = nullptr;
+        QLabel *title = nullptr;
+        QWidget *divisions = nullptr;
+        QVBoxLayout *layout = nullptr;
+        std::vector<StandingsDivisionView *> blocks;
+    };
+
+    void buildSection(Section &section, const QString &name, const QString &title, int topPadding);
+    void fillSection(Section &section, const std::vector<StandingsRecord> &records, qint64 favoriteTeamId);
+    void applyColors();
+
+    QStackedLayout *m_states = nullptr;
+    QWidget *m_loading = nullptr;
+    QScrollArea *m_scroll = nullptr;
+    QWidget *m_column = nullptr;
+    QVBoxLayout *m_columnLayout = nullptr;
+    Section m_american;
+    Section m_national;
+};

@@ -1,0 +1,176 @@
+#include "stats/standings.h"
+#include "testdata.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The 2024 recording with one member of the AL East leader's record replaced (or removed when `value` is undefined).
+QByteArray recordingWithLeader(const QString &member, const QJsonValue &value = QJsonValue::Undefined)
+{
+    QJsonObject root = QJsonDocument::fromJson(readTestData(u"standings-2024.json"_s)).object();
+    QJsonArray records = root[u"records"].toArray();
+    QJsonObject division = records[0].toObject();
+    QJsonArray teams = division[u"teamRecords"].toArray();
+    QJsonObject leader = teams[0].toObject();
+    if (value.isUndefined())
+        leader.remove(member);
+    else
+        leader[member] = value;
+    teams[0] = leader;
+    division[u"teamRecords"] = teams;
+    records[0] = division;
+    root[u"records"] = records;
+    return QJsonDocument(root).toJson(QJsonDocument::Compact);
+}
+
+TeamRecord withPct(const QString &pct)
+{
+    TeamRecord record;
+    record.leagueRecord.pct = pct;
+    return record;
+}
+
+} // namespace
+
+// Decoding of the standings answer, its presence rules and the texts of the standings table.
+class TestStandings : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void recordedSeason()
+    {
+        const auto response = decode<StandingsResponse>(readTestData(u"standings-2024.json"_s));
+        QCOMPARE(response.records.size(), 6u);
+        const StandingsRecord &east = response.records.front();
+        QCOMPARE(east.division, (DivisionRef { 201, std::nullopt }));
+        QCOMPARE(east.teamRecords.size(), 5u);
+
+        const TeamRecord &yankees = east.teamRecords.front();
+        QCOMPARE(yankees.team.id, 147);
+        QCOMPARE(yankees.leagueRecord.wins, 94);
+        QCOMPARE(yankees.leagueRecord.losses, 68);
+        QCOMPARE(yankees.leagueRecord.pct, u".580"_s);
+        QCOMPARE(yankees.gamesBack, u"-"_s);
+        QCOMPARE(yankees.divisionRank, u"1"_s);
+        QCOMPARE(yankees.streak.value().streakCode, u"W1"_s);
+        QCOMPARE(yankees.divisionLeader, true);
+        QCOMPARE(yankees.lastTenText(), u"5-5"_s);
+        QCOMPARE(yankees.pctText(), u".580"_s);
+
+        const TeamRecord &rockies = response.records.back().teamRecords.back();
+        QCOMPARE(response.records.back().division.id, 203);
+        QCOMPARE(rockies.team.id, 115);
+        QCOMPARE(rockies.gamesBack, u"37.0"_s);
+        QCOMPARE(rockies.divisionLeader, false);
+        QCOMPARE(rockies.streak.value().streakCode, u"L3"_s);
+        QCOMPARE(rockies.lastTenText(), u"2-8"_s);
+        QCOMPARE(rockies.pctText(), u".377"_s);
+    }
+
+    void optionalMembers()
+    {
+        const auto noStreak = decode<StandingsResponse>(recordingWithLeader(u"streak"_s));
+        QVERIFY(!noStreak.records.front().teamRecords.front().streak);
+        const auto nullStreak = decode<StandingsResponse>(recordingWithLeader(u"streak"_s, QJsonValue::Null));
+        QVERIFY(!nullStreak.records.front().teamRecords.front().streak);
+        const auto noSplits = decode<StandingsResponse>(recordingWithLeader(u"records"_s));
+        QCOMPARE(noSplits.records.front().teamRecords.front().lastTenText(), u"TBD"_s);
+    }
+
+    void malformedAnswers_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<QString>("path");
+
+        QTest::newRow("missing gamesBack")
+            << recordingWithLeader(u"gamesBack"_s) << u"records[0].teamRecords[0].gamesBack"_s;
+        QTest::newRow("missing divisionRank")
+            << recordingWithLeader(u"divisionRank"_s) << u"records[0].teamRecords[0].divisionRank"_s;
+        QTest::newRow("streak without its code")
+            << recordingWithLeader(u"streak"_s, QJsonObject {}) << u"records[0].teamRecords[0].streak.streakCode"_s;
+        QTest::newRow("service error body (404)")
+            << R"({"messageNumber":10,"message":"Object not found","timestamp":"2024-04-01T00:00:00Z","traceId":null})"_ba
+            << u"records"_s;
+    }
+
+    void malformedAnswers()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(QString, path);
+        try {
+            decode<StandingsResponse>(json);
+            QFAIL("decoded");
+        } catch (const ServiceError &error) {
+            QCOMPARE(error.kind(), ServiceError::Kind::Decoding);
+            QVERIFY2(error.description().contains(u" at "_s + path + u':'), qPrintable(error.description()));
+        }
+    }
+
+    void pctText_data()
+    {
+        QTest::addColumn<QString>("pct");
+        QTest::addColumn<QString>("text");
+
+        QTest::newRow("as the service writes it") << u".500"_s << u".500"_s;
+        QTest::newRow("leading zero dropped") << u"0.5"_s << u".500"_s;
+        QTest::newRow("perfect record") << u"1.000"_s << u"1.000"_s;
+        QTest::newRow("rounded to three digits") << u".41666"_s << u".417"_s;
+        QTest::newRow("surrounded by blanks") << u" \t.625\n "_s << u".625"_s;
+        QTest::newRow("empty") << QString() << u"-"_s;
+        QTest::newRow("all blank") << u"  \n"_s << u"-"_s;
+        QTest::newRow("dashes come back unchanged") << u".---"_s << u".---"_s;
+        QTest::newRow("decimal comma is not a number") << u"0,5"_s << u"0,5"_s;
+        QTest::newRow("inner blank is not a number") << u" .5 5 "_s << u".5 5"_s;
+    }
+
+    void pctText()
+    {
+        QFETCH(QString, pct);
+        QTEST(withPct(pct).pctText(), "text");
+    }
+
+    void lastTenText_data()
+    {
+        QTest::addColumn<std::optional<TeamRecords>>("records");
+        QTest::addColumn<QString>("text");
+
+        const SplitRecord home { 44, 37, u"home"_s };
+        QTest::newRow("no split records") << std::optional<TeamRecords>() << u"TBD"_s;
+        QTest::newRow("no lastTen split") << std::optional(TeamRecords { { home } }) << u"TBD"_s;
+        QTest::newRow("type compared exactly") << std::optional(TeamRecords { { { 6, 4, u"LastTen"_s } } }) << u"TBD"_s;
+        QTest::newRow("first lastTen wins")
+            << std::optional(TeamRecords { { home, { 10, 0, u"lastTen"_s }, { 1, 9, u"lastTen"_s } } }) << u"10-0"_s;
+    }
+
+    void lastTenText()
+    {
+        QFETCH(std::optional<TeamRecords>, records);
+        TeamRecord record;
+        record.records = records;
+        QTEST(record.lastTenText(), "text");
+    }
+
+    void divisionDisplayName_data()
+    {
+        QTest::addColumn<qint64>("id");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("202") << qint64(202) << u"AL Central"_s;
+        QTest::newRow("203") << qint64(203) << u"NL West"_s;
+        QTest::newRow("unknown") << qint64(999) << u"Division 999"_s;
+    }
+
+    void divisionDisplayName()
+    {
+        QFETCH(qint64, id);
+        QTEST(::divisionDisplayName(id), "name");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStandings)
+#include "tst_standings.moc"

@@ -1,0 +1,213 @@
+#include "stats/standings.h"
+#include "testdata.h"
+#include "ui/standingsview.h"
+#include "ui/theme.h"
+
+#include <QLabel>
+#include <QLayout>
+#include <QTest>
+#include <algorithm>
+#include <functional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The 2024 season as the view model hands it over: sorted by division id.
+std::vector<StandingsRecord> season2024(const std::function<void(std::vector<StandingsRecord> &)> &adjust = {})
+{
+    auto records = decode<StandingsResponse>(readTestData(u"standings-2024.json"_s)).records;
+    std::ranges::stable_sort(records, {}, [](const StandingsRecord &record) { return record.division.id; });
+    if (adjust) adjust(records);
+    return records;
+}
+
+// Only the divisions with these ids, in this order.
+std::vector<StandingsRecord> divisions(const std::vector<qint64> &ids)
+{
+    const auto all = season2024();
+    std::vector<StandingsRecord> result;
+    for (qint64 id : ids) {
+        auto found = std::ranges::find(all, id, [](const StandingsRecord &record) { return record.division.id; });
+        StandingsRecord record = found != all.end() ? *found : all.front();
+        record.division.id = id;
+        result.push_back(record);
+    }
+    return result;
+}
+
+// Division titles of one league section, top to bottom, with "|" before each one that has a divider.
+QStringList sectionTitles(const StandingsView &view, const QString &section)
+{
+    auto *container = view.findChild<QWidget *>(section);
+    if (!container || !container->isVisibleTo(&view)) return {};
+    QStringList titles;
+    for (int i = 0; i < container->layout()->count(); ++i) {
+        QWidget *block = container->layout()->itemAt(i)->widget();
+        const bool divided = block->findChild<QWidget *>(u"divisionDivider"_s)->isVisibleTo(block);
+        titles << (divided ? u"|"_s : QString()) + block->findChild<QLabel *>(u"divisionTitle"_s)->text();
+    }
+    return titles;
+}
+
+QWidget *teamRow(const StandingsView &view, qint64 teamId)
+{
+    auto *row = view.findChild<QWidget *>(u"team"_s + QString::number(teamId));
+    if (!row) qFatal("no row for club %lld", teamId);
+    return row;
+}
+
+QLabel *cell(const StandingsView &view, qint64 teamId, const QString &name)
+{
+    return teamRow(view, teamId)->findChild<QLabel *>(name);
+}
+
+QStringList rowTexts(const StandingsView &view, qint64 teamId)
+{
+    QStringList texts;
+    for (const QString &name :
+        { u"abbreviation"_s, u"wins"_s, u"losses"_s, u"pct"_s, u"lastTen"_s, u"streak"_s, u"gamesBack"_s })
+        texts << cell(view, teamId, name)->text();
+    return texts;
+}
+
+QColor textColor(const QLabel *label)
+{
+    return label->palette().color(QPalette::WindowText);
+}
+
+} // namespace
+
+// The standings tab: league sections, division order, the rows' texts, colours and favourite mark.
+class TestStandingsView : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void divisionOrder_data()
+    {
+        QTest::addColumn<std::vector<qint64>>("ids");
+        QTest::addColumn<QStringList>("american");
+        QTest::addColumn<QStringList>("national");
+
+        const QStringList allAmerican { u"AL East"_s, u"|AL Central"_s, u"|AL West"_s };
+        const QStringList allNational { u"NL East"_s, u"|NL Central"_s, u"|NL West"_s };
+        QTest::newRow("sorted by id") << std::vector<qint64> { 200, 201, 202, 203, 204, 205 } << allAmerican
+                                      << allNational;
+        QTest::newRow("West, East, Central from the service")
+            << std::vector<qint64> { 203, 200, 204, 201, 205, 202 } << allAmerican << allNational;
+        QTest::newRow("only National League") << std::vector<qint64> { 203, 204, 205 } << QStringList {} << allNational;
+        QTest::newRow("unknown division shown nowhere")
+            << std::vector<qint64> { 200, 204, 999 } << QStringList { u"AL West"_s } << QStringList { u"NL East"_s };
+    }
+
+    void divisionOrder()
+    {
+        QFETCH(std::vector<qint64>, ids);
+        StandingsView view;
+        view.setStandings(divisions(ids), 0);
+        QTEST(sectionTitles(view, u"americanLeague"_s), "american");
+        QTEST(sectionTitles(view, u"nationalLeague"_s), "national");
+        // Both league headers stand whatever divisions arrived.
+        QVERIFY(view.findChild<QWidget *>(u"americanLeagueHeader"_s)->isVisibleTo(&view));
+        QVERIFY(view.findChild<QWidget *>(u"nationalLeagueHeader"_s)->isVisibleTo(&view));
+        QVERIFY(!view.findChild<QWidget *>(u"division999"_s));
+    }
+
+    void recordedRows()
+    {
+        StandingsView view;
+        view.setStandings(season2024(), 147);
+        QCOMPARE(
+            rowTexts(view, 147), (QStringList { u"NYY"_s, u"94"_s, u"68"_s, u".580"_s, u"5-5"_s, u"W1"_s, u"-"_s }));
+        QCOMPARE(rowTexts(view, 145),
+            (QStringList { u"CWS"_s, u"41"_s, u"121"_s, u".253"_s, u"5-5"_s, u"W2"_s, u"51.5"_s }));
+        QCOMPARE(
+            rowTexts(view, 108), (QStringList { u"LAA"_s, u"63"_s, u"99"_s, u".389"_s, u"1-9"_s, u"L6"_s, u"25.5"_s }));
+
+        // Clubs in the service's order within the division.
+        QWidget *east = view.findChild<QWidget *>(u"division201"_s);
+        QStringList clubs;
+        for (QLabel *label : east->findChildren<QLabel *>(u"abbreviation"_s))
+            clubs << label->text();
+        QCOMPARE(clubs, (QStringList { u"NYY"_s, u"BAL"_s, u"BOS"_s, u"TB"_s, u"TOR"_s }));
+    }
+
+    void favoriteMarkedInPlace()
+    {
+        StandingsView view;
+        view.setStandings(season2024(), 147);
+        const QPalette &palette = view.palette();
+        QLabel *yankees = cell(view, 147, u"abbreviation"_s);
+        QCOMPARE(yankees->font().weight(), QFont::Bold);
+        QCOMPARE(textColor(yankees), theme::accent(palette));
+        // Only the club cell carries the mark.
+        QCOMPARE(textColor(cell(view, 147, u"wins"_s)), theme::primary(palette));
+
+        view.setStandings(season2024(), 110);
+        QCOMPARE(cell(view, 147, u"abbreviation"_s), yankees);
+        QCOMPARE(yankees->font().weight(), QFont::Normal);
+        QCOMPARE(textColor(yankees), theme::primary(palette));
+        QCOMPARE(cell(view, 110, u"abbreviation"_s)->font().weight(), QFont::Bold);
+    }
+
+    void streakColors_data()
+    {
+        QTest::addColumn<std::optional<QString>>("code");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("color");
+
+        QTest::newRow("winning") << std::optional(u"W3"_s) << u"W3"_s << u"green"_s;
+        QTest::newRow("losing") << std::optional(u"L12"_s) << u"L12"_s << u"red"_s;
+        QTest::newRow("absent") << std::optional<QString>() << u"\u2013"_s << u"secondary"_s;
+        QTest::newRow("empty code") << std::optional(QString()) << QString() << u"secondary"_s;
+        QTest::newRow("lower-case w") << std::optional(u"w1"_s) << u"w1"_s << u"secondary"_s;
+    }
+
+    void streakColors()
+    {
+        QFETCH(std::optional<QString>, code);
+        QFETCH(QString, color);
+        const auto records = season2024([&](std::vector<StandingsRecord> &all) {
+            TeamRecord &first = all.front().teamRecords.front();
+            first.streak = code ? std::optional(Streak { *code }) : std::nullopt;
+            first.team.id = 4242;
+        });
+        StandingsView view;
+        view.setStandings(records, 0);
+        QCOMPARE(cell(view, 4242, u"abbreviation"_s)->text(), u"MLB"_s);
+        QLabel *streak = cell(view, 4242, u"streak"_s);
+        QTEST(streak->text(), "text");
+
+        // Colours follow the palette when it changes.
+        for (const bool dark : { false, true }) {
+            QPalette palette = view.palette();
+            palette.setColor(QPalette::Window, dark ? QColor(0x2b, 0x2b, 0x2e) : QColor(Qt::white));
+            palette.setColor(QPalette::WindowText, dark ? QColor(Qt::white) : QColor(Qt::black));
+            view.setPalette(palette);
+            const QColor expected = color == u"green"_s ? theme::green(palette)
+                : color == u"red"_s                     ? theme::red(palette)
+                                                        : theme::secondary(palette);
+            QCOMPARE(textColor(streak), expected);
+            QCOMPARE(textColor(cell(view, 4242, u"gamesBack"_s)), theme::secondary(palette));
+        }
+    }
+
+    void emptyListShowsProgress()
+    {
+        StandingsView view;
+        view.resize(320, 400);
+        view.show();
+        auto *indicator = view.findChild<QWidget *>(u"loadingIndicator"_s);
+        auto *scroll = view.findChild<QWidget *>(u"standingsScroll"_s);
+        QVERIFY(indicator->isVisible());
+        view.setStandings(season2024(), 0);
+        QVERIFY(!indicator->isVisible());
+        QVERIFY(scroll->isVisible());
+        view.setStandings({}, 0);
+        QVERIFY(indicator->isVisible());
+        QVERIFY(!scroll->isVisible());
+    }
+};
+
+QTEST_MAIN(TestStandingsView)
+#include "tst_standingsview.moc"
