@@ -55,6 +55,13 @@ MLBAPIService::MLBAPIService(Endpoints endpoints, QObject *parent, std::chrono::
 
 MLBAPIService::~MLBAPIService()
 {
+    // Replies deleted with the network manager would never finish, leaving their coroutines suspended for
+    // good. Aborted and kept apart from the manager, they finish on the next pass of the event loop and
+    // their callers see a transfer error; get() deletes each one when its caller is done with it.
+    for (QNetworkReply *reply : m_network->findChildren<QNetworkReply *>()) {
+        reply->abort();
+        reply->setParent(nullptr);
+    }
     m_executor.waitForDone();
 }
 

@@ -185,6 +185,17 @@ private Q_SLOTS:
         QCOMPARE(std::get<std::vector<Game>>(run(std::move(fast))).size(), 10u);
         QCOMPARE(std::get<std::vector<Game>>(run(std::move(slow))).size(), 9u);
     }
+
+    void requestsInFlightFailWhenTheServiceGoes()
+    {
+        m_server->addRoute({ .path = schedulePath, .fault = Fault::Stall });
+        auto pending = settle(m_service->fetchSchedule(QDateTime::currentDateTime()));
+        QTRY_COMPARE(m_server->requestLog().size(), 1);
+        m_service.reset();
+        // The waiting coroutine finishes: no frame is left behind waiting for a reply that is gone.
+        QTRY_VERIFY(pending.isReady());
+        QCOMPARE(std::get<ServiceError>(QCoro::waitFor(std::move(pending))).kind(), ServiceError::Kind::Transfer);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestMLBAPIService)
