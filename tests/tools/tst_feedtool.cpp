@@ -148,6 +148,26 @@ private Q_SLOTS:
         QVERIFY(club.contains(u"streak") && club[u"streak"].isNull());
     }
 
+    void boxScore()
+    {
+        const Run run = feedtool({ u"boxscore"_s, recording("feed-live-final-748534.json") });
+        QCOMPARE(run.exitCode, 0);
+        const QJsonObject root = QJsonDocument::fromJson(run.out).object();
+        QVERIFY(run.out.indexOf("\"gamePk\"") < run.out.indexOf("\"footer\""));
+        QCOMPARE(root[u"status"].toString(), u"final"_s);
+        QCOMPARE(root[u"result"][u"title"].toString(), u"Texas Rangers 5, Arizona Diamondbacks 0"_s);
+        QCOMPARE(QJsonDocument(root[u"lineScore"][u"homeTotals"].toObject()).toJson(QJsonDocument::Compact),
+            R"({"errors":1,"hits":5,"runs":0})"_ba);
+        const QJsonObject starter = root[u"home"][u"battingRows"].toArray().first().toObject();
+        QCOMPARE(starter.keys().size(), 13);
+        QVERIFY(starter.contains(u"roleNotation") && starter[u"roleNotation"].isNull());
+        QCOMPARE(starter[u"indentLevel"].toInteger(-1), 0);
+        QCOMPARE(root[u"away"][u"pitchingRows"][0][u"decisionTag"].toString(), u" (W, 5-0)"_s);
+        QCOMPARE(root[u"scoringPlays"][2][u"inningMarker"].toString(), u"\u25B29"_s);
+        QCOMPARE(root[u"footer"][u"attendance"].toString(), u"48,511"_s);
+        QCOMPARE(feedtool({ u"boxscore"_s }).exitCode, 2);
+    }
+
     void errors()
     {
         QCOMPARE(feedtool({}).exitCode, 2);

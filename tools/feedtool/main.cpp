@@ -1,3 +1,4 @@
+#include "boxscorecommand.h"
 #include "detailcommand.h"
 #include "feedtool.h"
 #include "schedulecommand.h"
@@ -14,6 +15,7 @@ namespace {
 const char usage[] = "usage: baselark-feedtool schedule FILE [--favorite ID] [--no-spoilers]\n"
                      "       baselark-feedtool detail FILE\n"
                      "       baselark-feedtool standings FILE\n"
+                     "       baselark-feedtool boxscore FILE\n"
                      "Decodes a saved stats-service answer and prints what Baselark derives from it as JSON.\n"
                      "Times are formatted in the time zone of TZ and the current locale.\n";
 
@@ -58,5 +60,6 @@ int main(int argc, char *argv[])
     if (command == u"schedule") return runScheduleCommand(arguments);
     if (command == u"detail") return runDetailCommand(arguments);
     if (command == u"standings") return runStandingsCommand(arguments);
+    if (command == u"boxscore") return runBoxScoreCommand(arguments);
     return usageError(u"unknown command: "_s + command);
 }
