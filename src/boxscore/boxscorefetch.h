@@ -1,0 +1,26 @@
+#pragma once
+
+#include "boxscore/boxscore.h"
+
+#include <QCoroTask>
+#include <optional>
+
+class MLBAPIService;
+
+// What one fetch of a game's live feed gives the polling: the built box score and the feed's progress markers.
+struct BoxScoreFetchResult {
+    BoxScore boxScore;
+    // gameData.status.abstractGameState as the feed gives it ("Preview", "Live", "Final", ...).
+    std::optional<QString> abstractGameState;
+    // liveData.plays.currentPlay.about.atBatIndex.
+    std::optional<qint64> currentAtBatIndex;
+    // Entries of liveData.plays.allPlays; zero for a present, empty list.
+    std::optional<qint64> allPlaysCount;
+};
+
+// The box score and the markers of a decoded feed.
+BoxScoreFetchResult makeBoxScoreFetchResult(const GameLiveFeedResponse &feed);
+
+// GET of the game's live feed, decoded and built on the service's executor.
+// Transfer and decoding errors reach the caller as the service's ServiceError.
+QCoro::Task<BoxScoreFetchResult> fetchBoxScore(MLBAPIService &service, qint64 gamePk);

@@ -1,0 +1,95 @@
+#include "boxscore/boxscoreviewmodel.h"
+#include "replay/replayserver.h"
+#include "stats/mlbapiservice.h"
+#include "testdata.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+using Markers = std::tuple<std::optional<QString>, std::optional<qint64>, std::optional<qint64>>;
+
+// fetchBoxScore against the replay server, alone and driving the polling through a game's timeline.
+class TestBoxScoreFetch : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ReplayServer> m_server;
+    std::unique_ptr<MLBAPIService> m_service;
+
+private Q_SLOTS:
+    void init()
+    {
+        m_server = std::make_unique<ReplayServer>();
+        QVERIFY(m_server->listen());
+        m_service = std::make_unique<MLBAPIService>(Endpoints::overriddenBy(m_server->baseUrl()));
+    }
+
+    void cleanup()
+    {
+        m_service.reset();
+        m_server.reset();
+        QCoreApplication::sendPostedEvents();
+    }
+
+    void markers_data()
+    {
+        QTest::addColumn<QByteArray>("feed");
+        QTest::addColumn<Markers>("markers");
+        QTest::newRow("final recording") << readTestData(u"feed-live-final-748534.json"_s)
+                                         << Markers { u"Final"_s, 76, 77 };
+        QTest::newRow("in-progress recording")
+            << readTestData(u"feed-live-inprogress-633860.json"_s) << Markers { u"Live"_s, 61, 62 };
+        QTest::newRow("no status, no plays")
+            << QByteArray(R"({"gamePk":1,"gameData":{},"liveData":{"linescore":{}}})") << Markers {};
+        QTest::newRow("empty play list, current play without about")
+            << QByteArray(R"({"gamePk":1,"gameData":{"status":{}},
+                 "liveData":{"linescore":{},"plays":{"allPlays":[],"currentPlay":{}}}})")
+            << Markers { std::nullopt, std::nullopt, 0 };
+    }
+
+    void markers()
+    {
+        QFETCH(QByteArray, feed);
+        QFETCH(Markers, markers);
+        m_server->addRoute({ .path = u"/api/v1.1/game/1/feed/live"_s, .body = feed });
+        const BoxScoreFetchResult fetched = QCoro::waitFor(fetchBoxScore(*m_service, 1));
+        QCOMPARE(m_server->requestLog(), QStringList { u"/api/v1.1/game/1/feed/live"_s });
+        QCOMPARE(Markers(fetched.abstractGameState, fetched.currentAtBatIndex, fetched.allPlaysCount), markers);
+        QCOMPARE(fetched.boxScore, buildBoxScore(decode<GameLiveFeedResponse>(feed)));
+    }
+
+    void timelineFromLiveToFooterComplete()
+    {
+        QString error;
+        QVERIFY2(m_server->loadManifest(QStringLiteral(BASELARK_SOURCE_DIR "/data/timeline/manifest.json"), &error),
+            qPrintable(error));
+        auto clock = std::make_shared<FakeBoxScoreClock>();
+        BoxScoreViewModel vm(
+            [service = m_service.get()](qint64 gamePk) { return fetchBoxScore(*service, gamePk); }, clock);
+        const auto title = [&vm] { return vm.boxScore() ? vm.boxScore()->result.title : QString(); };
+
+        vm.setGamePk(748534);
+        QTRY_COMPARE(title(), u"Texas Rangers 1, Arizona Diamondbacks 0"_s);
+        QCOMPARE(vm.boxScore()->status, BoxScore::GameStatus::Live);
+        QCOMPARE(clock->nextWakeIn(), std::optional(std::chrono::milliseconds(12s)));
+        clock->advance(12s);
+        QTRY_COMPARE(title(), u"Texas Rangers 3, Arizona Diamondbacks 0"_s);
+        clock->advance(12s);
+        QTRY_COMPARE(title(), u"Texas Rangers 5, Arizona Diamondbacks 0"_s);
+        QCOMPARE(vm.boxScore()->status, BoxScore::GameStatus::Final);
+        QVERIFY(!vm.isFinalFooterComplete());
+        QCOMPARE(clock->nextWakeIn(), std::optional(std::chrono::milliseconds(30s)));
+        clock->advance(30s);
+        QTRY_VERIFY(vm.isFinalFooterComplete());
+        QVERIFY(*vm.boxScore()
+            == buildBoxScore(decode<GameLiveFeedResponse>(readTestData(u"feed-live-final-748534.json"_s))));
+        QVERIFY(!vm.hasPollingTask());
+        clock->advance(300s);
+        QTest::qWait(50);
+        QCOMPARE(m_server->requestLog().size(), 4);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBoxScoreFetch)
+#include "tst_boxscorefetch.moc"
