@@ -3,6 +3,7 @@
 #include "app/popupplacement.h"
 #include "app/popupwindow.h"
 #include "app/statusitem.h"
+#include "boxscore/views/inlineboxscoreview.h"
 #include "schedule/scheduleviewmodel.h"
 #include "ui/menucontentview.h"
 
@@ -10,6 +11,7 @@
 #include <QCursor>
 #include <QDesktopServices>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QScreen>
 
 using namespace Qt::StringLiterals;
@@ -23,6 +25,8 @@ BaselarkApp::BaselarkApp(ScheduleAPI *api, QSettings *settings, QObject *parent)
 {
     auto *content = new MenuContentView(m_viewModel, [](const QUrl &url) { QDesktopServices::openUrl(url); });
     connect(content, &MenuContentView::quitRequested, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    // The inline box score lives in the box score library, which builds on the views; the app joins them.
+    content->inlineBoxScoreSlot()->layout()->addWidget(new InlineBoxScoreView(m_viewModel));
     m_window->setContent(content);
     m_statusItem->setLabel(m_viewModel->menuBarTitle());
 

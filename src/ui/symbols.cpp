@@ -218,6 +218,21 @@ void drawXmarkCircleFill(const Canvas &c)
     c.p.drawPath(disc.subtracted(stroker.createStroke(cross)));
 }
 
+void drawCloudRain(const Canvas &c)
+{
+    // The cloud's outline is the union of three bumps on a flat base; the rain falls in three slanted strokes.
+    QPainterPath cloud;
+    cloud.setFillRule(Qt::WindingFill);
+    cloud.addEllipse(QPointF(7.5, 12), 4, 4);
+    cloud.addEllipse(QPointF(12.5, 9), 5.5, 5.5);
+    cloud.addEllipse(QPointF(17, 12), 4, 4);
+    cloud.addRect(QRectF(7.5, 12, 9.5, 4));
+    c.pen();
+    c.p.drawPath(cloud.simplified());
+    for (const qreal x : { 8.5, 12.5, 16.5 })
+        c.p.drawLine(QPointF(x, 19), QPointF(x - 1.2, 22));
+}
+
 } // namespace
 
 QPixmap symbolPixmap(Symbol symbol, int pixelSize, const QColor &color, qreal devicePixelRatio)
@@ -274,6 +289,9 @@ QPixmap symbolPixmap(Symbol symbol, int pixelSize, const QColor &color, qreal de
         break;
     case Symbol::XmarkCircleFill:
         drawXmarkCircleFill(c);
+        break;
+    case Symbol::CloudRain:
+        drawCloudRain(c);
         break;
     }
     return pixmap;

@@ -20,6 +20,7 @@ enum class Symbol {
     TableCells,
     ArrowUpRightSquare,
     XmarkCircleFill,
+    CloudRain,
 };
 
 // The symbol in `color`, `pixelSize` device-independent pixels square, sharp at the device pixel ratio.

@@ -3,11 +3,16 @@
 // is stored with the project.
 
 #include "app/popupwindow.h"
+#include "boxscore/boxscorefetch.h"
+#include "boxscore/boxscoreviewmodel.h"
+#include "boxscore/views/boxscoreview.h"
+#include "boxscore/views/inlineboxscoreview.h"
 #include "replay/replayserver.h"
 #include "schedule/scheduleviewmodel.h"
 #include "stats/decoder.h"
 #include "stats/gamefeed.h"
 #include "stats/logocache.h"
+#include "stats/serviceerror.h"
 #include "stats/standings.h"
 #include "stats/teams.h"
 #include "ui/gamelistview.h"
@@ -19,6 +24,7 @@
 #include <QDir>
 #include <QEnterEvent>
 #include <QFile>
+#include <QLayout>
 #include <QPainter>
 #include <QSettings>
 #include <QStyle>
@@ -138,6 +144,21 @@ void settle(int ms = 150)
     loop.exec();
 }
 
+// The recorded final (Rangers 5, Diamondbacks 0, 2023) as one fetch of its live feed.
+BoxScoreFetchResult recordedFinalFetch()
+{
+    QFile file(QStringLiteral(BASELARK_TEST_DATA "/feed-live-final-748534.json"));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return makeBoxScoreFetchResult(decode<GameLiveFeedResponse>(file.readAll()));
+}
+
+// Answers a box-score fetch at once, or fails it.
+QCoro::Task<BoxScoreFetchResult> answerFetch(BoxScoreFetchResult result, bool fail)
+{
+    if (fail) throw ServiceError(ServiceError::Kind::Transfer, u"The network connection was lost."_s);
+    co_return result;
+}
+
 struct Scene {
     QString name;
     QString recording; // empty: a day without games
@@ -147,6 +168,15 @@ struct Scene {
     int hoverRow = -1; // index in display order
     int selectRow = -1;
     ScheduleViewModel::Tab tab = ScheduleViewModel::Tab::Schedule;
+};
+
+// A box score in the wide window: the recorded final, or the pregame card of one game of a recorded day.
+struct BoxScoreScene {
+    QString name;
+    QString recording; // empty: the recorded final
+    int gameIndex = -1;
+    bool dark = false;
+    bool failRefresh = false; // the refresh after the first fetch fails
 };
 
 } // namespace
@@ -256,6 +286,85 @@ int main(int argc, char *argv[])
         }
         std::printf("%s\n", qPrintable(path));
         window.hide();
+    }
+
+    const BoxScoreFetchResult recordedFinal = recordedFinalFetch();
+    const std::vector<BoxScoreScene> boxScoreScenes {
+        { u"inline"_s, {}, -1, false, false },
+        { u"inline-dark"_s, {}, -1, true, false },
+        { u"inline-error"_s, {}, -1, false, true },
+        { u"pregame"_s, u"schedule-2026-03-18-preview-probables.json"_s, 2, false, false },
+        { u"pregame-dark"_s, u"schedule-2026-03-18-preview-probables.json"_s, 2, true, false },
+        { u"postponed"_s, u"schedule-2022-04-07-postponed.json"_s, 7, false, false },
+        { u"postponed-dark"_s, u"schedule-2022-04-07-postponed.json"_s, 7, true, false },
+    };
+    for (const BoxScoreScene &scene : boxScoreScenes) {
+        QApplication::setPalette(scene.dark ? darkPalette() : light);
+        QSettings settings(settingsDir.filePath(u"boxscore-"_s + scene.name + u".ini"_s), QSettings::IniFormat);
+        RecordedScheduleAPI api;
+        BoxScoreFetchResult result = recordedFinal;
+        if (scene.recording.isEmpty()) {
+            // A live game keeps polling, so that a failed refresh can follow the first fetch.
+            if (scene.failRefresh) result.abstractGameState = u"Live"_s;
+        } else {
+            api.games = recordedDay(scene.recording);
+            const Game &game = api.games.at(std::size_t(scene.gameIndex));
+            BoxScore box;
+            box.gamePk = game.gamePk;
+            box.status = game.status.detailedState == u"Postponed"_s ? BoxScore::GameStatus::Postponed
+                                                                     : BoxScore::GameStatus::Scheduled;
+            box.result.title = game.teams.away.team.name + u" at "_s + game.teams.home.team.name;
+            result = BoxScoreFetchResult { box, u"Preview"_s, {}, {} };
+        }
+        ScheduleViewModel viewModel(
+            &api, &settings, [] { return QDateTime::currentDateTime(); }, false, false);
+        auto load = viewModel.loadSchedule();
+        Q_UNUSED(load);
+
+        auto clock = std::make_shared<FakeBoxScoreClock>();
+        int fetches = 0;
+        BoxScoreViewModel boxViewModel(
+            [&fetches, &scene, result](qint64) { return answerFetch(result, scene.failRefresh && fetches++ > 0); },
+            clock);
+        PopupWindow window;
+        window.setWide(true);
+        auto *content = new MenuContentView(&viewModel, [](const QUrl &) {});
+        content->inlineBoxScoreSlot()->layout()->addWidget(new InlineBoxScoreView(&viewModel, &boxViewModel));
+        window.setContent(content);
+        viewModel.setInlineBoxScoreGameId(result.boxScore.gamePk);
+        window.popUpAt(QPoint(600, 0));
+        settle();
+        if (scene.failRefresh) {
+            clock->advance(BoxScoreViewModel::liveInterval);
+            settle();
+        }
+        const QString path = outDir + u"/boxscore-"_s + scene.name + suffix + u".png"_s;
+        if (!window.grab().save(path)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            return 1;
+        }
+        std::printf("%s\n", qPrintable(path));
+        window.hide();
+    }
+
+    // The roomy style, the whole box score at once.
+    for (const bool dark : { false, true }) {
+        QApplication::setPalette(dark ? darkPalette() : light);
+        BoxScoreView view;
+        view.setBoxScore(recordedFinal.boxScore);
+        view.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        constexpr int width = 660;
+        view.resize(width, 400);
+        view.show();
+        settle(50);
+        view.resize(width, view.widget()->heightForWidth(width));
+        settle(50);
+        const QString path = outDir + u"/boxscore-regular"_s + (dark ? u"-dark"_s : QString()) + suffix + u".png"_s;
+        if (!view.grab().save(path)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            return 1;
+        }
+        std::printf("%s\n", qPrintable(path));
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "app/baselarkapp.h"
 #include "app/popupwindow.h"
 #include "app/statusitem.h"
+#include "boxscore/views/inlineboxscoreview.h"
 #include "fakescheduleapi.h"
 #include "schedule/scheduleviewmodel.h"
 
@@ -45,6 +46,9 @@ private Q_SLOTS:
         QCOMPARE(app.window().size(), QSize(320, 500));
         app.viewModel().setInlineBoxScoreGameId(1);
         QCOMPARE(app.window().size(), QSize(440, 500));
+        // The inline box score takes the window's content for that game.
+        auto *inlineBoxScore = app.window().findChild<InlineBoxScoreView *>();
+        QVERIFY(inlineBoxScore && inlineBoxScore->isVisible());
         app.viewModel().setInlineBoxScoreGameId(std::nullopt);
         QCOMPARE(app.window().size(), QSize(320, 500));
 

@@ -13,13 +13,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<Symbol>("symbol");
         QTest::addColumn<qreal>("ratio");
-        const std::pair<const char *, Symbol> symbols[] = { { "calendar", Symbol::Calendar },
-            { "list number", Symbol::ListNumber }, { "gear", Symbol::Gearshape },
-            { "warning", Symbol::ExclamationTriangle }, { "baseball", Symbol::Baseball },
-            { "arrow clockwise", Symbol::ArrowClockwise }, { "chevron left", Symbol::ChevronLeft },
-            { "chevron right", Symbol::ChevronRight }, { "batter", Symbol::FigureBaseball },
-            { "map pin", Symbol::MapPin }, { "table cells", Symbol::TableCells },
-            { "arrow up right square", Symbol::ArrowUpRightSquare }, { "xmark circle fill", Symbol::XmarkCircleFill } };
+        const std::pair<const char *, Symbol> symbols[]
+            = { { "calendar", Symbol::Calendar }, { "list number", Symbol::ListNumber }, { "gear", Symbol::Gearshape },
+                  { "warning", Symbol::ExclamationTriangle }, { "baseball", Symbol::Baseball },
+                  { "arrow clockwise", Symbol::ArrowClockwise }, { "chevron left", Symbol::ChevronLeft },
+                  { "chevron right", Symbol::ChevronRight }, { "batter", Symbol::FigureBaseball },
+                  { "map pin", Symbol::MapPin }, { "table cells", Symbol::TableCells },
+                  { "arrow up right square", Symbol::ArrowUpRightSquare },
+                  { "xmark circle fill", Symbol::XmarkCircleFill }, { "cloud rain", Symbol::CloudRain } };
         for (const auto &[name, symbol] : symbols)
             for (const qreal ratio : { 1.0, 2.0 })
                 QTest::addRow("%s @%gx", name, ratio) << symbol << ratio;

@@ -1,0 +1,343 @@
+#include "boxscore/boxscoreviewmodel.h"
+#include "boxscore/views/boxscoreview.h"
+#include "boxscore/views/inlineboxscoreview.h"
+#include "fakescheduleapi.h"
+#include "schedule/scheduleviewmodel.h"
+#include "stats/serviceerror.h"
+#include "testdata.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+Q_DECLARE_METATYPE(Symbol)
+
+namespace {
+
+using Content = InlineBoxScoreView::Content;
+using Status = BoxScore::GameStatus;
+
+constexpr qint64 finalGamePk = 748534;
+
+// A fetch of the fake feed, open until the test answers it.
+struct OpenFetch {
+    qint64 gamePk = 0;
+    std::optional<BoxScoreFetchResult> result;
+    bool answered = false;
+    std::coroutine_handle<> waiter;
+
+    bool await_ready() const { return answered; }
+    void await_suspend(std::coroutine_handle<> handle) { waiter = handle; }
+    void await_resume() const { }
+
+    void complete(std::optional<BoxScoreFetchResult> answer)
+    {
+        result = std::move(answer);
+        answered = true;
+        if (auto handle = std::exchange(waiter, {})) handle.resume();
+    }
+};
+
+// Fetches that wait for the test; those left open fail when it ends.
+class FakeFeed {
+public:
+    ~FakeFeed()
+    {
+        for (const auto &fetch : fetches)
+            if (!fetch->answered) fetch->complete(std::nullopt);
+    }
+
+    QCoro::Task<BoxScoreFetchResult> fetch(qint64 gamePk)
+    {
+        auto open = std::make_shared<OpenFetch>();
+        open->gamePk = gamePk;
+        fetches.push_back(open);
+        co_await *open;
+        if (!open->result) throw ServiceError(ServiceError::Kind::Transfer, u"The network connection was lost."_s);
+        co_return *open->result;
+    }
+
+    void answer(BoxScoreFetchResult result) { fetches.back()->complete(std::move(result)); }
+    void fail() { fetches.back()->complete(std::nullopt); }
+
+    std::vector<std::shared_ptr<OpenFetch>> fetches;
+};
+
+std::vector<Game> recordedDay(const QString &name)
+{
+    return decode<ScheduleResponse>(readTestData(name)).dates.at(0).games;
+}
+
+BoxScore recordedFinal()
+{
+    return buildBoxScore(decode<GameLiveFeedResponse>(readTestData(u"feed-live-final-748534.json"_s)));
+}
+
+BoxScore handMade(qint64 gamePk, Status status, const QString &title)
+{
+    BoxScore box;
+    box.gamePk = gamePk;
+    box.status = status;
+    box.result.title = title;
+    return box;
+}
+
+// A fetch result whose at-bat index makes it count as progress over the one before.
+BoxScoreFetchResult live(BoxScore box, qint64 atBat)
+{
+    return { std::move(box), u"Live"_s, atBat, atBat };
+}
+
+} // namespace
+
+// The inline box score against a schedule view model with a recorded day and a box-score view model whose
+// feed and clock the test drives.
+class TestInlineBoxScoreView : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<QSettings> m_settings;
+    std::unique_ptr<FakeScheduleAPI> m_api;
+    std::unique_ptr<ScheduleViewModel> m_schedule;
+    std::unique_ptr<FakeFeed> m_feed;
+    std::shared_ptr<FakeBoxScoreClock> m_clock;
+    std::unique_ptr<BoxScoreViewModel> m_boxVM;
+    std::unique_ptr<InlineBoxScoreView> m_view;
+
+    void loadDay(const QString &recording, const std::function<void(std::vector<Game> &)> &adjust = {})
+    {
+        auto load = m_schedule->loadSchedule();
+        std::vector<Game> games = recordedDay(recording);
+        if (adjust) adjust(games);
+        m_api->succeed(m_api->requestCount() - 1, std::move(games));
+    }
+
+    void open(qint64 gamePk)
+    {
+        m_schedule->setInlineBoxScoreGameId(gamePk);
+        m_view->show();
+    }
+
+    void advance(std::chrono::milliseconds step)
+    {
+        m_clock->advance(step);
+        QCoreApplication::sendPostedEvents();
+    }
+
+    qsizetype fetchCount() const { return qsizetype(m_feed->fetches.size()); }
+    QLabel *label(const QString &name) const { return m_view->findChild<QLabel *>(name); }
+    // The label's text, or "-" when the view does not show it.
+    QString shown(const QString &name) const
+    {
+        QLabel *found = label(name);
+        return found->isVisibleTo(m_view.get()) ? found->text() : u"-"_s;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_settings = std::make_unique<QSettings>(m_dir.filePath(u"prefs.ini"_s), QSettings::IniFormat);
+        m_api = std::make_unique<FakeScheduleAPI>();
+        m_schedule = std::make_unique<ScheduleViewModel>(
+            m_api.get(), m_settings.get(), [] { return QDateTime::currentDateTime(); }, false, false);
+        m_feed = std::make_unique<FakeFeed>();
+        m_clock = std::make_shared<FakeBoxScoreClock>();
+        m_boxVM = std::make_unique<BoxScoreViewModel>(
+            [feed = m_feed.get()](qint64 gamePk) { return feed->fetch(gamePk); }, m_clock);
+        m_view = std::make_unique<InlineBoxScoreView>(m_schedule.get(), m_boxVM.get());
+        m_view->resize(440, 470);
+    }
+
+    void cleanup()
+    {
+        m_view.reset();
+        m_boxVM.reset();
+        m_feed.reset();
+        m_schedule.reset();
+        m_api.reset();
+        QCoreApplication::sendPostedEvents();
+    }
+
+    void pregameCard_data()
+    {
+        QTest::addColumn<QString>("recording");
+        QTest::addColumn<int>("index"); // -1: a game the day does not list
+        QTest::addColumn<bool>("dropMakeUpDate");
+        QTest::addColumn<Status>("status");
+        QTest::addColumn<Symbol>("symbol");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("subtitle");
+        QTest::addColumn<QStringList>("facts");
+
+        const auto day = [](const QString &name, int index, bool dropMakeUpDate) {
+            Game game = recordedDay(name).at(index);
+            if (dropMakeUpDate) game.rescheduleDate = game.rescheduleGameDate = game.officialDate = std::nullopt;
+            return game;
+        };
+        const QString previews = u"schedule-2026-03-18-preview-probables.json"_s;
+        // A one-game series: no Series row.
+        const Game scheduled = day(previews, 2, false);
+        QTest::newRow("scheduled with probables")
+            << previews << 2 << false << Status::Scheduled << Symbol::Baseball
+            << u"Boston Red Sox at New York Yankees"_s << u"First pitch "_s + scheduled.startTimeText()
+            << QStringList { u"Venue: George M. Steinbrenner Field"_s, u"Probables: Connelly Early vs Gerrit Cole"_s,
+                   u"TV: "_s + scheduled.broadcastText() };
+
+        const QString rainedOut = u"schedule-2022-04-07-postponed.json"_s;
+        const Game postponed = day(rainedOut, 7, false);
+        const QString madeUp = postponed.rescheduleText().value();
+        QTest::newRow("postponed with make-up date")
+            << rainedOut << 7 << false << Status::Postponed << Symbol::CloudRain << postponed.statusText()
+            << u"Rescheduled "_s + madeUp
+            << QStringList { u"New Date: "_s + madeUp, u"Venue: Yankee Stadium"_s, u"Series: Game 1 of 3"_s,
+                   u"TV: "_s + postponed.broadcastText() };
+        QVERIFY(postponed.statusText().startsWith(u"Postponed"_s));
+
+        QTest::newRow("postponed without make-up date")
+            << rainedOut << 7 << true << Status::Postponed << Symbol::CloudRain << postponed.statusText()
+            << u"First pitch "_s + postponed.startTimeText()
+            << QStringList { u"Venue: Yankee Stadium"_s, u"Series: Game 1 of 3"_s,
+                   u"TV: "_s + postponed.broadcastText() };
+
+        QTest::newRow("game missing from the day: title only")
+            << previews << -1 << false << Status::Scheduled << Symbol::Baseball
+            << u"Boston Red Sox at New York Yankees"_s << u"-"_s << QStringList();
+    }
+
+    void pregameCard()
+    {
+        QFETCH(QString, recording);
+        QFETCH(int, index);
+        QFETCH(bool, dropMakeUpDate);
+        QFETCH(Status, status);
+        QFETCH(Symbol, symbol);
+        QFETCH(QString, title);
+        QFETCH(QString, subtitle);
+        QFETCH(QStringList, facts);
+        loadDay(recording, [&](std::vector<Game> &games) {
+            if (!dropMakeUpDate) return;
+            Game &game = games.at(7);
+            game.rescheduleDate = game.rescheduleGameDate = game.officialDate = std::nullopt;
+        });
+        const qint64 gamePk = index >= 0 ? m_schedule->games().at(std::size_t(index)).gamePk : 1;
+        open(gamePk);
+        m_feed->answer({ handMade(gamePk, status, u"Boston Red Sox at New York Yankees"_s), u"Preview"_s, {}, {} });
+
+        QCOMPARE(m_view->content(), Content::Pregame);
+        QCOMPARE(m_view->pregameSymbol(), symbol);
+        QCOMPARE(shown(u"pregameTitle"_s), title);
+        QCOMPARE(shown(u"pregameSubtitle"_s), subtitle);
+        QStringList rows;
+        for (const QString &name : { u"newDate"_s, u"venue"_s, u"probables"_s, u"series"_s, u"tv"_s })
+            if (shown(name) != u"-"_s) rows << label(name + u"Label"_s)->text() + u": "_s + label(name)->text();
+        QCOMPARE(rows, facts);
+        // The card shows no error note, and the bar shows the result title.
+        QCOMPARE(shown(u"resultTitle"_s), u"Boston Red Sox at New York Yankees"_s);
+    }
+
+    void contentFollowsTheFetches()
+    {
+        loadDay(u"schedule-2026-03-18-preview-probables.json"_s);
+        m_view->show();
+        QCOMPARE(m_view->content(), Content::Nothing);
+        QCOMPARE(fetchCount(), 0);
+        QCOMPARE(shown(u"resultTitle"_s), u"-"_s);
+
+        // The spinner until the first box score; a failure shows under it.
+        m_schedule->setInlineBoxScoreGameId(finalGamePk);
+        QCOMPARE(fetchCount(), 1);
+        QCOMPARE(m_feed->fetches[0]->gamePk, finalGamePk);
+        QCOMPARE(m_view->content(), Content::Loading);
+        QVERIFY(m_view->findChild<QWidget *>(u"loadingIndicator"_s)->isVisible());
+        QCOMPARE(shown(u"loadingError"_s), u"-"_s);
+        m_feed->fail();
+        QCOMPARE(m_view->content(), Content::Loading);
+        QCOMPARE(shown(u"loadingError"_s), u"Couldn't refresh: The network connection was lost."_s);
+
+        // Live by the feed, but no innings and no lineups yet: still the pregame card.
+        advance(12s);
+        m_feed->answer(live(handMade(finalGamePk, Status::Live, u"Texas Rangers 0, Arizona Diamondbacks 0"_s), 0));
+        QCOMPARE(m_view->content(), Content::Pregame);
+
+        advance(12s);
+        const BoxScore box = recordedFinal();
+        m_feed->answer(live(box, 1));
+        QCOMPARE(m_view->content(), Content::BoxScore);
+        QCOMPARE(m_view->boxScoreView()->boxScore(), box);
+        QCOMPARE(m_view->boxScoreView()->boxScoreStyle(), BoxScoreStyle::compact());
+        QCOMPARE(shown(u"resultTitle"_s), box.result.title);
+        QCOMPARE(shown(u"errorNote"_s), u"-"_s);
+
+        // Another game resets at once.
+        m_schedule->setInlineBoxScoreGameId(633860);
+        QCOMPARE(m_view->content(), Content::Loading);
+        QCOMPARE(m_feed->fetches.back()->gamePk, 633860);
+    }
+
+    void errorNoteFloatsOverTheBoxScore()
+    {
+        open(finalGamePk);
+        m_feed->answer(live(recordedFinal(), 1));
+        advance(12s);
+        m_feed->fail();
+        QCOMPARE(m_view->content(), Content::BoxScore);
+        QCOMPARE(shown(u"errorNote"_s), u"Couldn't refresh: The network connection was lost."_s);
+        QLabel *note = label(u"errorNote"_s);
+        QCOMPARE(note->y(), 6);
+        QCOMPARE(note->x() * 2 + note->width(), note->parentWidget()->width());
+
+        // The next changed refresh takes it away.
+        advance(12s);
+        m_feed->answer(live(recordedFinal(), 2));
+        QCOMPARE(shown(u"errorNote"_s), u"-"_s);
+    }
+
+    void backButtonClearsTheGame()
+    {
+        open(finalGamePk);
+        m_feed->answer(live(recordedFinal(), 1));
+        auto *back = m_view->findChild<QAbstractButton *>(u"backButton"_s);
+        QCOMPARE(back->toolTip(), u"Return to schedule"_s);
+        back->click();
+        QCOMPARE(m_schedule->inlineBoxScoreGameId(), std::nullopt);
+        QCOMPARE(m_boxVM->gamePk(), std::nullopt);
+        QVERIFY(!m_boxVM->hasPollingTask());
+        QCOMPARE(m_view->content(), Content::Nothing);
+    }
+
+    void hidingStopsAndShowingRestarts()
+    {
+        open(finalGamePk);
+        m_feed->answer(live(recordedFinal(), 1));
+        QVERIFY(m_boxVM->hasPollingTask());
+
+        m_view->hide();
+        QVERIFY(!m_boxVM->hasPollingTask());
+        advance(60s);
+        QCOMPARE(fetchCount(), 1);
+
+        // Reopening fetches at once for the same game, keeping the box score on screen meanwhile.
+        m_view->show();
+        QVERIFY(m_boxVM->hasPollingTask());
+        QCOMPARE(fetchCount(), 2);
+        QCOMPARE(m_feed->fetches.back()->gamePk, finalGamePk);
+        QCOMPARE(m_view->content(), Content::BoxScore);
+
+        // A game picked while hidden is followed from the next appearance, not before.
+        m_view->hide();
+        m_schedule->setInlineBoxScoreGameId(633860);
+        QCOMPARE(fetchCount(), 2);
+        m_view->show();
+        QCOMPARE(fetchCount(), 3);
+        QCOMPARE(m_feed->fetches.back()->gamePk, 633860);
+        QCOMPARE(m_view->content(), Content::Loading);
+    }
+};
+
+QTEST_MAIN(TestInlineBoxScoreView)
+#include "tst_inlineboxscoreview.moc"
