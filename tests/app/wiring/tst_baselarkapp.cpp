@@ -1,6 +1,7 @@
 #include "app/baselarkapp.h"
 #include "app/popupwindow.h"
 #include "app/statusitem.h"
+#include "boxscore/boxscoreviewmodel.h"
 #include "boxscore/views/inlineboxscoreview.h"
 #include "fakescheduleapi.h"
 #include "schedule/scheduleviewmodel.h"
@@ -49,6 +50,14 @@ private Q_SLOTS:
         // The inline box score takes the window's content for that game.
         auto *inlineBoxScore = app.window().findChild<InlineBoxScoreView *>();
         QVERIFY(inlineBoxScore && inlineBoxScore->isVisible());
+        QCOMPARE(inlineBoxScore->boxScoreViewModel()->gamePk(), std::optional<qint64>(1));
+        QVERIFY(inlineBoxScore->boxScoreViewModel()->hasPollingTask());
+        // Closing the window stops the polling; opening it again starts it.
+        Q_EMIT app.statusItem().activateRequested(QPoint(600, 0));
+        QVERIFY(!app.window().isVisible());
+        QVERIFY(!inlineBoxScore->boxScoreViewModel()->hasPollingTask());
+        Q_EMIT app.statusItem().activateRequested(QPoint(600, 0));
+        QVERIFY(inlineBoxScore->boxScoreViewModel()->hasPollingTask());
         app.viewModel().setInlineBoxScoreGameId(std::nullopt);
         QCOMPARE(app.window().size(), QSize(320, 500));
 
