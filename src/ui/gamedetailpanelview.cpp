@@ -82,14 +82,6 @@ QString externalToolTip(const Game &game)
     return u"Gameday"_s;
 }
 
-void setTextColor(QWidget *widget, const QColor &color)
-{
-    // Only the text role is set, so every other role keeps following the card's palette.
-    QPalette palette;
-    palette.setColor(QPalette::WindowText, color);
-    widget->setPalette(palette);
-}
-
 // Plain text that wraps inside the width it is given, anywhere if a word is too long, and ends in an ellipsis
 // on its last allowed line. It asks for at most `preferredWidth`, so a long value wraps instead of widening the card.
 class WrappingLabel : public QLabel {
@@ -564,24 +556,24 @@ void GameDetailPanelView::applyColors()
     const QPalette &palette = this->palette();
     const QColor primary = theme::primary(palette);
     const QColor secondary = theme::secondary(palette);
-    setTextColor(m_title, primary);
-    setTextColor(m_status, secondary);
-    setTextColor(m_error, secondary);
+    theme::setTextColor(m_title, primary);
+    theme::setTextColor(m_status, secondary);
+    theme::setTextColor(m_error, secondary);
     for (const Fact *fact : m_facts) {
-        setTextColor(fact->label, secondary);
-        setTextColor(fact->value, primary);
+        theme::setTextColor(fact->label, secondary);
+        theme::setTextColor(fact->value, primary);
     }
     for (const Chip *chip : m_chips) {
-        setTextColor(chip->label, secondary);
-        setTextColor(chip->value, primary);
+        theme::setTextColor(chip->label, secondary);
+        theme::setTextColor(chip->value, primary);
     }
     for (const LineScoreTable *table : { &m_finalTable, &m_liveTable }) {
         for (QLabel *label : table->headers)
-            setTextColor(label, primary);
+            theme::setTextColor(label, primary);
         for (int side = 0; side < 2; ++side) {
-            setTextColor(table->abbreviations[side], primary);
+            theme::setTextColor(table->abbreviations[side], primary);
             for (QLabel *number : table->numbers[side])
-                setTextColor(number, primary);
+                theme::setTextColor(number, primary);
         }
     }
     m_boxScoreButton->setIcon(symbolIcon(Symbol::TableCells, buttonSymbolSize, primary));

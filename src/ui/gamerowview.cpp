@@ -42,14 +42,6 @@ QString surname(const QString &fullName)
     return fullName.split(u' ').last();
 }
 
-void setTextColor(QWidget *widget, const QColor &color)
-{
-    // Only the text role is set, so every other role keeps following the row's palette.
-    QPalette palette;
-    palette.setColor(QPalette::WindowText, color);
-    widget->setPalette(palette);
-}
-
 // A label that stays on one line and ends in an ellipsis when the row is too narrow for its text.
 class OneLineLabel : public QLabel {
 public:
@@ -423,20 +415,20 @@ void GameRowView::applyColors()
     const QPalette &palette = this->palette();
     const QColor secondary = theme::secondary(palette);
     for (QLabel *label : m_headerLabels)
-        setTextColor(label, secondary);
+        theme::setTextColor(label, secondary);
     for (const ClubLine *line : { &m_away, &m_home })
         for (QLabel *label : { line->abbreviation, line->runs, line->hits, line->errors })
-            setTextColor(label, theme::primary(palette));
+            theme::setTextColor(label, theme::primary(palette));
 
     if (isLive(m_game))
-        setTextColor(m_statusText, theme::green(palette));
+        theme::setTextColor(m_statusText, theme::green(palette));
     else if (m_game.isFinal() || containsPostponed(m_game))
-        setTextColor(m_statusText, secondary);
+        theme::setTextColor(m_statusText, secondary);
     else
-        setTextColor(m_statusText, theme::primary(palette));
-    setTextColor(m_statusPitchers, secondary);
+        theme::setTextColor(m_statusText, theme::primary(palette));
+    theme::setTextColor(m_statusPitchers, secondary);
     for (const InfoLine *line : { &m_rescheduleInfo, &m_pitchersInfo, &m_seriesVenueInfo })
-        setTextColor(line->text, secondary);
+        theme::setTextColor(line->text, secondary);
 }
 
 void GameRowView::paintEvent(QPaintEvent *)

@@ -123,14 +123,6 @@ QToolButton *captionButton(const QString &objectName, QWidget *parent)
     return button;
 }
 
-void setTextColor(QWidget *widget, const QColor &color)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
-    palette.setColor(QPalette::ButtonText, color);
-    widget->setPalette(palette);
-}
-
 } // namespace
 
 MenuContentView::MenuContentView(ScheduleViewModel *viewModel, OpenURL openURL, QWidget *parent)
@@ -422,7 +414,7 @@ void MenuContentView::applyColors()
     m_emptySymbol->setPixmap(symbolPixmap(Symbol::Baseball, titleSymbolSize, secondary, ratio));
     for (QWidget *label :
         { static_cast<QWidget *>(m_errorText), static_cast<QWidget *>(m_emptyText), static_cast<QWidget *>(m_quit) })
-        setTextColor(label, secondary);
+        theme::setTextColor(label, secondary);
     m_refresh->setIcon(symbolIcon(Symbol::ArrowClockwise, captionPixelSize + 2, secondary));
     m_refresh->setIconSize(QSize(captionPixelSize + 2, captionPixelSize + 2));
 }

@@ -63,14 +63,6 @@ const std::array<Column, 6> &numberColumns()
     return columns;
 }
 
-void setTextColor(QWidget *widget, const QColor &color)
-{
-    // Only the text role is set, so every other role keeps following the view's palette.
-    QPalette palette;
-    palette.setColor(QPalette::WindowText, color);
-    widget->setPalette(palette);
-}
-
 QLabel *cellLabel(QWidget *parent, const QString &name, int width, Qt::Alignment alignment, const QFont &font)
 {
     auto *label = new QLabel(parent);
@@ -167,16 +159,16 @@ public:
 
     void applyColors(const QPalette &palette)
     {
-        setTextColor(m_abbreviation, m_isFavorite ? theme::accent(palette) : theme::primary(palette));
+        theme::setTextColor(m_abbreviation, m_isFavorite ? theme::accent(palette) : theme::primary(palette));
         for (QLabel *label : m_cells)
-            setTextColor(label, theme::primary(palette));
+            theme::setTextColor(label, theme::primary(palette));
         QColor streak = theme::secondary(palette);
         if (m_streakCode && m_streakCode->startsWith(u'W'))
             streak = theme::green(palette);
         else if (m_streakCode && m_streakCode->startsWith(u'L'))
             streak = theme::red(palette);
-        setTextColor(m_cells[streakColumn], streak);
-        setTextColor(m_cells[gamesBackColumn], theme::secondary(palette));
+        theme::setTextColor(m_cells[streakColumn], streak);
+        theme::setTextColor(m_cells[gamesBackColumn], theme::secondary(palette));
     }
 
 private:
@@ -252,7 +244,7 @@ public:
     void applyColors(const QPalette &palette)
     {
         for (QLabel *label : m_headerLabels)
-            setTextColor(label, theme::secondary(palette));
+            theme::setTextColor(label, theme::secondary(palette));
         for (StandingsRowView *row : m_rows)
             row->applyColors(palette);
         m_divider->update();
@@ -373,7 +365,7 @@ void StandingsView::applyColors()
 {
     const QPalette &palette = this->palette();
     for (Section *section : { &m_american, &m_national }) {
-        setTextColor(section->title, theme::secondary(palette));
+        theme::setTextColor(section->title, theme::secondary(palette));
         for (StandingsDivisionView *block : section->blocks)
             block->applyColors(palette);
     }

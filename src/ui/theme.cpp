@@ -1,6 +1,7 @@
 #include "ui/theme.h"
 
 #include <QFontDatabase>
+#include <QWidget>
 
 namespace theme {
 
@@ -53,6 +54,15 @@ QColor green(const QPalette &palette)
 QColor red(const QPalette &palette)
 {
     return isDark(palette) ? QColor(0xff, 0x6b, 0x5f) : QColor(0xc5, 0x22, 0x1f);
+}
+
+void setTextColor(QWidget *widget, const QColor &color)
+{
+    // A fresh palette marks only the roles set here, so the rest still resolve from the parent.
+    QPalette palette;
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::ButtonText, color);
+    widget->setPalette(palette);
 }
 
 } // namespace theme

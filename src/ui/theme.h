@@ -4,6 +4,8 @@
 #include <QFont>
 #include <QPalette>
 
+class QWidget;
+
 // Fonts by pixel size and the few colours the views share, read from the palette so that
 // light and dark themes both work.
 namespace theme {
@@ -19,5 +21,8 @@ QColor accent(const QPalette &palette, qreal opacity = 1.0);
 QColor green(const QPalette &palette);
 QColor red(const QPalette &palette);
 bool isDark(const QPalette &palette);
+
+// Gives a label or button its own text colour; every other role keeps following the parent's palette.
+void setTextColor(QWidget *widget, const QColor &color);
 
 } // namespace theme

@@ -60,15 +60,6 @@ bool isPostponed(const Game &game)
     return game.status.detailedState.contains(u"postponed"_s, Qt::CaseInsensitive);
 }
 
-void setTextColor(QWidget *widget, const QColor &color)
-{
-    // Only the text role is set, so every other role keeps following the parent's palette.
-    QPalette palette;
-    palette.setColor(QPalette::WindowText, color);
-    palette.setColor(QPalette::ButtonText, color);
-    widget->setPalette(palette);
-}
-
 QLabel *plainLabel(const QString &name, const QFont &font, QWidget *parent)
 {
     auto *label = new QLabel(parent);
@@ -469,13 +460,13 @@ void InlineBoxScoreView::applyColors()
 {
     const QPalette &palette = this->palette();
     const QColor secondary = theme::secondary(palette);
-    setTextColor(m_title, secondary);
-    setTextColor(m_loadingError, theme::red(palette));
-    setTextColor(m_errorNote, theme::red(palette));
-    setTextColor(m_pregameTitle, theme::primary(palette));
-    setTextColor(m_pregameSubtitle, secondary);
+    theme::setTextColor(m_title, secondary);
+    theme::setTextColor(m_loadingError, theme::red(palette));
+    theme::setTextColor(m_errorNote, theme::red(palette));
+    theme::setTextColor(m_pregameTitle, theme::primary(palette));
+    theme::setTextColor(m_pregameSubtitle, secondary);
     for (const Fact *fact : { &m_newDate, &m_venue, &m_probables, &m_series, &m_tv }) {
-        setTextColor(fact->label, secondary);
-        setTextColor(fact->value, theme::primary(palette));
+        theme::setTextColor(fact->label, secondary);
+        theme::setTextColor(fact->value, theme::primary(palette));
     }
 }
