@@ -414,6 +414,19 @@ int tableWidth(const BoxScoreStyle &style)
 
 } // namespace
 
+qreal BoxScoreSection::addTableHead(std::vector<Item> &items, const QString &title, const QString &nameCaption,
+    const QStringList &statCaptions, qreal width) const
+{
+    const BoxScoreStyle &style = boxScoreStyle();
+    qreal y = addTitle(items, title, width) + tableSpacing;
+    items.push_back(divider(y, width));
+    y += 1 + tableSpacing;
+    const QFont header = caption();
+    items.push_back(text(nameCaption, header, 0, y, style.nameColumnWidth, true));
+    addStatCells(items, style, statCaptions, header, y, true);
+    return y + lineHeight(header);
+}
+
 void BoxScoreBattingSection::setTeam(const BoxScore::TeamBox &team)
 {
     if (m_team.abbr == team.abbr && m_team.battingRows == team.battingRows && m_team.battingTotals == team.battingTotals
@@ -431,14 +444,9 @@ int BoxScoreBattingSection::minimumContentWidth() const
 qreal BoxScoreBattingSection::layOut(qreal width, std::vector<Item> &items) const
 {
     const BoxScoreStyle &style = boxScoreStyle();
-    qreal y = addTitle(items, m_team.abbr.toUpper() + u" BATTING"_s, width) + tableSpacing;
-    items.push_back(divider(y, width));
-    y += 1 + tableSpacing;
-
-    const QFont header = caption();
-    items.push_back(text(u"BATTER"_s, header, 0, y, style.nameColumnWidth, true));
-    addStatCells(items, style, { u"AB"_s, u"R"_s, u"H"_s, u"RBI"_s, u"BB"_s, u"SO"_s, u"AVG"_s }, header, y, true);
-    y += lineHeight(header) + tableSpacing;
+    qreal y = addTableHead(items, m_team.abbr.toUpper() + u" BATTING"_s, u"BATTER"_s,
+                  { u"AB"_s, u"R"_s, u"H"_s, u"RBI"_s, u"BB"_s, u"SO"_s, u"AVG"_s }, width)
+        + tableSpacing;
 
     const QFont font = body();
     const qreal rowHeight = lineHeight(font);
@@ -496,14 +504,8 @@ int BoxScorePitchingSection::minimumContentWidth() const
 qreal BoxScorePitchingSection::layOut(qreal width, std::vector<Item> &items) const
 {
     const BoxScoreStyle &style = boxScoreStyle();
-    qreal y = addTitle(items, m_team.abbr.toUpper() + u" PITCHING"_s, width) + tableSpacing;
-    items.push_back(divider(y, width));
-    y += 1 + tableSpacing;
-
-    const QFont header = caption();
-    items.push_back(text(u"PITCHER"_s, header, 0, y, style.nameColumnWidth, true));
-    addStatCells(items, style, { u"IP"_s, u"H"_s, u"R"_s, u"ER"_s, u"BB"_s, u"SO"_s, u"ERA"_s }, header, y, true);
-    y += lineHeight(header);
+    qreal y = addTableHead(items, m_team.abbr.toUpper() + u" PITCHING"_s, u"PITCHER"_s,
+        { u"IP"_s, u"H"_s, u"R"_s, u"ER"_s, u"BB"_s, u"SO"_s, u"ERA"_s }, width);
 
     const QFont font = body();
     for (const auto &row : m_team.pitchingRows) {

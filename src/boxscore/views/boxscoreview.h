@@ -92,6 +92,9 @@ protected:
     QFont caption(QFont::Weight weight = QFont::Normal) const;
     // The section title in caption bold, with 4 pixels of space above it; returns its bottom.
     qreal addTitle(std::vector<Item> &items, const QString &title, qreal width) const;
+    // A player table's head: its title, a rule, and the column captions; returns the captions' bottom.
+    qreal addTableHead(std::vector<Item> &items, const QString &title, const QString &nameCaption,
+        const QStringList &statCaptions, qreal width) const;
 
 private:
     struct Layout {
