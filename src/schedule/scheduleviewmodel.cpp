@@ -14,6 +14,7 @@ const QString favoriteTeamIdKey = u"favoriteTeamId"_s;
 const QString noSpoilersKey = u"noSpoilers"_s;
 const QString notificationsEnabledKey = u"notificationsEnabled"_s;
 const QString notificationLeadMinutesKey = u"notificationLeadMinutes"_s;
+const QString standingsShowsWildCardKey = u"standingsShowsWildCard"_s;
 
 } // namespace
 
@@ -95,6 +96,16 @@ void ScheduleViewModel::setNoSpoilers(bool on)
 bool ScheduleViewModel::notificationsEnabled() const
 {
     return m_settings->value(notificationsEnabledKey, false).toBool();
+}
+
+bool ScheduleViewModel::standingsShowsWildCard() const
+{
+    return m_settings->value(standingsShowsWildCardKey, false).toBool();
+}
+
+void ScheduleViewModel::setStandingsShowsWildCard(bool on)
+{
+    writePreference(standingsShowsWildCardKey, on);
 }
 
 qint64 ScheduleViewModel::notificationLeadMinutes() const

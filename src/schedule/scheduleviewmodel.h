@@ -74,6 +74,9 @@ public:
     bool noSpoilers() const;
     void setNoSpoilers(bool on);
     bool notificationsEnabled() const;
+    // Which table the Standings tab shows: the divisions (default) or the wild-card race.
+    bool standingsShowsWildCard() const;
+    void setStandingsShowsWildCard(bool on);
     qint64 notificationLeadMinutes() const;
 
     // Derived values, computed on every read.

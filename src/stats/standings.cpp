@@ -1,5 +1,8 @@
 #include "stats/standings.h"
 
+#include <QStringList>
+
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <locale.h>
@@ -22,7 +25,84 @@ std::optional<double> parseCNumber(const QString &text)
     return value;
 }
 
+double winningShare(const TeamRecord &record)
+{
+    const qint64 games = record.leagueRecord.wins + record.leagueRecord.losses;
+    return games > 0 ? double(record.leagueRecord.wins) / double(games) : 0.0;
+}
+
+std::optional<qint64> wildCardPlace(const TeamRecord &record)
+{
+    if (!record.wildCardRank) return std::nullopt;
+    bool ok = false;
+    const qint64 rank = record.wildCardRank->toLongLong(&ok);
+    return ok ? std::optional(rank) : std::nullopt;
+}
+
+// A club at or above the wild-card line: the service writes its distance as "-" or "+N".
+bool atOrAboveLine(const TeamRecord &record)
+{
+    return record.wildCardGamesBack
+        && (*record.wildCardGamesBack == u"-"_s || record.wildCardGamesBack->startsWith(u'+'));
+}
+
 } // namespace
+
+std::optional<qint64> leagueOfDivision(qint64 divisionId)
+{
+    if (divisionId >= 200 && divisionId <= 202) return 103;
+    if (divisionId >= 203 && divisionId <= 205) return 104;
+    return std::nullopt;
+}
+
+WildCardStandings wildCardStandings(const std::vector<StandingsRecord> &records, qint64 leagueId)
+{
+    WildCardStandings race;
+    for (const StandingsRecord &division : records) {
+        if (leagueOfDivision(division.division.id) != leagueId || division.teamRecords.empty()) continue;
+        const auto &teams = division.teamRecords;
+        auto leader = std::find_if(
+            teams.begin(), teams.end(), [](const TeamRecord &r) { return r.divisionLeader.value_or(false); });
+        if (leader == teams.end())
+            leader = std::find_if(
+                teams.begin(), teams.end(), [](const TeamRecord &r) { return r.divisionRank == u"1"_s; });
+        if (leader == teams.end()) leader = teams.begin();
+        for (auto it = teams.begin(); it != teams.end(); ++it)
+            (it == leader ? race.leaders : race.contenders).push_back(*it);
+    }
+    // Leaders by record, the best first (the seeding order).
+    std::ranges::stable_sort(race.leaders, std::greater<>(), winningShare);
+    // Contenders in the service's wild-card order; clubs it gives no rank follow, by record.
+    std::ranges::stable_sort(race.contenders, [](const TeamRecord &a, const TeamRecord &b) {
+        const auto rankA = wildCardPlace(a);
+        const auto rankB = wildCardPlace(b);
+        if (rankA && rankB && *rankA != *rankB) return *rankA < *rankB;
+        if (rankA.has_value() != rankB.has_value()) return rankA.has_value();
+        return winningShare(a) > winningShare(b);
+    });
+    const auto holds = [](const TeamRecord &r) { return r.wildCardLeader.value_or(false); };
+    race.spots = std::size_t(std::ranges::count_if(race.contenders, holds));
+    // Older answers do not flag the holders; the distance to the line still tells.
+    if (race.spots == 0) race.spots = std::size_t(std::ranges::count_if(race.contenders, atOrAboveLine));
+    return race;
+}
+
+QString clinchLegend(const QStringList &marks)
+{
+    static const std::pair<QString, QString> meanings[] = {
+        { u"x"_s, u"playoff berth"_s },
+        { u"y"_s, u"division"_s },
+        { u"z"_s, u"best record"_s },
+        { u"w"_s, u"wild card"_s },
+        { u"e"_s, u"eliminated"_s },
+    };
+    QStringList parts;
+    for (const auto &[mark, meaning] : meanings) {
+        if (marks.contains(mark)) parts.append(mark + u' ' + meaning);
+    }
+    if (parts.isEmpty()) return {};
+    return u"Clinched: "_s + parts.join(u" \u00b7 "_s);
+}
 
 QString TeamRecord::lastTenText() const
 {

@@ -33,6 +33,11 @@ struct TeamRecord {
     std::optional<Streak> streak;
     std::optional<bool> divisionLeader;
     std::optional<TeamRecords> records;
+    // Older answers lack the wild-card members and the clinch mark.
+    std::optional<QString> wildCardRank;
+    std::optional<QString> wildCardGamesBack;
+    std::optional<bool> wildCardLeader;
+    std::optional<QString> clinchIndicator;
 
     // Wins-losses over the last ten games, "TBD" when the service gives no such split.
     QString lastTenText() const;
@@ -48,6 +53,20 @@ struct StandingsRecord {
 struct StandingsResponse {
     std::vector<StandingsRecord> records;
 };
+
+// One league's wild-card race: the division leaders, then every other club in wild-card order,
+// `spots` of them holding a wild-card place as the answer reports it.
+struct WildCardStandings {
+    std::vector<TeamRecord> leaders;
+    std::vector<TeamRecord> contenders;
+    std::size_t spots = 0;
+};
+
+// The league a division belongs to (103 American, 104 National), none for an unknown division.
+std::optional<qint64> leagueOfDivision(qint64 divisionId);
+WildCardStandings wildCardStandings(const std::vector<StandingsRecord> &records, qint64 leagueId);
+// One line explaining the clinch marks in `marks` ("x", "y", "z", "w", "e"), in that order; empty for none.
+QString clinchLegend(const QStringList &marks);
 
 // The title of a division's table, from a fixed table rather than the feed's own name.
 QString divisionDisplayName(qint64 divisionId);
@@ -86,6 +105,10 @@ constexpr auto fields(std::type_identity<TeamRecord>)
         field("streak", &TeamRecord::streak),
         field("divisionLeader", &TeamRecord::divisionLeader),
         field("records", &TeamRecord::records),
+        field("wildCardRank", &TeamRecord::wildCardRank),
+        field("wildCardGamesBack", &TeamRecord::wildCardGamesBack),
+        field("wildCardLeader", &TeamRecord::wildCardLeader),
+        field("clinchIndicator", &TeamRecord::clinchIndicator),
     };
 }
 

@@ -144,6 +144,8 @@ MenuContentView::MenuContentView(ScheduleViewModel *viewModel, OpenURL openURL, 
     m_tabs->addWidget(buildSchedulePage());
     m_standingsPage = new StandingsView(m_tabs);
     m_standingsPage->setObjectName(u"standingsPage"_s);
+    connect(m_standingsPage, &StandingsView::wildCardChosen, this,
+        [this](bool wildCard) { m_viewModel->setStandingsShowsWildCard(wildCard); });
     m_tabs->addWidget(m_standingsPage);
     m_settingsPage = new QWidget(m_tabs);
     m_settingsPage->setObjectName(u"settingsPage"_s);
@@ -329,7 +331,8 @@ void MenuContentView::update()
         m_tabButtons[index]->setChecked(ScheduleViewModel::allTabs[index] == tab);
     m_tabs->setCurrentIndex(static_cast<int>(tab));
     if (tab == ScheduleViewModel::Tab::Standings)
-        m_standingsPage->setStandings(m_viewModel->standings(), m_viewModel->favoriteTeamId());
+        m_standingsPage->setStandings(
+            m_viewModel->standings(), m_viewModel->favoriteTeamId(), m_viewModel->standingsShowsWildCard());
 
     const ScheduleState state = scheduleState();
     m_scheduleStates->setCurrentIndex(static_cast<int>(state));

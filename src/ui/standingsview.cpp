@@ -5,10 +5,13 @@
 #include "ui/teamlogoview.h"
 #include "ui/theme.h"
 
+#include <QAbstractButton>
+#include <QButtonGroup>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QPainterPath>
 #include <QScrollArea>
 #include <QStackedLayout>
 #include <QVBoxLayout>
@@ -94,6 +97,83 @@ protected:
     }
 };
 
+// What one table shows: a division, or one part of a league's wild-card race.
+struct StandingsTable {
+    QString objectName;
+    QString title;
+    std::vector<TeamRecord> rows;
+    bool wildCard = false;
+    // Rows above the wild-card line; none for a division table.
+    std::optional<std::size_t> spots;
+};
+
+// One half of the Division | Wild Card switch: text on a soft accent fill while chosen.
+class SegmentButton : public QAbstractButton {
+public:
+    SegmentButton(const QString &text, QWidget *parent)
+        : QAbstractButton(parent)
+    {
+        setText(text);
+        setCheckable(true);
+        setCursor(Qt::PointingHandCursor);
+        setFocusPolicy(Qt::TabFocus);
+    }
+
+    QSize sizeHint() const override
+    {
+        const QFontMetrics metrics(theme::font(10, QFont::DemiBold));
+        return { metrics.horizontalAdvance(text()) + 20, metrics.height() + 6 };
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+        if (isChecked()) {
+            QPainterPath shape;
+            shape.addRoundedRect(box, 5, 5);
+            painter.fillPath(shape, theme::accent(palette(), 0.15));
+        }
+        if (hasFocus()) {
+            painter.setPen(QPen(theme::accent(palette(), 0.6), 1));
+            painter.drawRoundedRect(box, 5, 5);
+        }
+        painter.setFont(theme::font(10, isChecked() ? QFont::DemiBold : QFont::Normal));
+        painter.setPen(isChecked() ? theme::primary(palette()) : theme::secondary(palette()));
+        painter.drawText(rect(), Qt::AlignCenter, text());
+    }
+};
+
+std::vector<StandingsTable> divisionTables(
+    const std::vector<StandingsRecord> &records, const std::vector<qint64> &divisionIds)
+{
+    std::vector<const StandingsRecord *> shown;
+    for (const StandingsRecord &record : records) {
+        if (std::ranges::find(divisionIds, record.division.id) != divisionIds.end()) shown.push_back(&record);
+    }
+    std::ranges::stable_sort(
+        shown, {}, [](const StandingsRecord *record) { return displayPosition(record->division.id); });
+    std::vector<StandingsTable> tables;
+    for (const StandingsRecord *record : shown) {
+        tables.push_back({ u"division"_s + QString::number(record->division.id),
+            divisionDisplayName(record->division.id), record->teamRecords, false, std::nullopt });
+    }
+    return tables;
+}
+
+std::vector<StandingsTable> wildCardTables(const std::vector<StandingsRecord> &records, qint64 leagueId)
+{
+    WildCardStandings race = wildCardStandings(records, leagueId);
+    std::vector<StandingsTable> tables;
+    if (!race.leaders.empty())
+        tables.push_back({ u"divisionLeaders"_s, u"Leaders"_s, std::move(race.leaders), true, std::nullopt });
+    if (!race.contenders.empty())
+        tables.push_back({ u"wildCard"_s, u"Wild Card"_s, std::move(race.contenders), true, race.spots });
+    return tables;
+}
+
 } // namespace
 
 // One club's line of a division table.
@@ -116,6 +196,11 @@ public:
         m_abbreviation->setTextFormat(Qt::PlainText);
         // The logo goes in first once the club is known (setRecord), ahead of the abbreviation.
         m_clubLayout->addWidget(m_abbreviation, 0, Qt::AlignVCenter);
+        m_clinch = new QLabel(club);
+        m_clinch->setObjectName(u"clinch"_s);
+        m_clinch->setTextFormat(Qt::PlainText);
+        m_clinch->setFont(theme::font(9, QFont::DemiBold));
+        m_clubLayout->addWidget(m_clinch, 0, Qt::AlignVCenter);
         m_clubLayout->addStretch(1);
         row->addWidget(club, 0, Qt::AlignVCenter);
 
@@ -128,8 +213,12 @@ public:
         row->addStretch(1);
     }
 
-    void setRecord(const TeamRecord &record, bool isFavorite)
+    void setRecord(const TeamRecord &record, bool isFavorite, const QString &gamesBack, bool lineBelow)
     {
+        m_lineBelow = lineBelow;
+        setProperty("wildCardLine", lineBelow);
+        m_clinch->setText(record.clinchIndicator.value_or(QString()));
+        m_clinch->setVisible(!m_clinch->text().isEmpty());
         setObjectName(u"team"_s + QString::number(record.team.id));
         if (m_teamId != record.team.id) {
             delete m_logo;
@@ -149,10 +238,11 @@ public:
             record.pctText(),
             record.lastTenText(),
             m_streakCode.value_or(u"\u2013"_s),
-            record.gamesBack,
+            gamesBack,
         };
         for (std::size_t i = 0; i < m_cells.size(); ++i)
             m_cells[i]->setText(texts[i]);
+        update();
     }
 
     // Colours depend on the record too, so the division calls this after every setRecord.
@@ -169,6 +259,17 @@ public:
             streak = theme::red(palette);
         theme::setTextColor(m_cells[streakColumn], streak);
         theme::setTextColor(m_cells[gamesBackColumn], theme::secondary(palette));
+        theme::setTextColor(m_clinch, theme::secondary(palette));
+    }
+
+protected:
+    // The wild-card line runs under the last club that holds a place.
+    void paintEvent(QPaintEvent *) override
+    {
+        if (!m_lineBelow) return;
+        QPainter painter(this);
+        painter.fillRect(
+            QRect(horizontalPadding, height() - 1, width() - 2 * horizontalPadding, 1), theme::accent(palette(), 0.55));
     }
 
 private:
@@ -176,12 +277,14 @@ private:
     TeamLogoView *m_logo = nullptr;
     std::optional<qint64> m_teamId;
     QLabel *m_abbreviation = nullptr;
+    QLabel *m_clinch = nullptr;
+    bool m_lineBelow = false;
     std::vector<QLabel *> m_cells;
     bool m_isFavorite = false;
     std::optional<QString> m_streakCode;
 };
 
-// One division: a divider unless it leads its league, the column header and a row per club.
+// One table: a divider unless it leads its league, the column header and a row per club.
 class StandingsDivisionView : public QWidget {
 public:
     explicit StandingsDivisionView(QWidget *parent)
@@ -215,18 +318,20 @@ public:
             line->addWidget(label, 0, Qt::AlignVCenter);
             m_headerLabels.push_back(label);
         }
+        m_gamesBackHeader = m_headerLabels.back();
         line->addStretch(1);
         m_tableLayout->addWidget(header);
     }
 
-    // `number` is the division's place within its league; the first one has no divider.
-    void setRecord(const StandingsRecord &record, int number, qint64 favoriteTeamId)
+    // `number` is the table's place within its league; the first one has no divider.
+    void setTable(const StandingsTable &table, int number, qint64 favoriteTeamId)
     {
-        setObjectName(u"division"_s + QString::number(record.division.id));
+        setObjectName(table.objectName);
         m_divider->setVisible(number >= 1);
-        m_title->setText(divisionDisplayName(record.division.id));
+        m_title->setText(table.title);
+        m_gamesBackHeader->setText(table.wildCard ? u"WCGB"_s : u"GB"_s);
 
-        const std::size_t count = record.teamRecords.size();
+        const std::size_t count = table.rows.size();
         while (m_rows.size() > count) {
             delete m_rows.back();
             m_rows.pop_back();
@@ -236,8 +341,12 @@ public:
             m_tableLayout->addWidget(row);
             m_rows.push_back(row);
         }
-        for (std::size_t i = 0; i < count; ++i)
-            m_rows[i]->setRecord(record.teamRecords[i], record.teamRecords[i].team.id == favoriteTeamId);
+        for (std::size_t i = 0; i < count; ++i) {
+            const TeamRecord &record = table.rows[i];
+            const QString gamesBack = table.wildCard ? record.wildCardGamesBack.value_or(u"-"_s) : record.gamesBack;
+            const bool lineBelow = table.spots && *table.spots > 0 && i + 1 == *table.spots && i + 1 < count;
+            m_rows[i]->setRecord(record, record.team.id == favoriteTeamId, gamesBack, lineBelow);
+        }
         applyColors(palette());
     }
 
@@ -255,6 +364,7 @@ private:
     QWidget *m_table = nullptr;
     QVBoxLayout *m_tableLayout = nullptr;
     QLabel *m_title = nullptr;
+    QLabel *m_gamesBackHeader = nullptr;
     std::vector<QLabel *> m_headerLabels;
     std::vector<StandingsRowView *> m_rows;
 };
@@ -263,16 +373,43 @@ StandingsView::StandingsView(QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(u"standingsView"_s);
-    m_states = new QStackedLayout(this);
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
 
-    m_loading = new QWidget(this);
+    auto *switchBar = new QWidget(this);
+    switchBar->setObjectName(u"standingsSwitch"_s);
+    auto *switchLine = new QHBoxLayout(switchBar);
+    switchLine->setContentsMargins(horizontalPadding, 6, horizontalPadding, 0);
+    switchLine->setSpacing(2);
+    m_divisionButton = new SegmentButton(u"Division"_s, switchBar);
+    m_divisionButton->setObjectName(u"divisionMode"_s);
+    m_wildCardButton = new SegmentButton(u"Wild Card"_s, switchBar);
+    m_wildCardButton->setObjectName(u"wildCardMode"_s);
+    auto *group = new QButtonGroup(switchBar);
+    group->addButton(m_divisionButton);
+    group->addButton(m_wildCardButton);
+    m_divisionButton->setChecked(true);
+    switchLine->addStretch(1);
+    switchLine->addWidget(m_divisionButton);
+    switchLine->addWidget(m_wildCardButton);
+    switchLine->addStretch(1);
+    outer->addWidget(switchBar);
+    connect(m_wildCardButton, &QAbstractButton::clicked, this, [this] { Q_EMIT wildCardChosen(true); });
+    connect(m_divisionButton, &QAbstractButton::clicked, this, [this] { Q_EMIT wildCardChosen(false); });
+
+    auto *states = new QWidget(this);
+    m_states = new QStackedLayout(states);
+    outer->addWidget(states, 1);
+
+    m_loading = new QWidget(states);
     auto *loadingLayout = new QVBoxLayout(m_loading);
     auto *spinner = new ProgressSpinner(26, m_loading);
     spinner->setObjectName(u"loadingIndicator"_s);
     loadingLayout->addWidget(spinner, 0, Qt::AlignCenter);
     m_states->addWidget(m_loading);
 
-    m_scroll = new QScrollArea(this);
+    m_scroll = new QScrollArea(states);
     m_scroll->setObjectName(u"standingsScroll"_s);
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setWidgetResizable(true);
@@ -289,6 +426,13 @@ StandingsView::StandingsView(QWidget *parent)
     m_national.leagueId = nationalLeagueId;
     m_national.divisionIds = { 203, 204, 205 };
     buildSection(m_national, u"nationalLeague"_s, u"National League"_s, 4);
+    m_legend = new QLabel(m_column);
+    m_legend->setObjectName(u"clinchLegend"_s);
+    m_legend->setTextFormat(Qt::PlainText);
+    m_legend->setFont(theme::font(9));
+    m_legend->setContentsMargins(horizontalPadding, 0, horizontalPadding, 0);
+    m_legend->hide();
+    m_columnLayout->addWidget(m_legend);
     m_columnLayout->addStretch(1);
     m_scroll->setWidget(m_column);
     m_states->addWidget(m_scroll);
@@ -326,39 +470,45 @@ void StandingsView::buildSection(Section &section, const QString &name, const QS
     m_columnLayout->addWidget(section.divisions, 0, Qt::AlignLeft);
 }
 
-void StandingsView::setStandings(const std::vector<StandingsRecord> &records, qint64 favoriteTeamId)
+void StandingsView::setStandings(const std::vector<StandingsRecord> &records, qint64 favoriteTeamId, bool wildCard)
 {
+    m_divisionButton->setChecked(!wildCard);
+    m_wildCardButton->setChecked(wildCard);
     if (records.empty()) {
         m_states->setCurrentWidget(m_loading);
         return;
     }
-    fillSection(m_american, records, favoriteTeamId);
-    fillSection(m_national, records, favoriteTeamId);
+    fillSection(m_american, records, favoriteTeamId, wildCard);
+    fillSection(m_national, records, favoriteTeamId, wildCard);
+
+    QStringList marks;
+    for (const StandingsRecord &record : records) {
+        for (const TeamRecord &team : record.teamRecords) {
+            if (team.clinchIndicator && !marks.contains(*team.clinchIndicator)) marks.append(*team.clinchIndicator);
+        }
+    }
+    m_legend->setText(clinchLegend(marks));
+    m_legend->setVisible(!m_legend->text().isEmpty());
     m_states->setCurrentWidget(m_scroll);
 }
 
-void StandingsView::fillSection(Section &section, const std::vector<StandingsRecord> &records, qint64 favoriteTeamId)
+void StandingsView::fillSection(
+    Section &section, const std::vector<StandingsRecord> &records, qint64 favoriteTeamId, bool wildCard)
 {
-    std::vector<const StandingsRecord *> shown;
-    for (const StandingsRecord &record : records) {
-        if (std::ranges::find(section.divisionIds, record.division.id) != section.divisionIds.end())
-            shown.push_back(&record);
-    }
-    std::ranges::stable_sort(
-        shown, {}, [](const StandingsRecord *record) { return displayPosition(record->division.id); });
-
-    while (section.blocks.size() > shown.size()) {
+    const std::vector<StandingsTable> tables
+        = wildCard ? wildCardTables(records, section.leagueId) : divisionTables(records, section.divisionIds);
+    while (section.blocks.size() > tables.size()) {
         delete section.blocks.back();
         section.blocks.pop_back();
     }
-    while (section.blocks.size() < shown.size()) {
+    while (section.blocks.size() < tables.size()) {
         auto *block = new StandingsDivisionView(section.divisions);
         section.layout->addWidget(block);
         section.blocks.push_back(block);
     }
-    for (std::size_t i = 0; i < shown.size(); ++i)
-        section.blocks[i]->setRecord(*shown[i], int(i), favoriteTeamId);
-    section.divisions->setVisible(!shown.empty());
+    for (std::size_t i = 0; i < tables.size(); ++i)
+        section.blocks[i]->setTable(tables[i], int(i), favoriteTeamId);
+    section.divisions->setVisible(!tables.empty());
 }
 
 void StandingsView::applyColors()
@@ -369,6 +519,7 @@ void StandingsView::applyColors()
         for (StandingsDivisionView *block : section->blocks)
             block->applyColors(palette);
     }
+    theme::setTextColor(m_legend, theme::secondary(palette));
 }
 
 void StandingsView::changeEvent(QEvent *event)

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <vector>
 
+class QAbstractButton;
 class QLabel;
 class QScrollArea;
 class QStackedLayout;
@@ -20,8 +21,13 @@ public:
     explicit StandingsView(QWidget *parent = nullptr);
     ~StandingsView() override;
 
-    // `records` sorted by division id; an empty list shows the progress indicator.
-    void setStandings(const std::vector<StandingsRecord> &records, qint64 favoriteTeamId);
+    // `records` sorted by division id; an empty list shows the progress indicator. With `wildCard` each league
+    // shows its division leaders and its wild-card race instead of its divisions.
+    void setStandings(const std::vector<StandingsRecord> &records, qint64 favoriteTeamId, bool wildCard = false);
+
+Q_SIGNALS:
+    // The user picked a side of the Division | Wild Card switch.
+    void wildCardChosen(bool wildCard);
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -38,9 +44,13 @@ private:
     };
 
     void buildSection(Section &section, const QString &name, const QString &title, int topPadding);
-    void fillSection(Section &section, const std::vector<StandingsRecord> &records, qint64 favoriteTeamId);
+    void fillSection(
+        Section &section, const std::vector<StandingsRecord> &records, qint64 favoriteTeamId, bool wildCard);
     void applyColors();
 
+    QAbstractButton *m_divisionButton = nullptr;
+    QAbstractButton *m_wildCardButton = nullptr;
+    QLabel *m_legend = nullptr;
     QStackedLayout *m_states = nullptr;
     QWidget *m_loading = nullptr;
     QScrollArea *m_scroll = nullptr;

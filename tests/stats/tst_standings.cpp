@@ -170,6 +170,60 @@ private Q_SLOTS:
         QFETCH(qint64, id);
         QTEST(::divisionDisplayName(id), "name");
     }
+
+    // The wild-card race of the recorded season: leaders by record, then the service's wild-card order.
+    void wildCardRace()
+    {
+        const auto records = decode<StandingsResponse>(readTestData(u"standings-2024.json"_s)).records;
+        const auto ids = [](const std::vector<TeamRecord> &teams) {
+            QList<qint64> out;
+            for (const TeamRecord &team : teams)
+                out << team.team.id;
+            return out;
+        };
+        const WildCardStandings american = wildCardStandings(records, 103);
+        QCOMPARE(ids(american.leaders), (QList<qint64> { 147, 114, 117 }));
+        QCOMPARE(
+            ids(american.contenders), (QList<qint64> { 110, 118, 116, 136, 142, 111, 139, 140, 141, 133, 108, 145 }));
+        QCOMPARE(american.spots, 3u);
+        QCOMPARE(american.contenders.front().clinchIndicator, u"w"_s);
+        QCOMPARE(wildCardStandings(records, 104).leaders.size(), 3u);
+        QVERIFY(wildCardStandings(records, 999).contenders.empty());
+    }
+
+    // Older answers: no leader flags, no ranks for some clubs, equal ranks.
+    void wildCardWithoutFlags()
+    {
+        auto club = [](qint64 id, qint64 wins, std::optional<QString> rank, std::optional<QString> back) {
+            TeamRecord record;
+            record.team.id = id;
+            record.leagueRecord.wins = wins;
+            record.leagueRecord.losses = 100 - wins;
+            record.divisionRank = u"9"_s;
+            record.wildCardRank = std::move(rank);
+            record.wildCardGamesBack = std::move(back);
+            return record;
+        };
+        StandingsRecord east { { 201, std::nullopt },
+            { club(1, 60, std::nullopt, std::nullopt), club(2, 55, u"1"_s, u"+2.0"_s),
+                club(3, 40, std::nullopt, std::nullopt), club(4, 53, u"2"_s, u"-"_s), club(5, 54, u"2"_s, u"-"_s),
+                club(6, 50, u"x"_s, u"3.0"_s) } };
+        const WildCardStandings race = wildCardStandings({ east }, 103);
+        // No club is flagged as leader or ranked first in the division: the first listed leads.
+        QCOMPARE(race.leaders.front().team.id, 1);
+        QList<qint64> order;
+        for (const TeamRecord &team : race.contenders)
+            order << team.team.id;
+        // Equal ranks by record; unranked (or unreadable) ranks last, by record.
+        QCOMPARE(order, (QList<qint64> { 2, 5, 4, 6, 3 }));
+        QCOMPARE(race.spots, 3u);
+    }
+
+    void clinchLegendText()
+    {
+        QCOMPARE(clinchLegend({}), QString());
+        QCOMPARE(clinchLegend({ u"w"_s, u"z"_s, u"q"_s }), u"Clinched: z best record \u00b7 w wild card"_s);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestStandings)

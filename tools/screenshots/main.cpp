@@ -229,6 +229,10 @@ int main(int argc, char *argv[])
             ScheduleViewModel::Tab::Standings },
         { u"standings-dark"_s, u"schedule-2026-04-20-hydrated.json"_s, true, true, false, -1, -1,
             ScheduleViewModel::Tab::Standings },
+        { u"standings-wildcard"_s, u"schedule-2026-04-20-hydrated.json"_s, true, false, false, -1, -1,
+            ScheduleViewModel::Tab::Standings },
+        { u"standings-wildcard-dark"_s, u"schedule-2026-04-20-hydrated.json"_s, true, true, false, -1, -1,
+            ScheduleViewModel::Tab::Standings },
     };
 
     QTemporaryDir settingsDir;
@@ -240,6 +244,7 @@ int main(int argc, char *argv[])
         const bool live = scene.recording == u"live"_s;
         settings.setValue(u"favoriteTeamId"_s, live ? 115 : 111);
         settings.setValue(u"noSpoilers"_s, scene.noSpoilers);
+        settings.setValue(u"standingsShowsWildCard"_s, scene.name.contains(u"wildcard"_s));
         RecordedScheduleAPI api;
         if (live) {
             auto [game, detail] = recordedLiveGame();

@@ -281,6 +281,14 @@ private Q_SLOTS:
         button(u"tabSchedule"_s)->click();
         button(u"tabStandings"_s)->click();
         QCOMPARE(m_api->standingsRequestCount(), 1);
+
+        // The Division | Wild Card switch is a preference: a new window opens on the side last chosen.
+        QVERIFY(!button(u"wildCardMode"_s)->isChecked());
+        button(u"wildCardMode"_s)->click();
+        QCOMPARE(m_settings->value(u"standingsShowsWildCard"_s).toBool(), true);
+        MenuContentView reopened(m_viewModel.get(), [](const QUrl &) { });
+        reopened.findChild<QAbstractButton *>(u"tabStandings"_s)->click();
+        QVERIFY(reopened.findChild<QAbstractButton *>(u"wildCardMode"_s)->isChecked());
     }
 
     void dateTitle()

@@ -3,8 +3,10 @@
 #include "ui/standingsview.h"
 #include "ui/theme.h"
 
+#include <QAbstractButton>
 #include <QLabel>
 #include <QLayout>
+#include <QSignalSpy>
 #include <QTest>
 #include <algorithm>
 #include <functional>
@@ -206,6 +208,42 @@ private Q_SLOTS:
         view.setStandings({}, 0);
         QVERIFY(indicator->isVisible());
         QVERIFY(!scroll->isVisible());
+    }
+
+    // The wild-card side: leaders and race per league, WCGB column, clinch marks and their legend, and back.
+    void wildCardTables()
+    {
+        StandingsView view;
+        QSignalSpy chosen(&view, &StandingsView::wildCardChosen);
+        view.setStandings(season2024(), 116, true);
+        QWidget *american = view.findChild<QWidget *>(u"americanLeague"_s);
+        QStringList titles;
+        for (QLabel *label : american->findChildren<QLabel *>(u"divisionTitle"_s))
+            titles << label->text();
+        QCOMPARE(titles, (QStringList { u"Leaders"_s, u"Wild Card"_s }));
+        QCOMPARE(cell(view, 110, u"gamesBack"_s)->text(), u"+5.0"_s);
+        QCOMPARE(american->findChild<QLabel *>(u"headerGB"_s)->text(), u"WCGB"_s);
+        // The line runs under the third club of the race, the last that holds a place.
+        QCOMPARE(teamRow(view, 116)->property("wildCardLine").toBool(), true);
+        QCOMPARE(teamRow(view, 118)->property("wildCardLine").toBool(), false);
+        QCOMPARE(teamRow(view, 136)->property("wildCardLine").toBool(), false);
+        QCOMPARE(cell(view, 147, u"clinch"_s)->text(), u"z"_s);
+        QVERIFY(cell(view, 111, u"clinch"_s)->text().isEmpty());
+        // The favourite is marked in the wild-card table as in the division ones.
+        QCOMPARE(cell(view, 116, u"abbreviation"_s)->font().bold(), true);
+        auto *legend = view.findChild<QLabel *>(u"clinchLegend"_s);
+        QCOMPARE(legend->text(), u"Clinched: y division \u00b7 z best record \u00b7 w wild card"_s);
+        QVERIFY(!view.findChild<QWidget *>(u"division201"_s));
+
+        auto *divisionButton = view.findChild<QAbstractButton *>(u"divisionMode"_s);
+        divisionButton->click();
+        QCOMPARE(chosen.count(), 1);
+        QCOMPARE(chosen.takeFirst().at(0).toBool(), false);
+        view.setStandings(season2024(), 116, false);
+        QVERIFY(view.findChild<QWidget *>(u"division201"_s));
+        QCOMPARE(cell(view, 110, u"gamesBack"_s)->text(), u"3.0"_s);
+        QCOMPARE(american->findChild<QLabel *>(u"headerGB"_s)->text(), u"GB"_s);
+        QVERIFY(!view.findChild<QWidget *>(u"wildCard"_s));
     }
 };
 
