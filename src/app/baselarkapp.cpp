@@ -3,7 +3,9 @@
 #include "app/popupplacement.h"
 #include "app/popupwindow.h"
 #include "app/statusitem.h"
+#include "app/statuspublisher.h"
 #include "boxscore/views/inlineboxscoreview.h"
+#include "schedule/panelstatus.h"
 #include "schedule/scheduleviewmodel.h"
 #include "ui/menucontentview.h"
 
@@ -21,6 +23,7 @@ BaselarkApp::BaselarkApp(ScheduleAPI *api, QSettings *settings, QObject *parent)
     , m_viewModel(new ScheduleViewModel(
           api, settings, [] { return QDateTime::currentDateTime(); }, true, true, this))
     , m_statusItem(new StatusItem(this))
+    , m_statusPublisher(new StatusPublisher(this))
     , m_window(new PopupWindow)
 {
     auto *content = new MenuContentView(m_viewModel, [](const QUrl &url) { QDesktopServices::openUrl(url); });
@@ -28,8 +31,9 @@ BaselarkApp::BaselarkApp(ScheduleAPI *api, QSettings *settings, QObject *parent)
     // The inline box score lives in the box score library, which builds on the views; the app joins them.
     content->inlineBoxScoreSlot()->layout()->addWidget(new InlineBoxScoreView(m_viewModel));
     m_window->setContent(content);
-    m_statusItem->setLabel(m_viewModel->menuBarTitle());
+    viewModelChanged();
 
+    connect(m_statusPublisher, &StatusPublisher::toggleRequested, this, [this] { toggleWindow(std::nullopt); });
     connect(m_viewModel, &ScheduleViewModel::changed, this, &BaselarkApp::viewModelChanged);
     connect(m_statusItem, &StatusItem::activateRequested, this,
         [this](QPoint point) { toggleWindow(point.isNull() ? std::nullopt : std::optional(point)); });
@@ -47,11 +51,16 @@ BaselarkApp::~BaselarkApp()
 void BaselarkApp::show()
 {
     m_statusItem->show();
+    m_statusPublisher->publish(QDBusConnection::sessionBus());
 }
 
 void BaselarkApp::viewModelChanged()
 {
-    m_statusItem->setLabel(m_viewModel->menuBarTitle());
+    const QString title = m_viewModel->menuBarTitle();
+    m_statusItem->setLabel(title);
+    m_statusPublisher->setStatus(title,
+        panelState(m_viewModel->games(), m_viewModel->favoriteTeamId(), m_viewModel->noSpoilers()),
+        panelTooltip(m_viewModel->games(), m_viewModel->favoriteTeamId()));
     m_window->setWide(m_viewModel->inlineBoxScoreGameId().has_value());
 }
 

@@ -9,6 +9,7 @@ class QSettings;
 class ScheduleAPI;
 class ScheduleViewModel;
 class StatusItem;
+class StatusPublisher;
 
 // The running application: the view model, the status item that shows its title
 // and the popup window the item opens.
@@ -21,6 +22,7 @@ public:
 
     ScheduleViewModel &viewModel() const { return *m_viewModel; }
     StatusItem &statusItem() const { return *m_statusItem; }
+    StatusPublisher &statusPublisher() const { return *m_statusPublisher; }
     PopupWindow &window() const { return *m_window; }
 
     // Puts the item into the status area.
@@ -32,5 +34,6 @@ private:
 
     ScheduleViewModel *m_viewModel;
     StatusItem *m_statusItem;
+    StatusPublisher *m_statusPublisher;
     PopupWindow *m_window;
 };

@@ -1,0 +1,187 @@
+#include "app/statuspublisher.h"
+#include "schedule/panelstatus.h"
+#include "stats/schedule.h"
+#include "testdata.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+std::vector<Game> recordedDay(const QString &name)
+{
+    auto response = decode<ScheduleResponse>(readTestData(name));
+    return response.dates.empty() ? std::vector<Game> {} : response.dates.front().games;
+}
+
+// The recorded Boston game of 2026-04-20, turned live.
+std::vector<Game> liveDay()
+{
+    auto games = recordedDay(u"schedule-2026-04-20-hydrated.json"_s);
+    for (Game &game : games)
+        game.status.abstractGameState = u"Live"_s;
+    return games;
+}
+
+struct Run {
+    int exitCode;
+    QString out;
+    QString err;
+};
+
+Run runBaselark(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(BASELARK_BINARY), arguments);
+    process.waitForFinished(10000);
+    return { process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+        QString::fromUtf8(process.readAllStandardError()) };
+}
+
+QString readLine(QProcess &process)
+{
+    if (!process.canReadLine() && !process.waitForReadyRead(5000)) return u"<nothing>"_s;
+    while (!process.canReadLine() && process.waitForReadyRead(5000)) { }
+    return QString::fromUtf8(process.readLine()).chopped(1);
+}
+
+QJsonObject json(const QString &line)
+{
+    return QJsonDocument::fromJson(line.toUtf8()).object();
+}
+
+} // namespace
+
+// What panels without tray labels read: the state class and tooltip, the interface on the session bus and the
+// `--status`, `--follow` and `--toggle` clients of the same binary.
+class TestPanelStatus : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void stateAndTooltip_data()
+    {
+        QTest::addColumn<std::vector<Game>>("games");
+        QTest::addColumn<qint64>("favorite");
+        QTest::addColumn<bool>("noSpoilers");
+        QTest::addColumn<QString>("state");
+
+        const auto finals = recordedDay(u"schedule-2026-04-20-hydrated.json"_s);
+        QTest::newRow("final") << finals << qint64(111) << false << u"final"_s;
+        QTest::newRow("final, no spoilers") << finals << qint64(111) << true << u"no-spoilers"_s;
+        QTest::newRow("live") << liveDay() << qint64(111) << false << u"live"_s;
+        QTest::newRow("live, no spoilers") << liveDay() << qint64(111) << true << u"no-spoilers"_s;
+        // Postponed games are final in the service's terms, but nothing is spoiled by saying so.
+        QTest::newRow("postponed") << recordedDay(u"schedule-2022-04-07-postponed.json"_s) << qint64(147) << true
+                                   << u"postponed"_s;
+        QTest::newRow("preview") << recordedDay(u"schedule-2026-03-18-preview-probables.json"_s) << qint64(147)
+                                 << true << u"preview"_s;
+        QTest::newRow("off day") << finals << qint64(147) << true << u"off-day"_s;
+    }
+
+    void stateAndTooltip()
+    {
+        QFETCH(std::vector<Game>, games);
+        QFETCH(qint64, favorite);
+        QFETCH(bool, noSpoilers);
+        QTEST(panelState(games, favorite, noSpoilers), "state");
+    }
+
+    void tooltipNamesTheGame()
+    {
+        const auto games = recordedDay(u"schedule-2026-04-20-hydrated.json"_s);
+        QCOMPARE(panelTooltip(games, 111), u"Detroit Tigers @ Boston Red Sox\n11:10 AM · Fenway Park"_s);
+        QCOMPARE(panelTooltip(games, 147), QString());
+    }
+
+    // The interface itself: read-only properties, one Changed per real change, Toggle the only method.
+    void busInterface()
+    {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        StatusPublisher publisher;
+        QVERIFY(publisher.publish(bus));
+        QSignalSpy changed(&publisher, &StatusPublisher::Changed);
+        QSignalSpy toggled(&publisher, &StatusPublisher::toggleRequested);
+        publisher.setStatus(u"NYY @ BOS 7:05 PM"_s, u"preview"_s, u"tip"_s);
+        publisher.setStatus(u"NYY @ BOS 7:05 PM"_s, u"preview"_s, u"tip"_s);
+        QCOMPARE(changed.count(), 1);
+
+        auto set = QDBusMessage::createMethodCall(StatusPublisher::serviceName(), StatusPublisher::objectPath(),
+            u"org.freedesktop.DBus.Properties"_s, u"Set"_s);
+        set << StatusPublisher::interfaceName() << u"Title"_s << QVariant::fromValue(QDBusVariant(u"hacked"_s));
+        QCOMPARE(bus.call(set).type(), QDBusMessage::ErrorMessage);
+        QCOMPARE(publisher.title(), u"NYY @ BOS 7:05 PM"_s);
+
+        // A second publisher (another copy) cannot take the name.
+        StatusPublisher second;
+        QVERIFY(!second.publish(QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"second"_s)));
+        QDBusConnection::disconnectFromBus(u"second"_s);
+
+        // The thin clients of the binary read it.
+        const Run status = runBaselark({ u"--status"_s });
+        QCOMPARE(status.exitCode, 0);
+        QCOMPARE(status.out, u"NYY @ BOS 7:05 PM\n"_s);
+        QCOMPARE(runBaselark({ u"--toggle"_s }).exitCode, 0);
+        QTRY_COMPARE(toggled.count(), 1);
+        bus.unregisterObject(StatusPublisher::objectPath());
+        bus.interface()->unregisterService(StatusPublisher::serviceName());
+    }
+
+    void clientsWithoutTheApplication()
+    {
+        const Run status = runBaselark({ u"--status"_s });
+        QCOMPARE(status.exitCode, 1);
+        QCOMPARE(status.err, u"baselark: Baselark is not running\n"_s);
+        QCOMPARE(runBaselark({ u"--toggle"_s }).exitCode, 1);
+    }
+
+    // One line per change, in waybar's JSON, across a restart of the application.
+    void followAcrossRestarts()
+    {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        auto publisher = std::make_unique<StatusPublisher>();
+        publisher->setStatus(u"NYY @ BOS · Top 7th"_s, u"no-spoilers"_s, u"New York Yankees @ Boston Red Sox"_s);
+        QVERIFY(publisher->publish(bus));
+
+        QProcess follow;
+        follow.start(QStringLiteral(BASELARK_BINARY), { u"--follow"_s, u"--format"_s, u"waybar"_s });
+        QJsonObject first = json(readLine(follow));
+        QCOMPARE(first[u"text"].toString(), u"NYY @ BOS · Top 7th"_s);
+        QCOMPARE(first[u"class"].toString(), u"no-spoilers"_s);
+        QCOMPARE(first[u"alt"].toString(), u"no-spoilers"_s);
+        QCOMPARE(first[u"tooltip"].toString(), u"New York Yankees @ Boston Red Sox"_s);
+
+        publisher->setStatus(u"NYY @ BOS · Final"_s, u"no-spoilers"_s, u"A & B"_s);
+        QJsonObject second = json(readLine(follow));
+        QCOMPARE(second[u"text"].toString(), u"NYY @ BOS · Final"_s);
+        QCOMPARE(second[u"tooltip"].toString(), u"A &amp; B"_s);
+
+        // The application quits: the line goes blank; a new copy comes up: its line follows.
+        bus.unregisterObject(StatusPublisher::objectPath());
+        bus.interface()->unregisterService(StatusPublisher::serviceName());
+        publisher.reset();
+        QCOMPARE(json(readLine(follow))[u"text"].toString(), QString());
+        publisher = std::make_unique<StatusPublisher>();
+        publisher->setStatus(u"NYY — Off Day"_s, u"off-day"_s, QString());
+        QVERIFY(publisher->publish(bus));
+        QCOMPARE(json(readLine(follow))[u"text"].toString(), u"NYY — Off Day"_s);
+        publisher->setStatus(u"NYY — Offline"_s, u"off-day"_s, QString());
+        QCOMPARE(json(readLine(follow))[u"text"].toString(), u"NYY — Offline"_s);
+
+        follow.kill();
+        follow.waitForFinished();
+        bus.unregisterObject(StatusPublisher::objectPath());
+        bus.interface()->unregisterService(StatusPublisher::serviceName());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPanelStatus)
+#include "tst_panelstatus.moc"
