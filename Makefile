@@ -4,9 +4,10 @@
 DEV_BIN := build/dev
 ASAN_BIN := build/asan-ubsan
 REL_BIN := build/release
+PKG_BIN := build/package
 JOBS ?= $(shell nproc)
 
-.PHONY: run build test check-format format demo bench screenshots clean
+.PHONY: run build test check-format format demo bench screenshots clean package check-package
 
 build:
 	cmake --preset dev >/dev/null
@@ -36,6 +37,16 @@ bench:
 	cmake --preset release >/dev/null
 	cmake --build --preset release -j $(JOBS)
 	scripts/run-bench $(REL_BIN)
+
+# The Debian package, from a release build of the application alone: build/package/baselark_<version>_amd64.deb.
+package:
+	cmake --preset package >/dev/null
+	cmake --build --preset package -j $(JOBS)
+	cd $(PKG_BIN) && cpack
+
+# The package unpacked into a scratch root and checked, then lintian on it.
+check-package: package
+	scripts/check-package --deb $(PKG_BIN)
 
 clean:
 	rm -rf build

@@ -1,4 +1,5 @@
 #include "app/baselarkapp.h"
+#include "app/commandline.h"
 #include "app/singleinstanceguard.h"
 #include "stats/logocache.h"
 #include "stats/mlbapiservice.h"
@@ -10,6 +11,9 @@ using namespace Qt::StringLiterals;
 
 int main(int argc, char *argv[])
 {
+    // --help, --version and errors answer on the terminal, with no display needed.
+    if (const std::optional<int> status = handleCommandLine(argc, argv)) return *status;
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"baselark"_s);
     QApplication::setApplicationDisplayName(u"Baselark"_s);

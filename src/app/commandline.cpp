@@ -1,0 +1,138 @@
+#include "app/commandline.h"
+
+#include "stats/endpoints.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Exit status for a command line the program does not understand, as getopt-style tools use.
+constexpr int usageError = 2;
+
+struct Options {
+    QCommandLineOption help { { u"h"_s, u"help"_s }, u"Show this help and exit."_s };
+    QCommandLineOption version { { u"v"_s, u"version"_s }, u"Show the version and exit."_s };
+    QCommandLineOption endpoint { u"endpoint"_s,
+        u"Send every service request to this server instead (scheme://host:port), like BASELARK_ENDPOINT."_s,
+        u"URL"_s };
+};
+
+// Options QApplication takes for itself (the session manager restarts programs with -session); they pass
+// through the parser untouched so the application can read them.
+QList<QCommandLineOption> qtOptions()
+{
+    QList<QCommandLineOption> options;
+    const QStringList takingValues { u"platform"_s, u"platformpluginpath"_s, u"platformtheme"_s, u"plugin"_s,
+        u"display"_s, u"geometry"_s, u"qwindowgeometry"_s, u"qwindowicon"_s, u"qwindowtitle"_s, u"session"_s, u"name"_s,
+        u"style"_s, u"stylesheet"_s };
+    for (const QString &name : takingValues)
+        options.append(QCommandLineOption(name, QString(), u"value"_s));
+    for (const QString &name : { u"reverse"_s, u"widgetcount"_s, u"nograb"_s, u"dograb"_s, u"sync"_s })
+        options.append(QCommandLineOption(name));
+    for (QCommandLineOption &option : options)
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+    return options;
+}
+
+void setUp(QCommandLineParser &parser, const Options &options)
+{
+    parser.setApplicationDescription(u"A baseball scoreboard in the desktop's status area."_s);
+    // Qt's own options are single-dash words such as -platform.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions({ options.help, options.version, options.endpoint });
+    parser.addOptions(qtOptions());
+}
+
+// Whether the text overrides the services, by the rule the services themselves apply to BASELARK_ENDPOINT:
+// anything else silently falls back to the real hosts, which a user who typed it would not expect.
+bool isEndpoint(const QString &text)
+{
+    const Endpoints given = Endpoints::overriddenBy(text);
+    const Endpoints production = Endpoints::production();
+    return given.statsBaseURL != production.statsBaseURL || given.teamLogoHost != production.teamLogoHost;
+}
+
+} // namespace
+
+CommandLine parseCommandLine(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    const Options options;
+    setUp(parser, options);
+    CommandLine result;
+    if (!parser.parse(arguments)) {
+        result.mode = CommandLine::Mode::Error;
+        result.error = parser.errorText();
+        return result;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        result.mode = CommandLine::Mode::Error;
+        result.error = u"Unexpected argument '%1'."_s.arg(parser.positionalArguments().constFirst());
+        return result;
+    }
+    if (parser.isSet(options.help)) {
+        result.mode = CommandLine::Mode::Help;
+        return result;
+    }
+    if (parser.isSet(options.version)) {
+        result.mode = CommandLine::Mode::Version;
+        return result;
+    }
+    if (parser.isSet(options.endpoint)) {
+        const QString endpoint = parser.value(options.endpoint);
+        if (!isEndpoint(endpoint)) {
+            result.mode = CommandLine::Mode::Error;
+            result.error
+                = u"--endpoint needs an http or https origin such as http://127.0.0.1:8080, not '%1'."_s.arg(endpoint);
+            return result;
+        }
+        result.endpoint = endpoint;
+    }
+    return result;
+}
+
+QString commandLineHelp()
+{
+    QCommandLineParser parser;
+    const Options options;
+    setUp(parser, options);
+    return parser.helpText();
+}
+
+QString versionLine()
+{
+    return u"baselark "_s + QLatin1StringView(BASELARK_VERSION);
+}
+
+std::optional<int> handleCommandLine(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLine commandLine = parseCommandLine(arguments);
+    switch (commandLine.mode) {
+    case CommandLine::Mode::Run:
+        if (commandLine.endpoint) qputenv("BASELARK_ENDPOINT", commandLine.endpoint->toLocal8Bit());
+        return std::nullopt;
+    case CommandLine::Mode::Help: {
+        // The help text takes the program's name from the application object; a core one needs no display.
+        std::unique_ptr<QCoreApplication> app;
+        if (!QCoreApplication::instance()) app = std::make_unique<QCoreApplication>(argc, argv);
+        QTextStream(stdout) << commandLineHelp();
+        return 0;
+    }
+    case CommandLine::Mode::Version:
+        QTextStream(stdout) << versionLine() << '\n';
+        return 0;
+    case CommandLine::Mode::Error:
+        QTextStream(stderr) << "baselark: " << commandLine.error << " See 'baselark --help'.\n";
+        return usageError;
+    }
+    return usageError;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// What the command line asks of the program: start the application, or answer on the terminal and exit.
+struct CommandLine {
+    // Later modes that talk to a running copy (status, follow, toggle) join this list.
+    enum class Mode { Run, Help, Version, Error };
+
+    Mode mode = Mode::Run;
+    std::optional<QString> endpoint; // --endpoint, the command-line form of BASELARK_ENDPOINT
+    QString error; // one line, for Mode::Error
+};
+
+CommandLine parseCommandLine(const QStringList &arguments);
+
+// "Usage: ..." and the options; needs a QCoreApplication, which names the program.
+QString commandLineHelp();
+
+// "baselark <version>"
+QString versionLine();
+
+// Runs before any QApplication exists: prints help, the version or an error and returns the exit status, or
+// exports --endpoint as BASELARK_ENDPOINT and returns nothing so that the application starts.
+std::optional<int> handleCommandLine(int argc, char *argv[]);
