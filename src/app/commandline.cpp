@@ -1,5 +1,6 @@
 #include "app/commandline.h"
 
+#include "app/statusclient.h"
 #include "stats/endpoints.h"
 
 #include <QCommandLineParser>
@@ -21,6 +22,11 @@ struct Options {
     QCommandLineOption endpoint { u"endpoint"_s,
         u"Send every service request to this server instead (scheme://host:port), like BASELARK_ENDPOINT."_s,
         u"URL"_s };
+    QCommandLineOption status { u"status"_s, u"Print the running Baselark's status line once and exit."_s };
+    QCommandLineOption follow { u"follow"_s, u"Print the status line now and again at every change, for a panel."_s };
+    QCommandLineOption format { u"format"_s, u"With --follow: plain (the default) or waybar (JSON lines)."_s,
+        u"FORMAT"_s };
+    QCommandLineOption toggle { u"toggle"_s, u"Open or close the running Baselark's window."_s };
 };
 
 // Options QApplication takes for itself (the session manager restarts programs with -session); they pass
@@ -45,7 +51,8 @@ void setUp(QCommandLineParser &parser, const Options &options)
     parser.setApplicationDescription(u"A baseball scoreboard in the desktop's status area."_s);
     // Qt's own options are single-dash words such as -platform.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions({ options.help, options.version, options.endpoint });
+    parser.addOptions({ options.help, options.version, options.endpoint, options.status, options.follow, options.format,
+        options.toggle });
     parser.addOptions(qtOptions());
 }
 
@@ -82,6 +89,30 @@ CommandLine parseCommandLine(const QStringList &arguments)
     }
     if (parser.isSet(options.version)) {
         result.mode = CommandLine::Mode::Version;
+        return result;
+    }
+    const bool status = parser.isSet(options.status);
+    const bool follow = parser.isSet(options.follow);
+    const bool toggle = parser.isSet(options.toggle);
+    if (int(status) + int(follow) + int(toggle) > 1) {
+        result.mode = CommandLine::Mode::Error;
+        result.error = u"Use one of --status, --follow and --toggle at a time."_s;
+        return result;
+    }
+    if (parser.isSet(options.format)) {
+        const QString format = parser.value(options.format);
+        if (!follow || (format != u"plain"_s && format != u"waybar"_s)) {
+            result.mode = CommandLine::Mode::Error;
+            result.error = follow ? u"--format takes plain or waybar, not '%1'."_s.arg(format)
+                                  : u"--format goes with --follow."_s;
+            return result;
+        }
+        result.waybar = format == u"waybar"_s;
+    }
+    if (status || follow || toggle) {
+        result.mode = status ? CommandLine::Mode::Status
+            : follow         ? CommandLine::Mode::Follow
+                             : CommandLine::Mode::Toggle;
         return result;
     }
     if (parser.isSet(options.endpoint)) {
@@ -133,6 +164,18 @@ std::optional<int> handleCommandLine(int argc, char *argv[])
     case CommandLine::Mode::Error:
         QTextStream(stderr) << "baselark: " << commandLine.error << " See 'baselark --help'.\n";
         return usageError;
+    case CommandLine::Mode::Status:
+    case CommandLine::Mode::Follow:
+    case CommandLine::Mode::Toggle: {
+        // Thin clients of the running copy: a core application for the bus, no display.
+        QCoreApplication app(argc, argv);
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        if (commandLine.mode == CommandLine::Mode::Status) return statusclient::printStatus(out, err);
+        if (commandLine.mode == CommandLine::Mode::Toggle) return statusclient::toggle(err);
+        return statusclient::follow(
+            commandLine.waybar ? statusclient::Format::Waybar : statusclient::Format::Plain, out, err);
+    }
     }
     return usageError;
 }

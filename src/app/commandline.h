@@ -7,10 +7,11 @@
 
 // What the command line asks of the program: start the application, or answer on the terminal and exit.
 struct CommandLine {
-    // Later modes that talk to a running copy (status, follow, toggle) join this list.
-    enum class Mode { Run, Help, Version, Error };
+    // Status, Follow and Toggle talk to the copy that is running, over the session bus.
+    enum class Mode { Run, Help, Version, Error, Status, Follow, Toggle };
 
     Mode mode = Mode::Run;
+    bool waybar = false; // --format waybar, with --follow
     std::optional<QString> endpoint; // --endpoint, the command-line form of BASELARK_ENDPOINT
     QString error; // one line, for Mode::Error
 };

@@ -37,8 +37,8 @@ QString escapeMarkup(QString text)
 
 std::optional<Status> readStatus(const QDBusConnection &bus)
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(StatusPublisher::serviceName(),
-        StatusPublisher::objectPath(), u"org.freedesktop.DBus.Properties"_s, u"GetAll"_s);
+    QDBusMessage call = QDBusMessage::createMethodCall(StatusPublisher::serviceName(), StatusPublisher::objectPath(),
+        u"org.freedesktop.DBus.Properties"_s, u"GetAll"_s);
     call << StatusPublisher::interfaceName();
     const QDBusReply<QVariantMap> reply = bus.call(call, QDBus::Block, callTimeoutMs);
     if (!reply.isValid()) return std::nullopt;
@@ -55,8 +55,7 @@ public:
         : m_bus(std::move(bus))
         , m_format(format)
         , m_out(out)
-    {
-    }
+    { }
 
     void show(const std::optional<Status> &status)
     {
@@ -129,8 +128,8 @@ int follow(Format format, QTextStream &out, QTextStream &err)
 
 int toggle(QTextStream &err)
 {
-    const QDBusMessage call = QDBusMessage::createMethodCall(StatusPublisher::serviceName(),
-        StatusPublisher::objectPath(), StatusPublisher::interfaceName(), u"Toggle"_s);
+    const QDBusMessage call = QDBusMessage::createMethodCall(
+        StatusPublisher::serviceName(), StatusPublisher::objectPath(), StatusPublisher::interfaceName(), u"Toggle"_s);
     const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, callTimeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage) {
         err << notRunning << Qt::endl;

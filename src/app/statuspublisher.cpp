@@ -23,8 +23,7 @@ QString StatusPublisher::interfaceName()
 
 StatusPublisher::StatusPublisher(QObject *parent)
     : QObject(parent)
-{
-}
+{ }
 
 bool StatusPublisher::publish(QDBusConnection bus)
 {
@@ -49,8 +48,8 @@ void StatusPublisher::setStatus(const QString &title, const QString &state, cons
     Q_EMIT Changed(m_title, m_state, m_tooltip);
     if (!m_bus) return;
     // Generic property watchers learn of the change too.
-    QDBusMessage signal = QDBusMessage::createSignal(
-        objectPath(), u"org.freedesktop.DBus.Properties"_s, u"PropertiesChanged"_s);
+    QDBusMessage signal
+        = QDBusMessage::createSignal(objectPath(), u"org.freedesktop.DBus.Properties"_s, u"PropertiesChanged"_s);
     signal << interfaceName()
            << QVariantMap { { u"Title"_s, m_title }, { u"State"_s, m_state }, { u"Tooltip"_s, m_tooltip } }
            << QStringList();

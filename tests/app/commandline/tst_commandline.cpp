@@ -63,6 +63,15 @@ private Q_SLOTS:
         QTest::newRow("stray argument") << QStringList { u"today"_s } << Mode::Error << QString() << u"today"_s;
         QTest::newRow("Qt's own option passes through")
             << QStringList { u"-platform"_s, u"offscreen"_s } << Mode::Run << QString() << QString();
+        QTest::newRow("--status") << QStringList { u"--status"_s } << Mode::Status << QString() << QString();
+        QTest::newRow("--follow --format waybar")
+            << QStringList { u"--follow"_s, u"--format"_s, u"waybar"_s } << Mode::Follow << QString() << QString();
+        QTest::newRow("two client modes")
+            << QStringList { u"--status"_s, u"--toggle"_s } << Mode::Error << QString() << u"--toggle"_s;
+        QTest::newRow("--format without --follow")
+            << QStringList { u"--format"_s, u"waybar"_s } << Mode::Error << QString() << u"--follow"_s;
+        QTest::newRow("unknown format") << QStringList { u"--follow"_s, u"--format"_s, u"i3bar"_s } << Mode::Error
+                                        << QString() << u"i3bar"_s;
         QTest::newRow("session restore passes through")
             << QStringList { u"-session"_s, u"10d2f3a"_s } << Mode::Run << QString() << QString();
     }
