@@ -113,7 +113,13 @@ void ScheduleViewModel::writePreference(const QString &key, const QVariant &valu
 
 QString ScheduleViewModel::menuBarTitle() const
 {
-    return ::menuBarTitle(m_games, favoriteTeamId(), noSpoilers());
+    // Before the shown day's first answer its games are unknown, and "Off Day" would be a guess.
+    ScheduleAvailability availability = ScheduleAvailability::Loaded;
+    if (m_lastLoadFailed && m_games.empty())
+        availability = ScheduleAvailability::Offline;
+    else if (m_loadedDay != shownDay())
+        availability = ScheduleAvailability::NotYetLoaded;
+    return ::menuBarTitle(m_games, favoriteTeamId(), noSpoilers(), availability);
 }
 
 std::vector<Game> ScheduleViewModel::sortedGames() const
@@ -136,11 +142,14 @@ bool ScheduleViewModel::hasLiveGames() const
 QCoro::Task<> ScheduleViewModel::loadSchedule()
 {
     QPointer self(this);
+    const QDate day = shownDay();
     setIsLoading(true);
     setErrorMessage(std::nullopt);
     try {
         auto games = co_await m_apiService->fetchSchedule(m_selectedDate);
         if (!self) co_return;
+        m_loadedDay = day;
+        m_lastLoadFailed = false;
         setGames(std::move(games));
         reconcileSelection();
         co_await loadSelectedGameDetail(true);
@@ -148,6 +157,7 @@ QCoro::Task<> ScheduleViewModel::loadSchedule()
         // One notification sync pass, unless one is running, follows here.
     } catch (const std::exception &) {
         if (!self) co_return;
+        m_lastLoadFailed = true;
         setErrorMessage(u"Failed to load schedule"_s);
     }
     setIsLoading(false);
@@ -244,6 +254,11 @@ std::optional<std::chrono::milliseconds> ScheduleViewModel::refreshTimerPeriod()
 {
     if (!m_refreshTimer) return std::nullopt;
     return m_refreshTimer->intervalAsDuration();
+}
+
+QDate ScheduleViewModel::shownDay() const
+{
+    return m_selectedDate.toLocalTime().date();
 }
 
 void ScheduleViewModel::startDayChangeObserver()

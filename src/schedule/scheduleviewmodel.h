@@ -110,6 +110,7 @@ private:
     void clearDetail();
     void startDetailLoad();
     QCoro::Task<> reloadStandings();
+    QDate shownDay() const;
 
     ScheduleAPI *m_apiService;
     QSettings *m_settings;
@@ -127,6 +128,10 @@ private:
     std::optional<GameDetail> m_selectedGameDetail;
     bool m_isLoadingSelectedGameDetail = false;
     std::optional<QString> m_selectedGameDetailError;
+
+    // The day whose answer `games` holds, and whether the last load to complete failed; the title needs both.
+    std::optional<QDate> m_loadedDay;
+    bool m_lastLoadFailed = false;
 
     QPointer<QTimer> m_refreshTimer;
     QPointer<DayChangeNotifier> m_dayChangeObserver;
