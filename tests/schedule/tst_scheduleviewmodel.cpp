@@ -131,28 +131,54 @@ private Q_SLOTS:
         QCOMPARE(gamePks(vm->games()), std::vector<qint64> { 1 });
     }
 
-    void timerPeriodFollowsTimerDrivenRefreshes()
+    void timerPeriodFollowsEveryLoad()
     {
         auto vm = makeViewModel(true);
         vm->setFavoriteTeam(158); // nothing selected, so no live detail is awaited
         QCOMPARE(vm->refreshTimerPeriod(), std::chrono::milliseconds(300s));
 
-        auto userLoad = vm->loadSchedule();
+        // A game already live at start is refreshed every minute from the first answer on.
+        auto firstLoad = vm->loadSchedule();
         api().succeed(0, { liveGame(1, 0, true, u"1st"_s) });
-        QVERIFY(vm->hasLiveGames());
-        QCOMPARE(vm->refreshTimerPeriod(), std::chrono::milliseconds(300s)); // only the timer re-evaluates
-
-        auto tick = vm->refreshTimerFired();
-        api().succeed(1, { liveGame(1, 0, true, u"1st"_s) });
         QCOMPARE(vm->refreshTimerPeriod(), std::chrono::milliseconds(60s));
 
-        auto failedTick = vm->refreshTimerFired();
-        api().fail(2);
-        QCOMPARE(vm->refreshTimerPeriod(), std::chrono::milliseconds(60s)); // the old games are still live
-
         auto quietTick = vm->refreshTimerFired();
-        api().succeed(3, { finalGame(2, 1) });
+        api().succeed(1, { finalGame(2, 1) });
         QCOMPARE(vm->refreshTimerPeriod(), std::chrono::milliseconds(300s));
+    }
+
+    void failedLoadsRetrySoonThenAtTheNormalPeriod()
+    {
+        auto vm = makeViewModel(true);
+        vm->setFavoriteTeam(158);
+        int request = 0;
+        for (const auto expected : { 15s, 30s, 60s, 300s, 300s }) {
+            auto tick = vm->refreshTimerFired();
+            api().fail(request++);
+            QCOMPARE(vm->refreshTimerPeriod(), std::chrono::milliseconds(expected));
+        }
+        auto recovered = vm->loadSchedule();
+        api().succeed(request++, { liveGame(1, 0, true, u"1st"_s) });
+        QCOMPARE(vm->refreshTimerPeriod(), std::chrono::milliseconds(60s));
+        // A failure after a success starts the retries over.
+        auto failedAgain = vm->loadSchedule();
+        api().fail(request++);
+        QCOMPARE(vm->refreshTimerPeriod(), std::chrono::milliseconds(15s));
+    }
+
+    void networkBackOrResumeReloadsAtOnce()
+    {
+        auto vm = makeViewModel();
+        vm->handleReachabilityChanged(false);
+        QCOMPARE(api().requestCount(), 0);
+        vm->handleReachabilityChanged(true);
+        QCOMPARE(api().requestCount(), 1);
+        vm->handleReachabilityChanged(true); // still online
+        QCOMPARE(api().requestCount(), 1);
+        vm->handleResume();
+        QCOMPARE(api().requestCount(), 2);
+        api().succeed(0, {});
+        api().succeed(1, {});
     }
 
     void titleBeforeAndAfterFailedLoads()
