@@ -110,16 +110,17 @@ ServiceError errorStatusError(int status, const QString &reasonPhrase)
     return ServiceError(ServiceError::Kind::Decoding, u"The service answered %1%2"_s.arg(status).arg(phrase));
 }
 
-QCoro::Task<QByteArray> MLBAPIService::get(QUrl url)
+QCoro::Task<QByteArray> MLBAPIService::get(QUrl url, QNetworkRequest::Priority priority)
 {
-    Answer answer = co_await fetch(std::move(url));
+    Answer answer = co_await fetch(std::move(url), priority);
     co_return std::move(answer.body);
 }
 
-QCoro::Task<MLBAPIService::Answer> MLBAPIService::fetch(QUrl url)
+QCoro::Task<MLBAPIService::Answer> MLBAPIService::fetch(QUrl url, QNetworkRequest::Priority priority)
 {
-    std::unique_ptr<QNetworkReply, decltype([](QNetworkReply *r) { r->deleteLater(); })> reply(
-        m_network->get(QNetworkRequest(url)));
+    QNetworkRequest request(url);
+    request.setPriority(priority);
+    std::unique_ptr<QNetworkReply, decltype([](QNetworkReply *r) { r->deleteLater(); })> reply(m_network->get(request));
     bool tooLarge = false;
     connect(reply.get(), &QNetworkReply::downloadProgress, reply.get(),
         [&tooLarge, r = reply.get()](qint64 received, qint64 total) {

@@ -53,10 +53,11 @@ public:
         QByteArray body;
     };
 
-    // One GET; the answer whatever the HTTP status, or ServiceError of kind Transfer.
-    QCoro::Task<Answer> fetch(QUrl url);
+    // One GET; the answer whatever the HTTP status, or ServiceError of kind Transfer. The stats service's
+    // requests go ahead of the logos (HighPriority), so a slow image host never holds up the schedule.
+    QCoro::Task<Answer> fetch(QUrl url, QNetworkRequest::Priority priority = QNetworkRequest::HighPriority);
     // The body alone, for callers that have no use for the status.
-    QCoro::Task<QByteArray> get(QUrl url);
+    QCoro::Task<QByteArray> get(QUrl url, QNetworkRequest::Priority priority = QNetworkRequest::HighPriority);
 
     // Decodes `answer` with `reduce` on the executor. A body that does not decode under a status of 300 or more is
     // reported by that status ("The service answered 500 (Internal Server Error)"), not by its JSON syntax.
