@@ -90,13 +90,6 @@ private Q_SLOTS:
         QCOMPARE(reread.value(u"favoriteTeamId"_s).toLongLong(), 111);
     }
 
-    void tabs()
-    {
-        QCOMPARE(ScheduleViewModel::tabText(ScheduleViewModel::Tab::Standings), u"Standings"_s);
-        QCOMPARE(ScheduleViewModel::tabFromText(u"Settings"_s), ScheduleViewModel::Tab::Settings);
-        QVERIFY(!ScheduleViewModel::tabFromText(u"settings"_s));
-    }
-
     void failureKeepsGamesAndSuccessClearsError()
     {
         auto vm = makeViewModel();
