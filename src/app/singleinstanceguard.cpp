@@ -1,5 +1,8 @@
 #include "app/singleinstanceguard.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusReply>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -14,16 +17,18 @@ using namespace Qt::StringLiterals;
 
 SingleInstanceGuard &SingleInstanceGuard::shared()
 {
-    static auto *const guard = new SingleInstanceGuard(defaultLockFilePath());
+    static auto *const guard = new SingleInstanceGuard(defaultLockFilePath(), defaultBusName);
     return *guard;
 }
 
-SingleInstanceGuard::SingleInstanceGuard(QString lockFilePath)
+SingleInstanceGuard::SingleInstanceGuard(QString lockFilePath, QString busName)
     : m_lockFilePath(std::move(lockFilePath))
+    , m_busName(std::move(busName))
 { }
 
 SingleInstanceGuard::~SingleInstanceGuard()
 {
+    if (m_ownsBusName) QDBusConnection::sessionBus().unregisterService(m_busName);
     if (m_lockFileDescriptor == -1) return;
     ::flock(m_lockFileDescriptor, LOCK_UN);
     ::close(m_lockFileDescriptor);
@@ -43,18 +48,19 @@ QString SingleInstanceGuard::defaultLockFilePath()
 bool SingleInstanceGuard::acquire()
 {
     if (m_lockFileDescriptor != -1) return true;
-    if (m_lockFilePath.isEmpty()) return true;
+    // Without a usable lock file the bus name alone keeps the second copy out.
+    if (m_lockFilePath.isEmpty()) return acquireBusName();
 
     const QByteArray path = QFile::encodeName(m_lockFilePath);
     // O_NOFOLLOW: a planted symlink must not make us create or lock a file elsewhere.
     const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd == -1) return true;
+    if (fd == -1) return acquireBusName();
 
     // Only a regular file of our own counts: another user's file could be held forever to keep us from starting.
     struct stat status { };
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != ::geteuid()) {
         ::close(fd);
-        return true;
+        return acquireBusName();
     }
 
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -62,7 +68,22 @@ bool SingleInstanceGuard::acquire()
         return false;
     }
     m_lockFileDescriptor = fd;
+    // Owned as well, so that a later copy which cannot use the lock file still finds this one.
+    acquireBusName();
     return true;
+}
+
+bool SingleInstanceGuard::acquireBusName()
+{
+    if (m_busName.isEmpty() || m_ownsBusName) return true;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) return true;
+    // registerService asks without queueing and without replacement: it fails at once when another owns it.
+    m_ownsBusName = bus.registerService(m_busName);
+    if (m_ownsBusName) return true;
+    // A failure for any other reason than an owner (a bus policy, say) leaves the copy running unguarded.
+    const QDBusReply<bool> owned = bus.interface()->isServiceRegistered(m_busName);
+    return !(owned.isValid() && owned.value());
 }
 
 bool acquireSingleInstanceLock()

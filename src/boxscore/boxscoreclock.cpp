@@ -14,11 +14,31 @@ void BoxScoreSleep::finish(bool expired)
     m_expired = expired;
     const std::coroutine_handle<> waiter = std::exchange(m_waiter, {});
     if (!waiter) return;
-    if (QCoreApplication *app = QCoreApplication::instance())
-        QMetaObject::invokeMethod(
-            app, [waiter] { waiter.resume(); }, Qt::QueuedConnection);
-    else
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app) {
         waiter.resume();
+        return;
+    }
+    // A resume still queued when the application ends is dropped with the event queue; the waiter's frame goes
+    // with it instead of staying suspended for good (the waiters are the polling loops, which nobody awaits).
+    struct PendingResume {
+        std::coroutine_handle<> waiter;
+        ~PendingResume()
+        {
+            if (waiter) waiter.destroy();
+        }
+    };
+    QMetaObject::invokeMethod(
+        app, [pending = std::make_shared<PendingResume>(waiter)] { std::exchange(pending->waiter, {}).resume(); },
+        Qt::QueuedConnection);
+}
+
+void BoxScoreSleep::cancelNow()
+{
+    if (m_finished) return;
+    m_finished = true;
+    m_expired = false;
+    if (const std::coroutine_handle<> waiter = std::exchange(m_waiter, {})) waiter.resume();
 }
 
 BoxScoreClock::Instant SystemBoxScoreClock::now() const
@@ -31,15 +51,24 @@ QDateTime SystemBoxScoreClock::wallNow() const
     return QDateTime::currentDateTimeUtc();
 }
 
+namespace {
+
+// The timer belongs to the sleep, so a sleep that is dropped leaves no timer behind (none pending at quit).
+struct TimedSleep : BoxScoreSleep {
+    QTimer timer;
+};
+
+} // namespace
+
 std::shared_ptr<BoxScoreSleep> SystemBoxScoreClock::sleepUntil(Instant deadline)
 {
-    auto sleep = std::make_shared<BoxScoreSleep>();
+    auto sleep = std::make_shared<TimedSleep>();
     const auto wait = std::clamp(std::chrono::ceil<std::chrono::milliseconds>(deadline - now()), 0ms,
         std::chrono::milliseconds(std::numeric_limits<int>::max()));
-    // A cancelled sleep is gone or finished by the time its timer fires; the timer then does nothing.
-    QTimer::singleShot(static_cast<int>(wait.count()), Qt::PreciseTimer, [weak = std::weak_ptr(sleep)] {
-        if (const auto alive = weak.lock()) alive->expire();
-    });
+    sleep->timer.setSingleShot(true);
+    sleep->timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&sleep->timer, &QTimer::timeout, [raw = sleep.get()] { raw->expire(); });
+    sleep->timer.start(static_cast<int>(wait.count()));
     return sleep;
 }
 
@@ -56,6 +85,8 @@ QDateTime FakeBoxScoreClock::wallNow() const
 std::shared_ptr<BoxScoreSleep> FakeBoxScoreClock::sleepUntil(Instant deadline)
 {
     auto sleep = std::make_shared<BoxScoreSleep>();
+    std::erase_if(m_held, [](const auto &weak) { return weak.expired(); });
+    m_held.push_back(sleep);
     if (deadline <= m_now)
         sleep->expire();
     else
@@ -74,6 +105,11 @@ void FakeBoxScoreClock::advance(std::chrono::milliseconds step)
         sleep->expire();
         return true;
     });
+}
+
+qsizetype FakeBoxScoreClock::heldSleeps() const
+{
+    return std::count_if(m_held.begin(), m_held.end(), [](const auto &weak) { return !weak.expired(); });
 }
 
 std::optional<std::chrono::milliseconds> FakeBoxScoreClock::nextWakeIn() const

@@ -16,6 +16,9 @@ public:
     // Ends the sleep now. The waiter resumes from the event loop, never inside this call,
     // so whoever cancels is not re-entered by the loop it stops.
     void cancel() { finish(false); }
+    // Ends the sleep and resumes the waiter inside this call: for an owner going away, after which the event
+    // loop may never run again (at quit) and a queued resume would leave the waiter's frame behind.
+    void cancelNow();
     // For clocks: the deadline has come.
     void expire() { finish(true); }
 
@@ -64,9 +67,12 @@ public:
     void advance(std::chrono::milliseconds step);
     // Time left until the earliest sleep still pending expires; none when nothing sleeps.
     std::optional<std::chrono::milliseconds> nextWakeIn() const;
+    // Sleeps handed out that someone still holds, finished or not: a loop's frame holds its sleep.
+    qsizetype heldSleeps() const;
 
 private:
     Instant m_now {};
     QDateTime m_wallStart;
     std::vector<std::pair<Instant, std::weak_ptr<BoxScoreSleep>>> m_sleeps;
+    std::vector<std::weak_ptr<BoxScoreSleep>> m_held;
 };

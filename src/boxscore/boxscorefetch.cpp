@@ -2,6 +2,8 @@
 
 #include "stats/mlbapiservice.h"
 
+#include <QPointer>
+
 BoxScoreFetchResult makeBoxScoreFetchResult(const GameLiveFeedResponse &feed)
 {
     BoxScoreFetchResult result;
@@ -17,7 +19,8 @@ BoxScoreFetchResult makeBoxScoreFetchResult(const GameLiveFeedResponse &feed)
 
 QCoro::Task<BoxScoreFetchResult> fetchBoxScore(MLBAPIService &service, qint64 gamePk)
 {
-    QByteArray body = co_await service.get(service.gameFeedURL(gamePk));
-    co_return co_await service.runOnExecutor(
-        [body = std::move(body)] { return makeBoxScoreFetchResult(decode<GameLiveFeedResponse>(body)); });
+    QPointer guard(&service);
+    MLBAPIService::Answer answer = co_await service.fetch(service.gameFeedURL(gamePk));
+    co_return co_await MLBAPIService::decodeAnswer(guard, std::move(answer),
+        [](const QByteArray &body) { return makeBoxScoreFetchResult(decode<GameLiveFeedResponse>(body)); });
 }

@@ -41,8 +41,12 @@ BoxScoreViewModel::BoxScoreViewModel(FetchBoxScore fetch, std::shared_ptr<BoxSco
 
 BoxScoreViewModel::~BoxScoreViewModel()
 {
-    // The loop wakes after this object is gone and ends on its cancelled run.
-    stopPolling();
+    // The loop ends here and now, not from the event loop: at quit there is no further pass, and a loop left
+    // asleep would keep its frame for good. A loop inside a fetch ends when the fetch does, on its cancelled run.
+    const std::shared_ptr<PollingRun> run = std::exchange(m_pollingTask, nullptr);
+    if (!run) return;
+    run->cancelled = true;
+    if (run->sleep) run->sleep->cancelNow();
 }
 
 void BoxScoreViewModel::setGamePk(std::optional<qint64> gamePk)

@@ -32,8 +32,11 @@ QString inningText(const Game &game)
 
 } // namespace
 
-QString menuBarTitle(const std::vector<Game> &games, qint64 favoriteTeamId, bool noSpoilers)
+QString menuBarTitle(
+    const std::vector<Game> &games, qint64 favoriteTeamId, bool noSpoilers, ScheduleAvailability availability)
 {
+    if (availability == ScheduleAvailability::NotYetLoaded) return MLBTeam::label(favoriteTeamId);
+    if (availability == ScheduleAvailability::Offline) return MLBTeam::label(favoriteTeamId) + u" — Offline"_s;
     const auto game
         = std::find_if(games.begin(), games.end(), [&](const Game &g) { return g.involves(favoriteTeamId); });
     if (game == games.end()) return MLBTeam::label(favoriteTeamId) + u" — Off Day"_s;

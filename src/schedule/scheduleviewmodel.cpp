@@ -4,6 +4,8 @@
 #include "stats/datetime.h"
 #include "system/daychangenotifier.h"
 
+#include <QNetworkInformation>
+
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -50,6 +52,8 @@ ScheduleViewModel::ScheduleViewModel(
     if (startTimers) {
         startRefreshTimer();
         startDayChangeObserver();
+        // Deferred: loading the network backend talks to the system bus, which construction must not wait for.
+        QTimer::singleShot(0, this, &ScheduleViewModel::startNetworkWatch);
     }
     if (startFirstLoad) {
         // The first load runs once the event loop is free, after the timers are in place.
@@ -124,7 +128,13 @@ void ScheduleViewModel::writePreference(const QString &key, const QVariant &valu
 
 QString ScheduleViewModel::menuBarTitle() const
 {
-    return ::menuBarTitle(m_games, favoriteTeamId(), noSpoilers());
+    // Before the shown day's first answer its games are unknown, and "Off Day" would be a guess.
+    ScheduleAvailability availability = ScheduleAvailability::Loaded;
+    if (m_lastLoadFailed && m_games.empty())
+        availability = ScheduleAvailability::Offline;
+    else if (m_loadedDay != shownDay())
+        availability = ScheduleAvailability::NotYetLoaded;
+    return ::menuBarTitle(m_games, favoriteTeamId(), noSpoilers(), availability);
 }
 
 std::vector<Game> ScheduleViewModel::sortedGames() const
@@ -147,19 +157,25 @@ bool ScheduleViewModel::hasLiveGames() const
 QCoro::Task<> ScheduleViewModel::loadSchedule()
 {
     QPointer self(this);
+    const QDate day = shownDay();
     setIsLoading(true);
     setErrorMessage(std::nullopt);
     try {
         auto games = co_await m_apiService->fetchSchedule(m_selectedDate);
         if (!self) co_return;
+        m_loadedDay = day;
+        m_lastLoadFailed = false;
         setGames(std::move(games));
+        rearmRefreshTimerAfterLoad(false);
         reconcileSelection();
         co_await loadSelectedGameDetail(true);
         if (!self) co_return;
         // One notification sync pass, unless one is running, follows here.
     } catch (const std::exception &) {
         if (!self) co_return;
+        m_lastLoadFailed = true;
         setErrorMessage(u"Failed to load schedule"_s);
+        rearmRefreshTimerAfterLoad(true);
     }
     setIsLoading(false);
 }
@@ -233,7 +249,7 @@ void ScheduleViewModel::startRefreshTimer()
 {
     if (m_refreshTimer) m_refreshTimer->deleteLater();
     m_refreshTimer = new QTimer(this);
-    m_refreshTimer->setInterval(hasLiveGames() ? liveRefreshPeriod : idleRefreshPeriod);
+    m_refreshTimer->setInterval(wantedRefreshPeriod());
     connect(m_refreshTimer, &QTimer::timeout, this, [this] {
         auto task = refreshTimerFired();
         Q_UNUSED(task);
@@ -257,10 +273,66 @@ std::optional<std::chrono::milliseconds> ScheduleViewModel::refreshTimerPeriod()
     return m_refreshTimer->intervalAsDuration();
 }
 
+std::chrono::milliseconds ScheduleViewModel::wantedRefreshPeriod() const
+{
+    if (m_consecutiveFailures > 0 && m_consecutiveFailures <= int(std::size(retryDelays)))
+        return retryDelays[m_consecutiveFailures - 1];
+    return hasLiveGames() ? liveRefreshPeriod : idleRefreshPeriod;
+}
+
+void ScheduleViewModel::rearmRefreshTimerAfterLoad(bool failed)
+{
+    m_consecutiveFailures = failed ? m_consecutiveFailures + 1 : 0;
+    if (!m_refreshTimer) return;
+    // A retry counts from the failure. After a success the timer keeps its phase unless the period changes:
+    // a game found live at start is then refreshed every minute from the first answer, not after five.
+    if (failed || m_refreshTimer->intervalAsDuration() != wantedRefreshPeriod()) startRefreshTimer();
+}
+
+void ScheduleViewModel::startNetworkWatch()
+{
+    // Without a backend (no NetworkManager, say) the retries alone bring the schedule back.
+    if (!QNetworkInformation::instance() && !QNetworkInformation::loadDefaultBackend()) return;
+    QNetworkInformation *information = QNetworkInformation::instance();
+    if (!information) return;
+    const auto isOnline = [](QNetworkInformation::Reachability reachability) {
+        return reachability == QNetworkInformation::Reachability::Online;
+    };
+    m_networkOnline = isOnline(information->reachability());
+    connect(information, &QNetworkInformation::reachabilityChanged, this,
+        [this, isOnline](
+            QNetworkInformation::Reachability reachability) { handleReachabilityChanged(isOnline(reachability)); });
+}
+
+void ScheduleViewModel::handleReachabilityChanged(bool online)
+{
+    const bool regained = online && !m_networkOnline;
+    m_networkOnline = online;
+    if (regained) startRefresh();
+}
+
+void ScheduleViewModel::handleResume()
+{
+    // The timers did not count the time asleep; what is on screen may be hours old.
+    startRefresh();
+}
+
+void ScheduleViewModel::startRefresh()
+{
+    auto task = refresh();
+    Q_UNUSED(task);
+}
+
+QDate ScheduleViewModel::shownDay() const
+{
+    return m_selectedDate.toLocalTime().date();
+}
+
 void ScheduleViewModel::startDayChangeObserver()
 {
     m_dayChangeObserver = new DayChangeNotifier(this);
     connect(m_dayChangeObserver, &DayChangeNotifier::dayChanged, this, &ScheduleViewModel::handleDayChange);
+    connect(m_dayChangeObserver, &DayChangeNotifier::resumed, this, &ScheduleViewModel::handleResume);
 }
 
 void ScheduleViewModel::handleDayChange()

@@ -31,6 +31,9 @@ public:
     static constexpr qint64 defaultNotificationLeadMinutes = 15;
     static constexpr std::chrono::seconds liveRefreshPeriod { 60 };
     static constexpr std::chrono::seconds idleRefreshPeriod { 300 };
+    // After the first, second and third failed load in a row; from the fourth on, the normal period.
+    static constexpr std::chrono::seconds retryDelays[]
+        = { std::chrono::seconds(15), std::chrono::seconds(30), std::chrono::seconds(60) };
 
     using Clock = std::function<QDateTime()>;
 
@@ -98,6 +101,9 @@ public:
     // What the refresh timer does when it fires.
     QCoro::Task<> refreshTimerFired();
     std::optional<std::chrono::milliseconds> refreshTimerPeriod() const;
+    // Reloads at once when the network comes back (online after being anything else) and after a resume.
+    void handleReachabilityChanged(bool online);
+    void handleResume();
 
 Q_SIGNALS:
     void changed();
@@ -113,6 +119,11 @@ private:
     void clearDetail();
     void startDetailLoad();
     QCoro::Task<> reloadStandings();
+    QDate shownDay() const;
+    std::chrono::milliseconds wantedRefreshPeriod() const;
+    void rearmRefreshTimerAfterLoad(bool failed);
+    void startNetworkWatch();
+    void startRefresh();
 
     ScheduleAPI *m_apiService;
     QSettings *m_settings;
@@ -130,6 +141,12 @@ private:
     std::optional<GameDetail> m_selectedGameDetail;
     bool m_isLoadingSelectedGameDetail = false;
     std::optional<QString> m_selectedGameDetailError;
+
+    // The day whose answer `games` holds, and whether the last load to complete failed; the title needs both.
+    std::optional<QDate> m_loadedDay;
+    bool m_lastLoadFailed = false;
+    int m_consecutiveFailures = 0;
+    bool m_networkOnline = true;
 
     QPointer<QTimer> m_refreshTimer;
     QPointer<DayChangeNotifier> m_dayChangeObserver;

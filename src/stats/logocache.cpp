@@ -4,9 +4,11 @@
 #include "stats/serviceerror.h"
 #include "stats/teams.h"
 
+#include <QCoroFuture>
 #include <QPainter>
 #include <QPointer>
 #include <QSvgRenderer>
+#include <QtConcurrent>
 
 using namespace Qt::StringLiterals;
 
@@ -41,16 +43,26 @@ QImage renderSvg(const QByteArray &body)
 
 } // namespace
 
-LogoCache::LogoCache(Endpoints endpoints, Fetch fetch, QObject *parent)
+LogoCache::LogoCache(Endpoints endpoints, Fetch fetch, QObject *parent, Clock now)
     : QObject(parent)
     , m_endpoints(std::move(endpoints))
     , m_fetch(std::move(fetch))
-{ }
+    , m_now(now ? std::move(now) : Clock([] { return std::chrono::steady_clock::now(); }))
+{
+    m_decoder.setMaxThreadCount(1);
+}
+
+LogoCache::~LogoCache()
+{
+    m_decoder.waitForDone();
+}
 
 LogoCache &LogoCache::shared()
 {
-    static auto *instance = new LogoCache(
-        MLBAPIService::shared().endpoints(), [](QUrl url) { return MLBAPIService::shared().get(std::move(url)); });
+    static auto *instance = new LogoCache(MLBAPIService::shared().endpoints(), [](QUrl url) {
+        // Behind the stats service's own requests: a slow image host never holds up the schedule.
+        return MLBAPIService::shared().get(std::move(url), QNetworkRequest::LowPriority);
+    });
     return *instance;
 }
 
@@ -92,7 +104,7 @@ void LogoCache::prefetchTeamLogos()
 
 void LogoCache::loadTeamLogo(qint64 teamId)
 {
-    if (m_cache.contains(teamId) || m_inFlight.contains(teamId)) return;
+    if (m_cache.contains(teamId) || m_inFlight.contains(teamId) || failedRecently(m_failedAt, teamId)) return;
     m_inFlight.insert(teamId);
     auto task = fetchTeamLogo(teamId);
     Q_UNUSED(task);
@@ -102,10 +114,18 @@ void LogoCache::loadLeagueLogo(qint64 leagueId)
 {
     auto url = leagueLogoURL(leagueId);
     if (!url) return;
-    if (m_leagueCache.contains(leagueId) || m_leagueInFlight.contains(leagueId)) return;
+    if (m_leagueCache.contains(leagueId) || m_leagueInFlight.contains(leagueId)
+        || failedRecently(m_leagueFailedAt, leagueId))
+        return;
     m_leagueInFlight.insert(leagueId);
     auto task = fetchLeagueLogo(leagueId, std::move(*url));
     Q_UNUSED(task);
+}
+
+bool LogoCache::failedRecently(const QHash<qint64, std::chrono::steady_clock::time_point> &failures, qint64 id) const
+{
+    const auto failed = failures.constFind(id);
+    return failed != failures.cend() && m_now() - *failed < retryAfterFailure;
 }
 
 QCoro::Task<> LogoCache::fetchTeamLogo(qint64 teamId)
@@ -117,15 +137,21 @@ QCoro::Task<> LogoCache::fetchTeamLogo(qint64 teamId)
     QPointer self(this);
     QImage image;
     try {
-        const QByteArray body = co_await m_fetch(*url);
+        QByteArray body = co_await m_fetch(*url);
         if (!self) co_return;
-        image = decodeRaster(body);
+        image = co_await QtConcurrent::run(
+            &m_decoder, [body = std::move(body)] { return trimmedLogo(decodeRaster(body), alphaThreshold); });
+        if (!self) co_return;
     } catch (const ServiceError &) {
         if (!self) co_return;
     }
     m_inFlight.remove(teamId);
-    if (image.isNull()) co_return;
-    m_cache.insert(teamId, trimmedLogo(image, alphaThreshold));
+    if (image.isNull()) {
+        m_failedAt.insert(teamId, m_now());
+        co_return;
+    }
+    m_failedAt.remove(teamId);
+    m_cache.insert(teamId, std::move(image));
     Q_EMIT changed();
 }
 
@@ -134,15 +160,21 @@ QCoro::Task<> LogoCache::fetchLeagueLogo(qint64 leagueId, QUrl url)
     QPointer self(this);
     QImage image;
     try {
-        const QByteArray body = co_await m_fetch(url);
+        QByteArray body = co_await m_fetch(url);
         if (!self) co_return;
-        image = renderSvg(body);
+        image = co_await QtConcurrent::run(
+            &m_decoder, [body = std::move(body)] { return trimmedLogo(renderSvg(body), alphaThreshold); });
+        if (!self) co_return;
     } catch (const ServiceError &) {
         if (!self) co_return;
     }
     m_leagueInFlight.remove(leagueId);
-    if (image.isNull()) co_return;
-    m_leagueCache.insert(leagueId, trimmedLogo(image, alphaThreshold));
+    if (image.isNull()) {
+        m_leagueFailedAt.insert(leagueId, m_now());
+        co_return;
+    }
+    m_leagueFailedAt.remove(leagueId);
+    m_leagueCache.insert(leagueId, std::move(image));
     Q_EMIT changed();
 }
 

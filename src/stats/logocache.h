@@ -8,7 +8,9 @@
 #include <QImage>
 #include <QObject>
 #include <QSet>
+#include <QThreadPool>
 #include <QUrl>
+#include <chrono>
 #include <functional>
 #include <optional>
 
@@ -19,10 +21,16 @@ public:
     // One GET: the body whatever the HTTP status, or ServiceError on a failed transfer.
     using Fetch = std::function<QCoro::Task<QByteArray>(QUrl)>;
 
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+
     // Pixels whose alpha is at most this are margin, not logo.
     static constexpr int alphaThreshold = 8;
+    // A logo that failed is not asked for again before this has passed, however often its view appears.
+    static constexpr std::chrono::hours retryAfterFailure { 1 };
 
-    LogoCache(Endpoints endpoints, Fetch fetch, QObject *parent = nullptr);
+    // An empty clock stands for the system's monotonic clock.
+    LogoCache(Endpoints endpoints, Fetch fetch, QObject *parent = nullptr, Clock now = {});
+    ~LogoCache() override;
 
     // Created on first use; downloads through the shared stats client.
     static LogoCache &shared();
@@ -57,9 +65,15 @@ Q_SIGNALS:
 private:
     QCoro::Task<> fetchTeamLogo(qint64 teamId);
     QCoro::Task<> fetchLeagueLogo(qint64 leagueId, QUrl url);
+    bool failedRecently(const QHash<qint64, std::chrono::steady_clock::time_point> &failures, qint64 id) const;
 
     Endpoints m_endpoints;
     Fetch m_fetch;
+    Clock m_now;
+    // Decoding and cropping a 500 px PNG takes milliseconds; thirty of them at launch stay off the UI thread.
+    QThreadPool m_decoder;
+    QHash<qint64, std::chrono::steady_clock::time_point> m_failedAt;
+    QHash<qint64, std::chrono::steady_clock::time_point> m_leagueFailedAt;
     QHash<qint64, QImage> m_cache;
     QSet<qint64> m_inFlight;
     QHash<qint64, QImage> m_leagueCache;

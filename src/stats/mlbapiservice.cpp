@@ -14,26 +14,30 @@ namespace {
 
 const QString scheduleHydration = u"&hydrate=broadcasts(all),probablePitcher,linescore"_s;
 
-// A reply that reached the server and came back with an HTTP status is an
-// answer, whatever the status: its body is decoded like any other.
+// A reply that came back with an HTTP status is an answer, whatever the status: its body is decoded like any
+// other. Only the errors of the connection itself (refused, reset, timed out, aborted) leave no answer; a
+// redirect policy or proxy-authentication error still carries the server's status and body.
 bool isAnswer(const QNetworkReply &reply)
 {
     if (!reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()) return false;
-    const auto error = reply.error();
-    const bool contentError
-        = error >= QNetworkReply::ContentAccessDenied && error <= QNetworkReply::UnknownContentError;
-    const bool serverError = error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError;
-    return error == QNetworkReply::NoError || contentError || serverError;
+    switch (reply.error()) {
+    case QNetworkReply::NoError:
+    case QNetworkReply::TooManyRedirectsError:
+    case QNetworkReply::InsecureRedirectError:
+        return true;
+    default:
+        return reply.error() >= QNetworkReply::ProxyConnectionRefusedError;
+    }
 }
 
-std::vector<Game> firstDayGames(QByteArray body)
+std::vector<Game> firstDayGames(const QByteArray &body)
 {
     auto response = decode<ScheduleResponse>(body);
     if (response.dates.empty()) return {};
     return std::move(response.dates.front().games);
 }
 
-std::vector<Game> allGames(QByteArray body)
+std::vector<Game> allGames(const QByteArray &body)
 {
     auto response = decode<ScheduleResponse>(body);
     std::vector<Game> games;
@@ -95,10 +99,28 @@ QUrl MLBAPIService::gameFeedURL(qint64 gamePk) const
     return QUrl(m_endpoints.liveFeedBaseURL + u"/game/"_s + QString::number(gamePk) + u"/feed/live"_s);
 }
 
-QCoro::Task<QByteArray> MLBAPIService::get(QUrl url)
+ServiceError serviceGoneError()
 {
-    std::unique_ptr<QNetworkReply, decltype([](QNetworkReply *r) { r->deleteLater(); })> reply(
-        m_network->get(QNetworkRequest(url)));
+    return ServiceError(ServiceError::Kind::Transfer, u"The request was cancelled"_s);
+}
+
+ServiceError errorStatusError(int status, const QString &reasonPhrase)
+{
+    const QString phrase = reasonPhrase.isEmpty() ? QString() : u" (%1)"_s.arg(reasonPhrase);
+    return ServiceError(ServiceError::Kind::Decoding, u"The service answered %1%2"_s.arg(status).arg(phrase));
+}
+
+QCoro::Task<QByteArray> MLBAPIService::get(QUrl url, QNetworkRequest::Priority priority)
+{
+    Answer answer = co_await fetch(std::move(url), priority);
+    co_return std::move(answer.body);
+}
+
+QCoro::Task<MLBAPIService::Answer> MLBAPIService::fetch(QUrl url, QNetworkRequest::Priority priority)
+{
+    QNetworkRequest request(url);
+    request.setPriority(priority);
+    std::unique_ptr<QNetworkReply, decltype([](QNetworkReply *r) { r->deleteLater(); })> reply(m_network->get(request));
     bool tooLarge = false;
     connect(reply.get(), &QNetworkReply::downloadProgress, reply.get(),
         [&tooLarge, r = reply.get()](qint64 received, qint64 total) {
@@ -117,34 +139,42 @@ QCoro::Task<QByteArray> MLBAPIService::get(QUrl url)
     QByteArray body = reply->readAll();
     // A connection closed early still finishes without an error; the announced length tells.
     const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
-    if (announced.isValid() && !reply->hasRawHeader("Content-Encoding") && body.size() < announced.toLongLong()) {
+    // (A reply stopped by the redirect policy has its body withheld by Qt: nothing was cut.)
+    if (reply->error() == QNetworkReply::NoError && announced.isValid() && !reply->hasRawHeader("Content-Encoding")
+        && body.size() < announced.toLongLong()) {
         throw ServiceError(ServiceError::Kind::Transfer,
             u"The answer was cut short after %1 of %2 bytes"_s.arg(body.size()).arg(announced.toLongLong()));
     }
-    co_return body;
+    co_return Answer { reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
+        reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString(), std::move(body) };
 }
 
 QCoro::Task<std::vector<Game>> MLBAPIService::fetchSchedule(QDateTime date)
 {
-    QByteArray body = co_await get(scheduleURL(date));
-    co_return co_await runOnExecutor([body = std::move(body)] { return firstDayGames(body); });
+    QPointer self(this);
+    Answer answer = co_await fetch(scheduleURL(date));
+    co_return co_await decodeAnswer(self, std::move(answer), firstDayGames);
 }
 
 QCoro::Task<std::vector<StandingsRecord>> MLBAPIService::fetchStandings(qint64 season)
 {
-    QByteArray body = co_await get(standingsURL(season));
-    co_return co_await runOnExecutor([body = std::move(body)] { return decode<StandingsResponse>(body).records; });
+    QPointer self(this);
+    Answer answer = co_await fetch(standingsURL(season));
+    co_return co_await decodeAnswer(
+        self, std::move(answer), [](const QByteArray &body) { return decode<StandingsResponse>(body).records; });
 }
 
 QCoro::Task<GameDetail> MLBAPIService::fetchGameDetail(qint64 gamePk)
 {
-    QByteArray body = co_await get(gameFeedURL(gamePk));
-    co_return co_await runOnExecutor(
-        [body = std::move(body)] { return GameDetail::fromFeed(decode<GameLiveFeedResponse>(body)); });
+    QPointer self(this);
+    Answer answer = co_await fetch(gameFeedURL(gamePk));
+    co_return co_await decodeAnswer(self, std::move(answer),
+        [](const QByteArray &body) { return GameDetail::fromFeed(decode<GameLiveFeedResponse>(body)); });
 }
 
 QCoro::Task<std::vector<Game>> MLBAPIService::fetchTeamSchedule(qint64 teamId, QDateTime startDate, qint64 days)
 {
-    QByteArray body = co_await get(teamScheduleURL(teamId, startDate, days));
-    co_return co_await runOnExecutor([body = std::move(body)] { return allGames(body); });
+    QPointer self(this);
+    Answer answer = co_await fetch(teamScheduleURL(teamId, startDate, days));
+    co_return co_await decodeAnswer(self, std::move(answer), allGames);
 }

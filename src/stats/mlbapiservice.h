@@ -6,7 +6,9 @@
 #include <QByteArray>
 #include <QCoroFuture>
 #include <QFuture>
+#include <QNetworkRequest>
 #include <QObject>
+#include <QPointer>
 #include <QThreadPool>
 #include <QUrl>
 #include <QtConcurrent>
@@ -44,8 +46,25 @@ public:
     QUrl standingsURL(qint64 season) const;
     QUrl gameFeedURL(qint64 gamePk) const;
 
-    // One GET; the body whatever the HTTP status, or ServiceError of kind Transfer.
-    QCoro::Task<QByteArray> get(QUrl url);
+    // What came back from one GET: the HTTP status (0 when none) with its reason phrase, and the body.
+    struct Answer {
+        int status = 0;
+        QString reasonPhrase;
+        QByteArray body;
+    };
+
+    // One GET; the answer whatever the HTTP status, or ServiceError of kind Transfer. The stats service's
+    // requests go ahead of the logos (HighPriority), so a slow image host never holds up the schedule.
+    QCoro::Task<Answer> fetch(QUrl url, QNetworkRequest::Priority priority = QNetworkRequest::HighPriority);
+    // The body alone, for callers that have no use for the status.
+    QCoro::Task<QByteArray> get(QUrl url, QNetworkRequest::Priority priority = QNetworkRequest::HighPriority);
+
+    // Decodes `answer` with `reduce` on the executor. A body that does not decode under a status of 300 or more is
+    // reported by that status ("The service answered 500 (Internal Server Error)"), not by its JSON syntax.
+    // Throws ServiceError of kind Transfer when `service` is gone by the time the answer arrived.
+    template <class Decode>
+    static auto decodeAnswer(QPointer<MLBAPIService> service, Answer answer, Decode reduce)
+        -> QCoro::Task<decltype(reduce(QByteArray()))>;
 
     // Runs `work` on the service's one-thread executor and resumes on the caller's thread.
     template <class Work> auto runOnExecutor(Work work) -> QCoro::Task<decltype(work())>;
@@ -55,6 +74,29 @@ private:
     QNetworkAccessManager *m_network;
     QThreadPool m_executor;
 };
+
+// The error of a service destroyed while one of its requests was on its way back.
+ServiceError serviceGoneError();
+// The error for an answer with an error status whose body did not decode.
+ServiceError errorStatusError(int status, const QString &reasonPhrase);
+
+template <class Decode>
+auto MLBAPIService::decodeAnswer(QPointer<MLBAPIService> service, Answer answer, Decode reduce)
+    -> QCoro::Task<decltype(reduce(QByteArray()))>
+{
+    // A reply that finished just before the service was destroyed resumes its caller a pass of the event loop
+    // later: the executor is gone by then.
+    if (!service) throw serviceGoneError();
+    const int status = answer.status;
+    const QString reasonPhrase = answer.reasonPhrase;
+    try {
+        co_return co_await service->runOnExecutor(
+            [body = std::move(answer.body), reduce = std::move(reduce)] { return reduce(body); });
+    } catch (const ServiceError &error) {
+        if (error.kind() == ServiceError::Kind::Decoding && status >= 300) throw errorStatusError(status, reasonPhrase);
+        throw;
+    }
+}
 
 template <class Work> auto MLBAPIService::runOnExecutor(Work work) -> QCoro::Task<decltype(work())>
 {

@@ -1,6 +1,9 @@
 #include "system/daychangenotifier.h"
 
+#include <QFutureWatcher>
+#include <QPointer>
 #include <QTimeZone>
+#include <QtConcurrent>
 
 #include <algorithm>
 
@@ -30,8 +33,17 @@ DayChangeNotifier::DayChangeNotifier(QObject *parent)
 { }
 
 DayChangeNotifier::DayChangeNotifier(Clock clock, QObject *parent)
-    : DayChangeNotifier(std::move(clock), QDBusConnection::systemBus(), parent)
-{ }
+    : DayChangeNotifier(std::move(clock), QDBusConnection(QString()), parent)
+{
+    // QDBusConnection::systemBus() blocks until the bus has answered the handshake; a stuck bus would freeze the
+    // caller (the view model is created on the UI thread), so the connection is made on a worker.
+    auto *watcher = new QFutureWatcher<QDBusConnection>(this);
+    connect(watcher, &QFutureWatcher<QDBusConnection>::finished, this, [this, watcher] {
+        watchLogind(watcher->result());
+        watcher->deleteLater();
+    });
+    watcher->setFuture(QtConcurrent::run([] { return QDBusConnection::systemBus(); }));
+}
 
 DayChangeNotifier::DayChangeNotifier(Clock clock, const QDBusConnection &systemBus, QObject *parent)
     : QObject(parent)
@@ -46,10 +58,14 @@ DayChangeNotifier::DayChangeNotifier(Clock clock, const QDBusConnection &systemB
     m_lastDate = now.date();
     arm(now);
 
-    if (systemBus.isConnected()) {
-        QDBusConnection(systemBus).connect(u"org.freedesktop.login1"_s, u"/org/freedesktop/login1"_s,
-            u"org.freedesktop.login1.Manager"_s, u"PrepareForSleep"_s, this, SLOT(handlePrepareForSleep(bool)));
-    }
+    watchLogind(systemBus);
+}
+
+void DayChangeNotifier::watchLogind(QDBusConnection systemBus)
+{
+    if (!systemBus.isConnected()) return;
+    m_watchingLogind = systemBus.connect(u"org.freedesktop.login1"_s, u"/org/freedesktop/login1"_s,
+        u"org.freedesktop.login1.Manager"_s, u"PrepareForSleep"_s, this, SLOT(handlePrepareForSleep(bool)));
 }
 
 void DayChangeNotifier::check()
@@ -66,7 +82,10 @@ void DayChangeNotifier::check()
 void DayChangeNotifier::handlePrepareForSleep(bool start)
 {
     // false: the machine has just resumed, possibly days later; timers do not count the time asleep.
-    if (!start) check();
+    if (start) return;
+    const QPointer self(this);
+    check();
+    if (self) Q_EMIT resumed();
 }
 
 void DayChangeNotifier::arm(const QDateTime &now)

@@ -1,7 +1,6 @@
 #include "fakescheduleapi.h"
 #include "schedule/scheduleviewmodel.h"
 
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -91,13 +90,6 @@ private Q_SLOTS:
         QCOMPARE(reread.value(u"favoriteTeamId"_s).toLongLong(), 111);
     }
 
-    void tabs()
-    {
-        QCOMPARE(ScheduleViewModel::tabText(ScheduleViewModel::Tab::Standings), u"Standings"_s);
-        QCOMPARE(ScheduleViewModel::tabFromText(u"Settings"_s), ScheduleViewModel::Tab::Settings);
-        QVERIFY(!ScheduleViewModel::tabFromText(u"settings"_s));
-    }
-
     void failureKeepsGamesAndSuccessClearsError()
     {
         auto vm = makeViewModel();
@@ -132,28 +124,76 @@ private Q_SLOTS:
         QCOMPARE(gamePks(vm->games()), std::vector<qint64> { 1 });
     }
 
-    void timerPeriodFollowsTimerDrivenRefreshes()
+    void timerPeriodFollowsEveryLoad()
     {
         auto vm = makeViewModel(true);
         vm->setFavoriteTeam(158); // nothing selected, so no live detail is awaited
         QCOMPARE(vm->refreshTimerPeriod(), std::chrono::milliseconds(300s));
 
-        auto userLoad = vm->loadSchedule();
+        // A game already live at start is refreshed every minute from the first answer on.
+        auto firstLoad = vm->loadSchedule();
         api().succeed(0, { liveGame(1, 0, true, u"1st"_s) });
-        QVERIFY(vm->hasLiveGames());
-        QCOMPARE(vm->refreshTimerPeriod(), std::chrono::milliseconds(300s)); // only the timer re-evaluates
-
-        auto tick = vm->refreshTimerFired();
-        api().succeed(1, { liveGame(1, 0, true, u"1st"_s) });
         QCOMPARE(vm->refreshTimerPeriod(), std::chrono::milliseconds(60s));
 
-        auto failedTick = vm->refreshTimerFired();
-        api().fail(2);
-        QCOMPARE(vm->refreshTimerPeriod(), std::chrono::milliseconds(60s)); // the old games are still live
-
         auto quietTick = vm->refreshTimerFired();
-        api().succeed(3, { finalGame(2, 1) });
+        api().succeed(1, { finalGame(2, 1) });
         QCOMPARE(vm->refreshTimerPeriod(), std::chrono::milliseconds(300s));
+    }
+
+    void failedLoadsRetrySoonThenAtTheNormalPeriod()
+    {
+        auto vm = makeViewModel(true);
+        vm->setFavoriteTeam(158);
+        int request = 0;
+        for (const auto expected : { 15s, 30s, 60s, 300s, 300s }) {
+            auto tick = vm->refreshTimerFired();
+            api().fail(request++);
+            QCOMPARE(vm->refreshTimerPeriod(), std::chrono::milliseconds(expected));
+        }
+        auto recovered = vm->loadSchedule();
+        api().succeed(request++, { liveGame(1, 0, true, u"1st"_s) });
+        QCOMPARE(vm->refreshTimerPeriod(), std::chrono::milliseconds(60s));
+        // A failure after a success starts the retries over.
+        auto failedAgain = vm->loadSchedule();
+        api().fail(request++);
+        QCOMPARE(vm->refreshTimerPeriod(), std::chrono::milliseconds(15s));
+    }
+
+    void networkBackOrResumeReloadsAtOnce()
+    {
+        auto vm = makeViewModel();
+        vm->handleReachabilityChanged(false);
+        QCOMPARE(api().requestCount(), 0);
+        vm->handleReachabilityChanged(true);
+        QCOMPARE(api().requestCount(), 1);
+        vm->handleReachabilityChanged(true); // still online
+        QCOMPARE(api().requestCount(), 1);
+        vm->handleResume();
+        QCOMPARE(api().requestCount(), 2);
+        api().succeed(0, {});
+        api().succeed(1, {});
+    }
+
+    void titleBeforeAndAfterFailedLoads()
+    {
+        auto vm = makeViewModel();
+        QCOMPARE(vm->menuBarTitle(), u"NYY"_s); // nothing known about the day yet
+        auto load = vm->loadSchedule();
+        api().fail(0);
+        QCOMPARE(vm->menuBarTitle(), u"NYY — Offline"_s);
+
+        load = vm->loadSchedule();
+        api().succeed(1, { makeGame(1, 147, 111, u"2024-04-01T23:05:00Z"_s) });
+        QCOMPARE(vm->menuBarTitle(), u"NYY @ BOS 7:05 PM"_s);
+        load = vm->loadSchedule();
+        api().fail(2); // games on screen keep their title
+        QCOMPARE(vm->menuBarTitle(), u"NYY @ BOS 7:05 PM"_s);
+
+        // Another day is unknown until its own answer.
+        vm->goToNextDay();
+        QCOMPARE(vm->menuBarTitle(), u"NYY"_s);
+        api().succeed(3, {});
+        QCOMPARE(vm->menuBarTitle(), u"NYY — Off Day"_s);
     }
 
     void firstLoadStartsOnceTheEventLoopRuns()
@@ -280,17 +320,6 @@ private Q_SLOTS:
         QCOMPARE(gamePks(vm->sortedGames()), (std::vector<qint64> { 5, 3, 6, 1, 4, 2 }));
         vm->setFavoriteTeam(112);
         QCOMPARE(gamePks(vm->sortedGames()), (std::vector<qint64> { 2, 6, 1, 4, 5, 3 }));
-    }
-
-    void everyChangeIsSignalled()
-    {
-        auto vm = makeViewModel();
-        QSignalSpy spy(vm.get(), &ScheduleViewModel::changed);
-        vm->setSelectedTab(ScheduleViewModel::Tab::Settings);
-        vm->setInlineBoxScoreGameId(745123);
-        vm->setNoSpoilers(false);
-        QCOMPARE(spy.count(), 3);
-        QCOMPARE(vm->inlineBoxScoreGameId(), 745123);
     }
 };
 

@@ -3,7 +3,9 @@
 #include "testdata.h"
 
 #include <QCoroTask>
+#include <QPointer>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -135,13 +137,18 @@ private Q_SLOTS:
         QTest::addColumn<int>("fault");
         QTest::addColumn<bool>("routed");
         QTest::addColumn<ServiceError::Kind>("kind");
-        QTest::newRow("404 with the service's JSON error") << int(Fault::None) << false << ServiceError::Kind::Decoding;
-        QTest::newRow("500 with an HTML page") << int(Fault::Html500) << true << ServiceError::Kind::Decoding;
-        QTest::newRow("malformed JSON") << int(Fault::MalformedJson) << true << ServiceError::Kind::Decoding;
-        QTest::newRow("truncated body") << int(Fault::Truncate) << true << ServiceError::Kind::Transfer;
-        QTest::newRow("connection reset") << int(Fault::Reset) << true << ServiceError::Kind::Transfer;
-        QTest::newRow("stalled transfer") << int(Fault::Stall) << true << ServiceError::Kind::Transfer;
-        QTest::newRow("huge body") << int(Fault::Huge) << true << ServiceError::Kind::Transfer;
+        // Empty: any description that is not empty.
+        QTest::addColumn<QString>("description");
+        QTest::newRow("404 with the service's JSON error")
+            << int(Fault::None) << false << ServiceError::Kind::Decoding << u"The service answered 404 (Not Found)"_s;
+        QTest::newRow("500 with an HTML page") << int(Fault::Html500) << true << ServiceError::Kind::Decoding
+                                               << u"The service answered 500 (Internal Server Error)"_s;
+        QTest::newRow("malformed JSON") << int(Fault::MalformedJson) << true << ServiceError::Kind::Decoding
+                                        << QString();
+        QTest::newRow("truncated body") << int(Fault::Truncate) << true << ServiceError::Kind::Transfer << QString();
+        QTest::newRow("connection reset") << int(Fault::Reset) << true << ServiceError::Kind::Transfer << QString();
+        QTest::newRow("stalled transfer") << int(Fault::Stall) << true << ServiceError::Kind::Transfer << QString();
+        QTest::newRow("huge body") << int(Fault::Huge) << true << ServiceError::Kind::Transfer << QString();
     }
 
     void failures()
@@ -159,6 +166,54 @@ private Q_SLOTS:
         QVERIFY(error);
         QCOMPARE(error->kind(), kind);
         QVERIFY(!error->description().isEmpty());
+        QFETCH(QString, description);
+        if (!description.isEmpty()) QCOMPARE(error->description(), description);
+    }
+
+    void answersWithAnyErrorAreDecoded_data()
+    {
+        QTest::addColumn<QByteArray>("head");
+        // Empty: the body decodes.
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("407 without a proxy") << "HTTP/1.1 407 Proxy Authentication Required\r\n"_ba << QString();
+        // Qt withholds the body of a redirect it stopped following; the status is what there is to tell.
+        QTest::newRow("redirect loop") << "HTTP/1.1 301 Moved Permanently\r\nLocation: /api/v1/schedule\r\n"_ba
+                                       << u"The service answered 301 (Moved Permanently)"_s;
+    }
+
+    void answersWithAnyErrorAreDecoded()
+    {
+        QFETCH(QByteArray, head);
+        QFETCH(QString, failure);
+        const QByteArray body = R"({"dates":[]})";
+        const QByteArray answer = head + "Content-Type: application/json\r\nContent-Length: "
+            + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+        // Answers every request on every connection with the same canned answer.
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        connect(&server, &QTcpServer::newConnection, &server, [&] {
+            while (QTcpSocket *socket = server.nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, socket, [socket, answer] {
+                    if (socket->readAll().contains("\r\n\r\n")) socket->write(answer);
+                });
+            }
+        });
+        MLBAPIService service(Endpoints::overriddenBy(u"http://127.0.0.1:%1"_s.arg(server.serverPort())));
+        const auto result = run(service.fetchSchedule(QDateTime::currentDateTime()));
+        const auto *error = std::get_if<ServiceError>(&result);
+        QCOMPARE(error ? error->description() : QString(), failure);
+    }
+
+    void answerArrivingAfterTheServiceWent()
+    {
+        // The window of a reply that finished just before the service was destroyed: the answer is in hand,
+        // the executor is gone.
+        auto service = std::make_unique<MLBAPIService>(Endpoints::overriddenBy(m_server->baseUrl()));
+        const QPointer<MLBAPIService> guard(service.get());
+        service.reset();
+        const auto result = run(MLBAPIService::decodeAnswer(
+            guard, MLBAPIService::Answer { 200, u"OK"_s, "{}" }, [](const QByteArray &) { return 1; }));
+        QCOMPARE(std::get<ServiceError>(result).kind(), ServiceError::Kind::Transfer);
     }
 
     void connectionRefused()

@@ -1,7 +1,11 @@
 #include "system/daychangenotifier.h"
 
 #include <QDBusMessage>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLocalServer>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimeZone>
 
@@ -100,6 +104,26 @@ private Q_SLOTS:
         QVERIFY(logind.send(resumed << false));
         QTRY_COMPARE(spy.count(), 1);
         QDBusConnection::disconnectFromBus(u"fake-logind"_s);
+    }
+
+    // Last: the stuck bus it sets up stands in for the process's system bus from here on.
+    void aStuckSystemBusDoesNotBlockConstruction()
+    {
+        // A socket that accepts connections and never answers the bus handshake.
+        QTemporaryDir dir;
+        QLocalServer stuckBus;
+        QVERIFY(stuckBus.listen(dir.filePath(u"system_bus_socket"_s)));
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=" + QFile::encodeName(stuckBus.fullServerName()));
+
+        QElapsedTimer elapsed;
+        elapsed.start();
+        {
+            DayChangeNotifier notifier(clock());
+            QVERIFY(!notifier.isWatchingLogind());
+        }
+        QCOMPARE_LT(elapsed.elapsed(), 1000);
+        // Closing the socket ends the handshake the worker is waiting in.
+        stuckBus.close();
     }
 
 private:

@@ -1,6 +1,7 @@
 #include "app/singleinstanceguard.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -17,10 +18,10 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Helper mode of this binary: the other copy, holding the lock until its stdin closes.
-int holdLock(const char *path)
+int holdLock(const char *path, const char *busName)
 {
-    SingleInstanceGuard guard(QFile::decodeName(path));
-    if (!guard.acquire() || guard.lockFileDescriptor() == -1) return 1;
+    SingleInstanceGuard guard(QFile::decodeName(path), QString::fromUtf8(busName));
+    if (!guard.acquire() || (!*busName && guard.lockFileDescriptor() == -1)) return 1;
     std::cout << "locked" << std::endl;
     for (std::string line; std::getline(std::cin, line);) { }
     return 0;
@@ -114,6 +115,35 @@ private Q_SLOTS:
         if (setup == u"unwritable") QVERIFY(!QFile::exists(lockPath()));
     }
 
+    void unusableLockFileFallsBackToTheBusName_data()
+    {
+        QTest::addColumn<bool>("otherHasUsableLock");
+        QTest::newRow("other copy holds the lock") << true;
+        QTest::newRow("other copy fell back to the name too") << false;
+    }
+
+    void unusableLockFileFallsBackToTheBusName()
+    {
+        QFETCH(bool, otherHasUsableLock);
+        if (!QDBusConnection::sessionBus().isConnected()) QSKIP("needs a session bus (dbus-run-session)");
+        const QString busName = u"io.github.baselark.GuardTest"_s;
+        // A planted symlink makes the lock file unusable for this copy, and for the other one unless it ran first.
+        const QString otherPath = otherHasUsableLock ? m_dir->filePath(u"other.lock"_s) : lockPath();
+        QVERIFY(QFile::link(m_dir->filePath(u"target"_s), lockPath()));
+
+        QProcess other;
+        other.start(QCoreApplication::applicationFilePath(), { u"--hold-lock"_s, otherPath, busName });
+        QTRY_VERIFY(other.canReadLine() || other.state() == QProcess::NotRunning);
+        QCOMPARE(other.readLine(), "locked\n"_ba);
+
+        SingleInstanceGuard guard(lockPath(), busName);
+        QVERIFY(!guard.acquire());
+        other.closeWriteChannel();
+        QVERIFY(other.waitForFinished());
+        // The name goes with the process that owned it.
+        QTRY_VERIFY(guard.acquire());
+    }
+
 private:
     QString lockPath() const { return m_dir->filePath(u"baselark.lock"_s); }
 
@@ -122,7 +152,11 @@ private:
 
 int main(int argc, char **argv)
 {
-    if (argc == 3 && std::string_view(argv[1]) == "--hold-lock") return holdLock(argv[2]);
+    if (argc >= 3 && std::string_view(argv[1]) == "--hold-lock") {
+        // The bus name needs an application object for its connection.
+        QCoreApplication app(argc, argv);
+        return holdLock(argv[2], argc >= 4 ? argv[3] : "");
+    }
     QCoreApplication app(argc, argv);
     TestSingleInstanceGuard test;
     return QTest::qExec(&test, argc, argv);

@@ -267,6 +267,16 @@ private Q_SLOTS:
         advance(1h);
         QCOMPARE(fetchCount(), 4);
     }
+
+    void destroyingTheViewModelEndsItsLoopAtOnce()
+    {
+        m_vm->setGamePk(633860);
+        answerLast(m_live);
+        QCOMPARE(m_clock->heldSleeps(), 1);
+        // No event loop pass follows, as at quit: the loop's frame (which holds its sleep) must be gone already.
+        m_vm.reset();
+        QCOMPARE(m_clock->heldSleeps(), 0);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestBoxScoreViewModel)

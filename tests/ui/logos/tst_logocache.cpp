@@ -1,10 +1,13 @@
 #include "replay/replayserver.h"
 #include "stats/logocache.h"
 #include "stats/mlbapiservice.h"
+#include "stats/teams.h"
 #include "ui/teamlogoview.h"
 
 #include <QBuffer>
+#include <QCoroTask>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -44,6 +47,7 @@ class TestLogoCache : public QObject {
     std::unique_ptr<ReplayServer> m_server;
     std::unique_ptr<MLBAPIService> m_service;
     std::unique_ptr<LogoCache> m_cache;
+    std::chrono::steady_clock::time_point m_now {};
 
 private Q_SLOTS:
     void init()
@@ -53,7 +57,10 @@ private Q_SLOTS:
         const Endpoints endpoints = Endpoints::overriddenBy(m_server->baseUrl());
         m_service = std::make_unique<MLBAPIService>(endpoints, nullptr, 2000ms);
         m_cache = std::make_unique<LogoCache>(
-            endpoints, [service = m_service.get()](QUrl url) { return service->get(std::move(url)); });
+            endpoints,
+            [service = m_service.get()](
+                QUrl url) { return service->get(std::move(url), QNetworkRequest::LowPriority); },
+            nullptr, [this] { return m_now; });
     }
 
     void cleanup()
@@ -196,9 +203,47 @@ private Q_SLOTS:
         QVERIFY(asked >= 1);
         QVERIFY(m_cache->cache().isEmpty() && m_cache->leagueCache().isEmpty());
 
+        // Not again within the hour, however often its view appears...
+        m_now += 59min;
+        load();
+        QVERIFY(!marked());
+        QTest::qWait(50);
+        QCOMPARE(m_server->requestLog().size(), asked);
+        // ...and once more after it.
+        m_now += 1min;
         load();
         QVERIFY(marked());
         QTRY_VERIFY(m_server->requestLog().size() > asked);
+    }
+
+    void decodingLeavesTheUiThread()
+    {
+        // A fetch that answers at once: only the decoding can make the image arrive later.
+        LogoCache cache(Endpoints::overriddenBy(m_server->baseUrl()), [](QUrl) -> QCoro::Task<QByteArray> {
+            co_return pngBytes(logoImage({ 500, 500 }, { 50, 60, 400, 300 }));
+        });
+        cache.loadTeamLogo(147);
+        QVERIFY(!cache.teamLogo(147));
+        QTRY_VERIFY(cache.teamLogo(147));
+        QCOMPARE(cache.teamLogo(147)->size(), QSize(400, 300));
+    }
+
+    void serviceRequestsGoAheadOfLogos()
+    {
+        // Every logo answers slowly; the host's six connections are all taken by them.
+        for (const MLBTeam &team : MLBTeam::all()) {
+            m_server->addRoute({ .path = m_cache->teamLogoURL(team.id)->path(),
+                .body = pngBytes(logoImage({ 4, 4 }, { 1, 1, 2, 2 })),
+                .contentType = "image/png",
+                .delayMs = 300 });
+        }
+        m_server->addRoute({ .path = u"/api/v1/schedule"_s, .body = R"({"dates":[]})" });
+        m_cache->prefetchTeamLogos();
+        auto schedule = m_service->fetchSchedule(QDateTime::currentDateTime());
+        QVERIFY(QCoro::waitFor(std::move(schedule)).empty());
+        const auto position = m_server->requestLog().indexOf(QRegularExpression(u"/api/v1/schedule\\?.*"_s));
+        // It takes the first connection that comes free, not the thirty-first turn.
+        QVERIFY2(position >= 0 && position <= 12, qPrintable(QString::number(position)));
     }
 
     void unknownClubStaysInFlight()
