@@ -7,6 +7,8 @@
 #include "boxscore/views/inlineboxscoreview.h"
 #include "schedule/panelstatus.h"
 #include "schedule/scheduleviewmodel.h"
+#include "system/dialogs/widgetupdaterdialogs.h"
+#include "system/updaterservice.h"
 #include "ui/menucontentview.h"
 
 #include <QApplication>
@@ -18,10 +20,14 @@
 
 using namespace Qt::StringLiterals;
 
-BaselarkApp::BaselarkApp(ScheduleAPI *api, QSettings *settings, QObject *parent)
+BaselarkApp::BaselarkApp(ScheduleAPI *api, QSettings *settings, QNetworkAccessManager *network, QObject *parent)
     : QObject(parent)
     , m_viewModel(new ScheduleViewModel(
           api, settings, [] { return QDateTime::currentDateTime(); }, true, true, this))
+    , m_updaterDialogs(new WidgetUpdaterDialogs({}, this))
+    , m_updater(new UpdaterService(
+          UpdaterEnvironment::current(), settings, network, m_updaterDialogs,
+          [] { return QDateTime::currentDateTime(); }, true, this))
     , m_statusItem(new StatusItem(this))
     , m_statusPublisher(new StatusPublisher(this))
     , m_window(new PopupWindow)
@@ -35,6 +41,8 @@ BaselarkApp::BaselarkApp(ScheduleAPI *api, QSettings *settings, QObject *parent)
 
     connect(m_statusPublisher, &StatusPublisher::toggleRequested, this, [this] { toggleWindow(std::nullopt); });
     connect(m_viewModel, &ScheduleViewModel::changed, this, &BaselarkApp::viewModelChanged);
+    connect(m_updater, &UpdaterService::changed, this,
+        [this] { m_statusItem->setUpdatePending(m_updater->pendingUpdate().has_value()); });
     connect(m_statusItem, &StatusItem::activateRequested, this,
         [this](QPoint point) { toggleWindow(point.isNull() ? std::nullopt : std::optional(point)); });
     connect(m_statusItem, &StatusItem::openRequested, this, [this] {

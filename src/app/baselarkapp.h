@@ -5,22 +5,28 @@
 #include <optional>
 
 class PopupWindow;
+class QNetworkAccessManager;
 class QSettings;
 class ScheduleAPI;
 class ScheduleViewModel;
 class StatusItem;
 class StatusPublisher;
+class UpdaterService;
+class WidgetUpdaterDialogs;
 
-// The running application: the view model, the status item that shows its title
-// and the popup window the item opens.
+// The running application: the view model, the updater, the status item that shows
+// their state and the popup window the item opens.
 class BaselarkApp : public QObject {
     Q_OBJECT
 public:
-    // `settings` holds the preferences and must outlive the application object.
-    BaselarkApp(ScheduleAPI *api, QSettings *settings, QObject *parent = nullptr);
+    // `settings` holds the preferences and must outlive the application object; update checks go through
+    // `network` when given.
+    BaselarkApp(
+        ScheduleAPI *api, QSettings *settings, QNetworkAccessManager *network = nullptr, QObject *parent = nullptr);
     ~BaselarkApp() override;
 
     ScheduleViewModel &viewModel() const { return *m_viewModel; }
+    UpdaterService &updater() const { return *m_updater; }
     StatusItem &statusItem() const { return *m_statusItem; }
     StatusPublisher &statusPublisher() const { return *m_statusPublisher; }
     PopupWindow &window() const { return *m_window; }
@@ -33,6 +39,8 @@ private:
     void toggleWindow(std::optional<QPoint> activatePoint);
 
     ScheduleViewModel *m_viewModel;
+    WidgetUpdaterDialogs *m_updaterDialogs;
+    UpdaterService *m_updater;
     StatusItem *m_statusItem;
     StatusPublisher *m_statusPublisher;
     PopupWindow *m_window;

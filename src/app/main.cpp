@@ -25,7 +25,7 @@ int main(int argc, char *argv[])
     if (!qEnvironmentVariableIsSet("BASELARK_TEST_RUNNER") && !SingleInstanceGuard::shared().acquire()) return 0;
 
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, u"baselark"_s, u"baselark"_s);
-    BaselarkApp baselark(&MLBAPIService::shared(), &settings);
+    BaselarkApp baselark(&MLBAPIService::shared(), &settings, MLBAPIService::shared().networkAccessManager());
     baselark.show();
     // Rows rarely wait for a logo when every club's logo is on its way from the start.
     LogoCache::shared().prefetchTeamLogos();

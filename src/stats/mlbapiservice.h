@@ -35,6 +35,8 @@ public:
     static MLBAPIService &shared();
 
     const Endpoints &endpoints() const { return m_endpoints; }
+    // The application's one network manager, lent to the other services that fetch.
+    QNetworkAccessManager *networkAccessManager() const { return m_network; }
 
     QCoro::Task<std::vector<Game>> fetchSchedule(QDateTime date) override;
     QCoro::Task<std::vector<StandingsRecord>> fetchStandings(qint64 season) override;

@@ -25,6 +25,7 @@ QByteArray contentTypeForFile(const QString &file)
     if (suffix == u"json") return jsonContentType;
     if (suffix == u"png") return "image/png";
     if (suffix == u"svg") return "image/svg+xml";
+    if (suffix == u"xml") return "application/rss+xml;charset=UTF-8";
     return "application/octet-stream";
 }
 

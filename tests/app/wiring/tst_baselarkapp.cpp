@@ -4,9 +4,13 @@
 #include "boxscore/boxscoreviewmodel.h"
 #include "boxscore/views/inlineboxscoreview.h"
 #include "fakescheduleapi.h"
+#include "replay/replayserver.h"
 #include "schedule/scheduleviewmodel.h"
+#include "system/dialogs/updatedialog.h"
+#include "system/updaterservice.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -67,6 +71,35 @@ private Q_SLOTS:
         QVERIFY(app.window().isVisible());
         Q_EMIT app.statusItem().openRequested(); // already open: stays open
         QVERIFY(app.window().isVisible());
+    }
+
+    // The status item carries the update dot while an update waits, and loses it once the user skips it.
+    void updateDotFollowsThePendingUpdate()
+    {
+        ReplayServer server;
+        QString error;
+        QVERIFY(server.loadManifest(QStringLiteral(BASELARK_SOURCE_DIR "/data/demo/manifest.json"), &error));
+        QVERIFY(server.listen());
+        const QByteArray endpoint = qgetenv("BASELARK_ENDPOINT");
+        qputenv("BASELARK_ENDPOINT", server.baseUrl().toUtf8());
+        FakeScheduleAPI api;
+        QSettings settings(m_dir.filePath(u"updates.ini"_s), QSettings::IniFormat);
+        BaselarkApp app(&api, &settings);
+        qputenv("BASELARK_ENDPOINT", endpoint);
+        app.show();
+        QVERIFY(!app.statusItem().updatePending());
+
+        app.updater().checkForUpdates();
+        QTRY_VERIFY(app.statusItem().updatePending());
+        QVERIFY(server.requestLog().contains(u"/appcast.xml"_s));
+        UpdateDialog *dialog = nullptr;
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (auto *update = qobject_cast<UpdateDialog *>(widget); update && update->isVisible()) dialog = update;
+        }
+        QVERIFY(dialog);
+        QCOMPARE(dialog->item().displayVersionString(), u"0.2.0"_s);
+        dialog->skipButton()->click();
+        QVERIFY(!app.statusItem().updatePending());
     }
 };
 

@@ -1,0 +1,80 @@
+#include "system/dialogs/widgetupdaterdialogs.h"
+
+#include "system/installlocation.h"
+
+#include <QDesktopServices>
+#include <QMessageBox>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+Qt::WindowModality alertModality()
+{
+    return qEnvironmentVariableIsSet("BASELARK_TEST_RUNNER") ? Qt::NonModal : Qt::ApplicationModal;
+}
+
+// A status-area application has no window in front; its dialog must come forward by itself.
+void bringForward(QWidget *window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace
+
+WidgetUpdaterDialogs::WidgetUpdaterDialogs(UpdateDialog::OpenURL openUrl, QObject *parent)
+    : QObject(parent)
+    , m_openUrl(openUrl ? std::move(openUrl) : [](const QUrl &url) { QDesktopServices::openUrl(url); })
+{ }
+
+WidgetUpdaterDialogs::~WidgetUpdaterDialogs()
+{
+    delete m_updateDialog;
+    delete m_alert;
+}
+
+void WidgetUpdaterDialogs::showUpdateFound(
+    const AppcastItem &item, const QString &runningVersion, std::function<void()> skipVersion)
+{
+    // One update window at a time, showing the latest news.
+    delete m_updateDialog;
+    m_updateDialog = new UpdateDialog(item, runningVersion, m_openUrl);
+    m_updateDialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_updateDialog, &UpdateDialog::skipVersionRequested, this, std::move(skipVersion));
+    bringForward(m_updateDialog);
+}
+
+void WidgetUpdaterDialogs::showUpToDate(const QString &runningVersion)
+{
+    auto *alert = new QMessageBox(
+        QMessageBox::Information, u"Software Update"_s, u"You\u2019re up-to-date!"_s, QMessageBox::Ok);
+    alert->setInformativeText(u"Baselark %1 is currently the newest version available."_s.arg(runningVersion));
+    showAlert(alert);
+}
+
+void WidgetUpdaterDialogs::showCheckFailed(const QString &message)
+{
+    auto *alert = new QMessageBox(QMessageBox::Warning, u"Software Update"_s, u"Update Error!"_s, QMessageBox::Ok);
+    alert->setInformativeText(
+        u"An error occurred in retrieving update information. Please try again later.\n"_s + message);
+    showAlert(alert);
+}
+
+void WidgetUpdaterDialogs::showInstallLocationAlert(const QString &path)
+{
+    auto *alert = new QMessageBox(QMessageBox::Warning, u"Baselark"_s, installLocationAlertTitle(), QMessageBox::Ok);
+    alert->setInformativeText(installLocationAlertText(path));
+    showAlert(alert);
+}
+
+void WidgetUpdaterDialogs::showAlert(QMessageBox *alert)
+{
+    delete m_alert;
+    m_alert = alert;
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    alert->setWindowModality(alertModality());
+    alert->setTextFormat(Qt::PlainText);
+    bringForward(alert);
+}

@@ -1,0 +1,133 @@
+#include "system/dialogs/releasenotes.h"
+#include "system/dialogs/updatedialog.h"
+#include "system/dialogs/widgetupdaterdialogs.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+AppcastItem release(std::optional<QString> notes)
+{
+    AppcastItem item;
+    item.title = u"Version 0.2.0"_s;
+    item.version = u"2"_s;
+    item.shortVersionString = u"0.2.0"_s;
+    item.itemDescription = std::move(notes);
+    item.link = QUrl(u"https://baselark.github.io/releases/0.2.0/"_s);
+    item.enclosureURL = QUrl(u"https://baselark.github.io/releases/0.2.0/baselark_0.2.0_amd64.deb"_s);
+    return item;
+}
+
+QStringList anchors(const QTextDocument &document)
+{
+    QStringList hrefs;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            if (it.fragment().charFormat().isAnchor()) hrefs.append(it.fragment().charFormat().anchorHref());
+        }
+    }
+    return hrefs;
+}
+
+bool hasImage(const QTextDocument &document)
+{
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            if (it.fragment().charFormat().isImageFormat()) return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+class TestUpdateDialog : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void releaseNotesAreSanitized()
+    {
+        const QString html
+            = uR"x(<h3>What's new</h3><p>Wild cards <img src="file:///etc/hostname"> and )x"
+              uR"x(<a href="https://baselark.github.io/x">more</a>, <a href="file:///etc/passwd">local</a>, )x"
+              uR"x(<a href="javascript:void(0)">script</a>, <a href="mailto:team@example.org">mail</a>.</p>)x"
+              uR"x(<table><tr><td><img src="https://tracker.example.org/pixel.png"></td></tr></table>)x"_s;
+        QTextDocument document;
+        document.setHtml(releaseNotesHtml(release(html)));
+        QVERIFY(!hasImage(document));
+        QCOMPARE(anchors(document), QStringList({ u"https://baselark.github.io/x"_s, u"mailto:team@example.org"_s }));
+        QVERIFY(document.toPlainText().contains(u"Wild cards"_s));
+        QVERIFY(document.toPlainText().contains(u"local"_s));
+    }
+
+    void plainNotesKeepTheirLines()
+    {
+        QTextDocument document;
+        document.setHtml(releaseNotesHtml(release(u"Fixes:\n- one < two\n- three"_s)));
+        QCOMPARE(document.toPlainText(), u"Fixes:\n- one < two\n- three"_s);
+    }
+
+    void onlyANotesLink()
+    {
+        AppcastItem item = release(std::nullopt);
+        item.releaseNotesLink = QUrl(u"https://baselark.github.io/notes/0.2.0.html"_s);
+        QTextDocument document;
+        document.setHtml(releaseNotesHtml(item));
+        QCOMPARE(anchors(document), QStringList { u"https://baselark.github.io/notes/0.2.0.html"_s });
+    }
+
+    void buttons()
+    {
+        QList<QUrl> opened;
+        UpdateDialog dialog(release(u"<p><a href=\"file:///etc/passwd\">x</a></p>"_s), u"0.1.0"_s,
+            [&](const QUrl &url) { opened.append(url); });
+        QCOMPARE(dialog.messageLabel()->text(),
+            u"Baselark 0.2.0 is now available\u2014you have 0.1.0. Would you like to download it now?"_s);
+        // Links in the notes open outside, and only web and mail links.
+        Q_EMIT dialog.releaseNotes()->anchorClicked(QUrl(u"file:///etc/passwd"_s));
+        Q_EMIT dialog.releaseNotes()->anchorClicked(QUrl(u"https://baselark.github.io/"_s));
+        QCOMPARE(opened, QList<QUrl> { QUrl(u"https://baselark.github.io/"_s) });
+        QCOMPARE(dialog.releaseNotes()->source(), QUrl());
+
+        dialog.show();
+        dialog.downloadButton()->click();
+        QCOMPARE(opened.last(), QUrl(u"https://baselark.github.io/releases/0.2.0/baselark_0.2.0_amd64.deb"_s));
+        QVERIFY(!dialog.isVisible());
+    }
+
+    void skipReachesTheUpdater()
+    {
+        WidgetUpdaterDialogs dialogs([](const QUrl &) {});
+        int skipped = 0;
+        dialogs.showUpdateFound(release(u"Notes"_s), u"0.1.0"_s, [&] { ++skipped; });
+        QVERIFY(dialogs.updateDialog() && dialogs.updateDialog()->isVisible());
+        dialogs.updateDialog()->remindLaterButton()->click();
+        QCOMPARE(skipped, 0);
+        QTRY_VERIFY(!dialogs.updateDialog());
+
+        dialogs.showUpdateFound(release(u"Notes"_s), u"0.1.0"_s, [&] { ++skipped; });
+        dialogs.updateDialog()->skipButton()->click();
+        QCOMPARE(skipped, 1);
+    }
+
+    void alertsDoNotBlock()
+    {
+        WidgetUpdaterDialogs dialogs([](const QUrl &) {});
+        dialogs.showInstallLocationAlert(u"/home/ada/Downloads/baselark"_s);
+        QVERIFY(dialogs.alert() && dialogs.alert()->isVisible());
+        QCOMPARE(dialogs.alert()->windowModality(), Qt::NonModal);
+        QCOMPARE(dialogs.alert()->text(), u"Move Baselark to Applications"_s);
+        QCOMPARE(dialogs.alert()->informativeText(),
+            u"Baselark is running from /home/ada/Downloads/baselark.\nMove it to an installed location (for example "
+            u"~/.local or /opt) so automatic updates can install reliably."_s);
+    }
+};
+
+QTEST_MAIN(TestUpdateDialog)
+#include "tst_updatedialog.moc"

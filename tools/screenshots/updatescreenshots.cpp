@@ -1,0 +1,113 @@
+// Renders the update dialog for the demo feed's release and the status item's icon with the update dot, in light
+// and dark palettes, into PNG files.
+
+#include "app/baseballicon.h"
+#include "system/appcast.h"
+#include "system/dialogs/updatedialog.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTimer>
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QPalette darkPalette()
+{
+    QPalette palette;
+    palette.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2e));
+    palette.setColor(QPalette::WindowText, QColor(0xec, 0xec, 0xee));
+    palette.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x20));
+    palette.setColor(QPalette::AlternateBase, QColor(0x33, 0x33, 0x36));
+    palette.setColor(QPalette::Text, QColor(0xec, 0xec, 0xee));
+    palette.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3d));
+    palette.setColor(QPalette::ButtonText, QColor(0xec, 0xec, 0xee));
+    palette.setColor(QPalette::Highlight, QColor(0x3d, 0x8b, 0xfd));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::Link, QColor(0x6c, 0xa8, 0xff));
+    palette.setColor(QPalette::Mid, QColor(0x55, 0x55, 0x5a));
+    palette.setColor(QPalette::PlaceholderText, QColor(0x9a, 0x9a, 0xa0));
+    return palette;
+}
+
+void settle(int ms = 100)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// A strip of panel with the status item as a desktop shows it: the ball, with and without the dot, and the title.
+QImage panelStrip(bool dark, qreal scale)
+{
+    const QSize logical(360, 28);
+    QImage image((QSizeF(logical) * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
+    image.fill(dark ? QColor(0x1d, 0x1d, 0x1f) : QColor(0xf2, 0xf2, 0xf2));
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QFont font;
+    font.setPixelSize(12);
+    painter.setFont(font);
+    painter.setPen(dark ? QColor(0xec, 0xec, 0xee) : QColor(0x1d, 0x1d, 0x1f));
+    const int iconSize = 22;
+    int x = 8;
+    for (const bool pending : { false, true }) {
+        QImage icon = paintBaseballIcon(qRound(iconSize * scale), pending);
+        icon.setDevicePixelRatio(scale);
+        painter.drawImage(QPointF(x, (logical.height() - iconSize) / 2.0), icon);
+        x += iconSize + 5;
+        const QString title = u"NYY @ BOS 3-2 Top 7th"_s;
+        painter.drawText(QRectF(x, 0, 140, logical.height()), Qt::AlignVCenter | Qt::AlignLeft, title);
+        x += painter.fontMetrics().horizontalAdvance(title) + 18;
+    }
+    return image;
+}
+
+bool save(const QImage &image, const QString &path)
+{
+    if (!image.save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStyleFactory::create(u"Fusion"_s));
+    QApplication::setWindowIcon(baseballIcon(false));
+    const QStringList arguments = QApplication::arguments();
+    const QString outDir = arguments.value(1, u"docs/screenshots"_s);
+    const QString suffix = arguments.value(2);
+    QDir().mkpath(outDir);
+
+    QFile feed(QStringLiteral(BASELARK_SOURCE_DIR "/data/demo/appcast.xml"));
+    if (!feed.open(QIODevice::ReadOnly)) return 1;
+    const auto release = newestItem(parseAppcast(feed.readAll()));
+    if (!release) return 1;
+
+    const QPalette light = QApplication::style()->standardPalette();
+    for (const bool dark : { false, true }) {
+        QApplication::setPalette(dark ? darkPalette() : light);
+        const QString variant = dark ? u"-dark"_s : QString();
+        UpdateDialog dialog(*release, u"0.1.0"_s, [](const QUrl &) {});
+        dialog.show();
+        settle();
+        if (!save(dialog.grab().toImage(), outDir + u"/update-dialog"_s + variant + suffix + u".png"_s)) return 1;
+        dialog.hide();
+        const qreal scale = suffix == u"@2x"_s ? 2.0 : 1.0;
+        if (!save(panelStrip(dark, scale), outDir + u"/status-item-update"_s + variant + suffix + u".png"_s)) return 1;
+    }
+    return 0;
+}
