@@ -5,7 +5,10 @@
 #include "app/statusitem.h"
 #include "boxscore/views/inlineboxscoreview.h"
 #include "schedule/scheduleviewmodel.h"
+#include "system/loginitemservice.h"
+#include "system/updaterservice.h"
 #include "ui/menucontentview.h"
+#include "ui/settingsview.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -27,6 +30,8 @@ BaselarkApp::BaselarkApp(ScheduleAPI *api, QSettings *settings, QObject *parent)
     connect(content, &MenuContentView::quitRequested, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     // The inline box score lives in the box score library, which builds on the views; the app joins them.
     content->inlineBoxScoreSlot()->layout()->addWidget(new InlineBoxScoreView(m_viewModel));
+    auto *updater = new UpdaterService(this); // STAND-IN updater: use the application's shared UpdaterService
+    content->settingsPage()->layout()->addWidget(new SettingsView(m_viewModel, updater, &LoginItemService::shared()));
     m_window->setContent(content);
     m_statusItem->setLabel(m_viewModel->menuBarTitle());
 
