@@ -248,8 +248,6 @@ private Q_SLOTS:
             << QStringList { u"gnome-session-properties"_s };
         QTest::newRow("KDE") << u"KDE"_s << QStringList { u"systemsettings"_s }
                              << QStringList { u"systemsettings"_s, u"kcm_autostart"_s };
-        QTest::newRow("XFCE") << u"XFCE"_s << QStringList { u"xfce4-session-settings"_s }
-                              << QStringList { u"xfce4-session-settings"_s };
         QTest::newRow("GNOME without either") << u"GNOME"_s << QStringList() << QStringList();
         QTest::newRow("unknown desktop") << u"Sway"_s << QStringList { u"gnome-tweaks"_s } << QStringList();
     }
@@ -262,14 +260,6 @@ private Q_SLOTS:
             desktop, [&installed](const QString &name) { return installed.contains(name); });
         QFETCH(QStringList, command);
         QCOMPARE(found.value_or(QStringList()), command);
-    }
-
-    void openSettingsGetsTheFolder()
-    {
-        QString opened;
-        LoginItemService login(m_folder, installedProgram, [&opened](const QString &folder) { opened = folder; });
-        login.openLoginItemsSettings();
-        QCOMPARE(opened, m_folder);
     }
 };
 

@@ -136,7 +136,6 @@ private Q_SLOTS:
         QTest::newRow("three show") << QList<int> { 3 } << true;
         QTest::newRow("three more hide") << QList<int> { 6 } << false;
         QTest::newRow("two do nothing") << QList<int> { 2 } << false;
-        QTest::newRow("two, pause, two") << QList<int> { 2, 2 } << false;
         QTest::newRow("four: the fourth starts a new run") << QList<int> { 4 } << true;
     }
 
@@ -158,8 +157,6 @@ private Q_SLOTS:
         QTest::addColumn<QList<bool>>("completes");
         QTest::newRow("quick triple") << QList<qint64> { 0, 300, 600 } << QList<bool> { false, false, true };
         QTest::newRow("slow third") << QList<qint64> { 0, 300, 701 } << QList<bool> { false, false, false };
-        QTest::newRow("slow first, then three")
-            << QList<qint64> { 0, 1000, 1100, 1200 } << QList<bool> { false, false, false, true };
     }
 
     void quickClickCounter()
@@ -198,8 +195,6 @@ private Q_SLOTS:
         QTest::newRow("needs permission") << Kind::NeedsPermission << SettingsView::NotificationButton::GrantPermission;
         QTest::newRow("denied") << Kind::Denied << SettingsView::NotificationButton::OpenSystemSettings;
         QTest::newRow("off") << Kind::Off << SettingsView::NotificationButton::None;
-        QTest::newRow("unavailable") << Kind::Unavailable << SettingsView::NotificationButton::None;
-        QTest::newRow("failed") << Kind::Failed << SettingsView::NotificationButton::None;
     }
 
     void notificationButton()
