@@ -161,9 +161,12 @@ std::optional<QString> LoginItemService::registerEntry()
     if (!m_executablePath) return u"this copy has no fixed location to start from"_s;
     if (!QDir().mkpath(m_autostartFolder)) return u"cannot create the folder %1"_s.arg(m_autostartFolder);
     const QString path = entryPath();
+    // Whatever stands there and is not ours stays as it is.
     QFile existing(path);
-    if (existing.open(QIODevice::ReadOnly) && !readEntry(existing.readAll()).ours)
-        return u"%1 already exists and was not made by Baselark"_s.arg(path);
+    if (existing.exists()) {
+        if (!existing.open(QIODevice::ReadOnly)) return u"cannot read %1: %2"_s.arg(path, existing.errorString());
+        if (!readEntry(existing.readAll()).ours) return u"%1 already exists and was not made by Baselark"_s.arg(path);
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return u"cannot write %1: %2"_s.arg(path, file.errorString());
     file.write(entryText().toUtf8());

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -102,6 +103,9 @@ private Q_SLOTS:
         auto login = service();
         QCOMPARE(login->status(), Status::Unknown);
         QCOMPARE(login->loginStatusText(), u"Start on login status is unavailable"_s);
+        login->setEnabled(true);
+        QVERIFY(QFileInfo(m_entry).isDir());
+        QVERIFY(login->errorMessage());
     }
 
     void switchingOnWritesOurEntryAndOffRemovesIt()
