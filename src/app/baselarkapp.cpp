@@ -8,8 +8,10 @@
 #include "schedule/panelstatus.h"
 #include "schedule/scheduleviewmodel.h"
 #include "system/dialogs/widgetupdaterdialogs.h"
+#include "system/loginitemservice.h"
 #include "system/updaterservice.h"
 #include "ui/menucontentview.h"
+#include "ui/settingsview.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -36,6 +38,7 @@ BaselarkApp::BaselarkApp(ScheduleAPI *api, QSettings *settings, QNetworkAccessMa
     connect(content, &MenuContentView::quitRequested, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     // The inline box score lives in the box score library, which builds on the views; the app joins them.
     content->inlineBoxScoreSlot()->layout()->addWidget(new InlineBoxScoreView(m_viewModel));
+    content->settingsPage()->layout()->addWidget(new SettingsView(m_viewModel, m_updater, &LoginItemService::shared()));
     m_window->setContent(content);
     viewModelChanged();
 

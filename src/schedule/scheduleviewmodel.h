@@ -1,5 +1,6 @@
 #pragma once
 
+#include "notifications/notificationsync.h" // STAND-IN notifications: drop at merge
 #include "stats/gamefeed.h"
 #include "stats/schedule.h"
 #include "stats/scheduleapi.h"
@@ -81,6 +82,25 @@ public:
     bool standingsShowsWildCard() const;
     void setStandingsShowsWildCard(bool on);
     qint64 notificationLeadMinutes() const;
+
+    // STAND-IN notifications (begin): the agreed notification operations, kept trivial until they land.
+    // Drop from here to "STAND-IN notifications (end)", and notificationstandins.cpp, at merge.
+    QCoro::Task<> setNotificationsEnabled(bool enabled);
+    QCoro::Task<> setNotificationLeadMinutes(qint64 minutes);
+    QCoro::Task<> grantNotificationPermission();
+    QCoro::Task<> sendTestNotification();
+    QString notificationStatusText() const;
+    const GameStartNotificationSyncStatus &notificationSyncStatus() const { return m_notificationSyncStatus; }
+    bool isSchedulingTestNotification() const { return m_isSchedulingTestNotification; }
+    const std::optional<QString> &debugNotificationStatusText() const { return m_debugNotificationStatusText; }
+
+private:
+    GameStartNotificationSyncStatus m_notificationSyncStatus;
+    bool m_isSchedulingTestNotification = false;
+    std::optional<QString> m_debugNotificationStatusText;
+
+public:
+    // STAND-IN notifications (end)
 
     // Derived values, computed on every read.
     QString menuBarTitle() const;

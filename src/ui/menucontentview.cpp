@@ -149,7 +149,7 @@ MenuContentView::MenuContentView(ScheduleViewModel *viewModel, OpenURL openURL, 
     m_tabs->addWidget(m_standingsPage);
     m_settingsPage = new QWidget(m_tabs);
     m_settingsPage->setObjectName(u"settingsPage"_s);
-    new QVBoxLayout(m_settingsPage);
+    (new QVBoxLayout(m_settingsPage))->setContentsMargins(0, 0, 0, 0);
     m_tabs->addWidget(m_settingsPage);
     column->addWidget(m_tabs, 1);
 

@@ -15,9 +15,12 @@
 #include "stats/serviceerror.h"
 #include "stats/standings.h"
 #include "stats/teams.h"
+#include "system/loginitemservice.h"
+#include "system/updaterservice.h"
 #include "ui/gamelistview.h"
 #include "ui/gamerowview.h"
 #include "ui/menucontentview.h"
+#include "ui/settingsview.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -25,7 +28,9 @@
 #include <QEnterEvent>
 #include <QFile>
 #include <QLayout>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QStyle>
 #include <QStyleFactory>
@@ -179,6 +184,101 @@ struct BoxScoreScene {
     bool failRefresh = false; // the refresh after the first fetch fails
 };
 
+// The Settings tab in one state of its switches.
+struct SettingsScene {
+    QString name;
+    bool dark = false;
+    bool alerts = false;
+    bool debug = false;
+    QByteArray autostartEntry; // empty: start on login is off
+    bool updateChecks = true;
+};
+
+bool save(const QPixmap &pixmap, const QString &path)
+{
+    if (!pixmap.save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+// Three quick clicks on the logo open the Debug area.
+void tripleClick(QWidget *widget)
+{
+    const QPointF inside(widget->width() / 2.0, widget->height() / 2.0);
+    for (int i = 0; i < 3; ++i) {
+        QMouseEvent release(QEvent::MouseButtonRelease, inside, widget->mapToGlobal(inside), Qt::LeftButton,
+            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(widget, &release);
+    }
+}
+
+// The window on the Settings tab, and the tab's whole column, which is taller than the window.
+bool renderSettings(const SettingsScene &scene, const QPalette &palette, const QString &outDir, const QString &suffix)
+{
+    QApplication::setPalette(palette);
+    // The last-check line follows the locale; a common one reads better than the C locale's.
+    const QLocale previousLocale;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    const auto restoreLocale = qScopeGuard([previousLocale] { QLocale::setDefault(previousLocale); });
+    QTemporaryDir dir;
+    QSettings settings(dir.filePath(u"prefs.ini"_s), QSettings::IniFormat);
+    settings.setValue(u"favoriteTeamId"_s, 111);
+    settings.setValue(u"notificationsEnabled"_s, scene.alerts);
+    const QString autostart = dir.filePath(u"autostart"_s);
+    if (!scene.autostartEntry.isEmpty()) {
+        QDir().mkpath(autostart);
+        QFile entry(autostart + u"/"_s + QLatin1StringView(LoginItemService::fileName));
+        if (!entry.open(QIODevice::WriteOnly)) return false;
+        entry.write(scene.autostartEntry);
+    }
+    LoginItemService loginItem(autostart, u"/usr/bin/baselark"_s, nullptr);
+    settings.setValue(
+        u"lastUpdateCheckDate"_s, QDateTime(QDate(2026, 4, 20), QTime(9, 41)).toUTC().toString(Qt::ISODateWithMs));
+    UpdaterEnvironment environment;
+    environment.updateChecksAvailable = scene.updateChecks;
+    environment.shortVersionString = u"0.1.0"_s;
+    environment.bundleVersion = u"1"_s;
+    UpdaterService updater(
+        environment, &settings, nullptr, nullptr, [] { return QDateTime::currentDateTime(); }, false);
+    RecordedScheduleAPI api;
+    api.games = recordedDay(u"schedule-2026-04-20-hydrated.json"_s);
+    ScheduleViewModel viewModel(
+        &api, &settings, [] { return QDateTime::currentDateTime(); }, false, false);
+    auto load = viewModel.loadSchedule();
+    Q_UNUSED(load);
+    viewModel.setSelectedTab(ScheduleViewModel::Tab::Settings);
+
+    PopupWindow window;
+    auto *content = new MenuContentView(&viewModel, [](const QUrl &) {});
+    auto *view = new SettingsView(&viewModel, &updater, &loginItem);
+    content->settingsPage()->layout()->addWidget(view);
+    window.setContent(content);
+    window.popUpAt(QPoint(600, 0));
+    settle();
+    if (scene.debug) {
+        tripleClick(view->findChild<QWidget *>(u"logo"_s));
+        auto test = viewModel.sendTestNotification();
+        Q_UNUSED(test);
+    }
+    settle();
+    if (!save(window.grab(), outDir + u"/settings-"_s + scene.name + suffix + u".png"_s)) return false;
+    window.hide();
+
+    SettingsView column(&viewModel, &updater, &loginItem);
+    if (scene.debug) tripleClick(column.findChild<QWidget *>(u"logo"_s));
+    constexpr int width = PopupWindow::narrowWidth;
+    column.resize(width, 400);
+    column.show();
+    settle(50);
+    const int height = column.widget()->heightForWidth(width);
+    column.resize(width, height > 0 ? height : column.widget()->sizeHint().height());
+    settle(50);
+    return save(column.grab(), outDir + u"/settings-"_s + scene.name + u"-full"_s + suffix + u".png"_s);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -291,6 +391,19 @@ int main(int argc, char *argv[])
         }
         std::printf("%s\n", qPrintable(path));
         window.hide();
+    }
+
+    const QByteArray ourEntry
+        = "[Desktop Entry]\nType=Application\nExec=/usr/bin/baselark\nX-Baselark-Autostart=true\n";
+    const std::vector<SettingsScene> settingsScenes {
+        { u"light"_s, false, false, false, {}, true },
+        { u"dark"_s, true, false, false, {}, true },
+        { u"alerts-debug"_s, false, true, true, ourEntry, true },
+        { u"alerts-debug-dark"_s, true, true, true, ourEntry + "Hidden=true\n", true },
+        { u"distribution"_s, false, false, false, {}, false },
+    };
+    for (const SettingsScene &scene : settingsScenes) {
+        if (!renderSettings(scene, scene.dark ? darkPalette() : light, outDir, suffix)) return 1;
     }
 
     const BoxScoreFetchResult recordedFinal = recordedFinalFetch();

@@ -1,0 +1,271 @@
+#include "system/loginitemservice.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Status = LoginItemService::Status;
+
+const QString installedProgram = u"/usr/bin/baselark"_s;
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void write(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+QByteArray ourEntry(const QByteArray &extra = {})
+{
+    return "[Desktop Entry]\nType=Application\nName=Baselark\nExec=/usr/bin/baselark\nX-Baselark-Autostart=true\n"
+        + extra;
+}
+
+const QByteArray usersOwnEntry = "[Desktop Entry]\nType=Application\nName=Baselark\nExec=baselark --debug\n";
+
+} // namespace
+
+// Start on login over an autostart folder in a temporary directory.
+class TestLoginItemService : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_folder;
+    QString m_entry;
+
+    std::unique_ptr<LoginItemService> service(std::optional<QString> executable = installedProgram)
+    {
+        return std::make_unique<LoginItemService>(m_folder, std::move(executable), nullptr);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_folder = m_dir->filePath(u"config/autostart"_s);
+        m_entry = m_folder + u"/io.github.baselark.Baselark.desktop"_s;
+    }
+
+    void statusText_data()
+    {
+        QTest::addColumn<QByteArray>("entry"); // empty: no file
+        QTest::addColumn<bool>("stableExecutable");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("no entry") << QByteArray() << true << int(Status::NotRegistered)
+                                  << u"Open Baselark automatically when you log in"_s;
+        QTest::newRow("our entry") << ourEntry() << true << int(Status::Enabled)
+                                   << u"Baselark will open automatically when you log in"_s;
+        QTest::newRow("hidden by the desktop")
+            << ourEntry("Hidden=true\n") << true << int(Status::RequiresApproval)
+            << u"Approve Baselark in Login Items to finish enabling start on login"_s;
+        QTest::newRow("switched off in GNOME")
+            << ourEntry("X-GNOME-Autostart-enabled=false\n") << true << int(Status::RequiresApproval)
+            << u"Approve Baselark in Login Items to finish enabling start on login"_s;
+        QTest::newRow("Hidden in an action group does not count")
+            << ourEntry("[Desktop Action x]\nHidden=true\n") << true << int(Status::Enabled)
+            << u"Baselark will open automatically when you log in"_s;
+        QTest::newRow("no stable executable") << QByteArray() << false << int(Status::NotFound)
+                                              << u"This copy of Baselark cannot be added to Login Items"_s;
+    }
+
+    void statusText()
+    {
+        QFETCH(QByteArray, entry);
+        QFETCH(bool, stableExecutable);
+        QVERIFY(QDir().mkpath(m_folder));
+        if (!entry.isEmpty()) write(m_entry, entry);
+        auto login = service(stableExecutable ? std::optional(installedProgram) : std::nullopt);
+        QFETCH(int, status);
+        QFETCH(QString, text);
+        QCOMPARE(int(login->status()), status);
+        QCOMPARE(login->loginStatusText(), text);
+        QCOMPARE(login->isEnabled(), login->status() == Status::Enabled || login->status() == Status::RequiresApproval);
+    }
+
+    void unreadableEntryIsUnavailable()
+    {
+        QVERIFY(QDir().mkpath(m_entry)); // a folder where the file should be
+        auto login = service();
+        QCOMPARE(login->status(), Status::Unknown);
+        QCOMPARE(login->loginStatusText(), u"Start on login status is unavailable"_s);
+        login->setEnabled(true);
+        QVERIFY(QFileInfo(m_entry).isDir());
+        QVERIFY(login->errorMessage());
+    }
+
+    void switchingOnWritesOurEntryAndOffRemovesIt()
+    {
+        auto login = std::make_unique<LoginItemService>(m_folder, u"/opt/My Apps/50% \"off\"/baselark"_s, nullptr);
+        login->setEnabled(true);
+        QCOMPARE(login->status(), Status::Enabled);
+        QVERIFY(!login->errorMessage());
+        const QByteArray text = readAll(m_entry);
+        QVERIFY(text.startsWith("[Desktop Entry]\n"));
+        QVERIFY(text.contains("\nExec=\"/opt/My Apps/50%% \\\\\"off\\\\\"/baselark\"\n"));
+        QVERIFY(text.contains("\nX-Baselark-Autostart=true\n"));
+
+        login->setEnabled(false);
+        QCOMPARE(login->status(), Status::NotRegistered);
+        QVERIFY(!QFile::exists(m_entry));
+    }
+
+    void switchingOnWhileOnWritesNothingAndClearsTheError()
+    {
+        // A folder that cannot be made: a file stands where its parent should be.
+        write(m_dir->filePath(u"config"_s), "not a folder");
+        auto login = service();
+        login->setEnabled(true);
+        QCOMPARE(login->status(), Status::NotRegistered);
+        QVERIFY(login->errorMessage());
+        QVERIFY(login->loginStatusText().startsWith(u"Could not update start on login: "_s));
+        QVERIFY(login->loginStatusText().contains(m_folder));
+
+        QVERIFY(QFile::remove(m_dir->filePath(u"config"_s)));
+        QVERIFY(QDir().mkpath(m_folder));
+        const QByteArray handWritten = ourEntry("# kept as it is\n");
+        write(m_entry, handWritten);
+        login->refresh();
+        QSignalSpy changed(login.get(), &LoginItemService::changed);
+        login->setEnabled(true);
+        QCOMPARE(changed.size(), 1);
+        QVERIFY(!login->errorMessage());
+        QCOMPARE(login->status(), Status::Enabled);
+        QCOMPARE(readAll(m_entry), handWritten);
+    }
+
+    void switchingOffWhileAwaitingApprovalRemovesTheEntry()
+    {
+        QVERIFY(QDir().mkpath(m_folder));
+        write(m_entry, ourEntry("Hidden=true\n"));
+        auto login = service();
+        QVERIFY(login->isEnabled());
+        login->setEnabled(false);
+        QVERIFY(!QFile::exists(m_entry));
+        QCOMPARE(login->status(), Status::NotRegistered);
+        QVERIFY(!login->errorMessage());
+    }
+
+    void usersOwnEntryIsNeverRemoved()
+    {
+        QVERIFY(QDir().mkpath(m_folder));
+        write(m_entry, usersOwnEntry);
+        auto login = service();
+        QCOMPARE(login->status(), Status::Enabled);
+        login->setEnabled(false);
+        QCOMPARE(readAll(m_entry), usersOwnEntry);
+        QCOMPARE(login->status(), Status::Enabled);
+        QVERIFY(login->loginStatusText().startsWith(u"Could not update start on login: "_s));
+    }
+
+    void approvalOutsideShowsOnRefresh()
+    {
+        QVERIFY(QDir().mkpath(m_folder));
+        write(m_entry, ourEntry("X-GNOME-Autostart-enabled=false\n"));
+        auto login = service();
+        QCOMPARE(login->status(), Status::RequiresApproval);
+        write(m_entry, ourEntry("X-GNOME-Autostart-enabled=true\n"));
+        QSignalSpy changed(login.get(), &LoginItemService::changed);
+        login->refresh();
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(login->loginStatusText(), u"Baselark will open automatically when you log in"_s);
+    }
+
+    void copyWithoutStableLocationCannotRegister()
+    {
+        auto login = service(std::nullopt);
+        login->setEnabled(true);
+        QCOMPARE(login->status(), Status::NotFound);
+        QVERIFY(!login->isEnabled());
+        QVERIFY(login->errorMessage());
+        QVERIFY(!QFile::exists(m_entry));
+    }
+
+    void execValue_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("plain") << u"/usr/bin/baselark"_s << u"/usr/bin/baselark"_s;
+        QTest::newRow("space") << u"/opt/My Apps/baselark"_s << u"\"/opt/My Apps/baselark\""_s;
+        QTest::newRow("percent, unquoted") << u"/opt/100%/baselark"_s << u"/opt/100%%/baselark"_s;
+        QTest::newRow("dollar and backtick") << u"/opt/$x`y/b"_s << u"\"/opt/\\\\$x\\\\`y/b\""_s;
+        QTest::newRow("backslash") << u"/opt/a\\b"_s << u"\"/opt/a\\\\\\\\b\""_s;
+        QTest::newRow("newline") << u"/opt/a\nb"_s << u"\"/opt/a\\nb\""_s;
+    }
+
+    void execValue()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, value);
+        QCOMPARE(LoginItemService::execValue(program), value);
+    }
+
+    void stableExecutablePath_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("appImage");
+        QTest::addColumn<QString>("expected"); // empty: none
+        QTest::newRow("installed") << u"/usr/bin/baselark"_s << QString() << u"/usr/bin/baselark"_s;
+        QTest::newRow("temporary folder") << u"/tmp/x/baselark"_s << QString() << QString();
+        QTest::newRow("runtime folder") << u"/run/user/1000/baselark"_s << QString() << QString();
+        QTest::newRow("folder named like tmp") << u"/tmpfoo/baselark"_s << QString() << u"/tmpfoo/baselark"_s;
+        QTest::newRow("AppImage without $APPIMAGE")
+            << u"/home/u/.mount_BaselaXYZ/usr/bin/baselark"_s << QString() << QString();
+        QTest::newRow("AppImage") << u"/tmp/.mount_BaselaXYZ/usr/bin/baselark"_s << u"/home/u/Baselark.AppImage"_s
+                                  << u"/home/u/Baselark.AppImage"_s;
+        QTest::newRow("build tree") << QCoreApplication::applicationFilePath() << QString() << QString();
+        QTest::newRow("relative") << u"bin/baselark"_s << QString() << QString();
+    }
+
+    void stableExecutablePath()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, appImage);
+        QFETCH(QString, expected);
+        const auto found = LoginItemService::stableExecutablePath(path, appImage, { u"/tmp"_s, u"/run/user/1000/"_s });
+        QCOMPARE(found.value_or(QString()), expected);
+    }
+
+    void startupSettingsCommand_data()
+    {
+        QTest::addColumn<QString>("desktop");
+        QTest::addColumn<QStringList>("installed");
+        QTest::addColumn<QStringList>("command"); // empty: open the folder
+        QTest::newRow("Ubuntu GNOME, Tweaks only")
+            << u"ubuntu:GNOME"_s << QStringList { u"gnome-tweaks"_s } << QStringList { u"gnome-tweaks"_s };
+        QTest::newRow("GNOME prefers the session properties")
+            << u"GNOME"_s << QStringList { u"gnome-tweaks"_s, u"gnome-session-properties"_s }
+            << QStringList { u"gnome-session-properties"_s };
+        QTest::newRow("KDE") << u"KDE"_s << QStringList { u"systemsettings"_s }
+                             << QStringList { u"systemsettings"_s, u"kcm_autostart"_s };
+        QTest::newRow("GNOME without either") << u"GNOME"_s << QStringList() << QStringList();
+        QTest::newRow("unknown desktop") << u"Sway"_s << QStringList { u"gnome-tweaks"_s } << QStringList();
+    }
+
+    void startupSettingsCommand()
+    {
+        QFETCH(QString, desktop);
+        QFETCH(QStringList, installed);
+        const auto found = LoginItemService::startupSettingsCommand(
+            desktop, [&installed](const QString &name) { return installed.contains(name); });
+        QFETCH(QStringList, command);
+        QCOMPARE(found.value_or(QStringList()), command);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLoginItemService)
+#include "tst_loginitemservice.moc"

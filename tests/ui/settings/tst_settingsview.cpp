@@ -1,0 +1,269 @@
+#include "fakescheduleapi.h"
+#include "schedule/scheduleviewmodel.h"
+#include "stats/decoder.h"
+#include "system/loginitemservice.h"
+#include "system/updaterservice.h"
+#include "testdata.h"
+#include "ui/settingsview.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Kind = GameStartNotificationSyncStatus::Kind;
+
+std::vector<Game> recordedDay(const QString &name)
+{
+    auto response = decode<ScheduleResponse>(readTestData(name));
+    return response.dates.empty() ? std::vector<Game>() : response.dates.front().games;
+}
+
+} // namespace
+
+// The Settings tab over a fresh installation: empty preferences, an autostart folder in a temporary directory.
+class TestSettingsView : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<QSettings> m_settings;
+    std::unique_ptr<FakeScheduleAPI> m_api;
+    std::unique_ptr<ScheduleViewModel> m_viewModel;
+    std::unique_ptr<UpdaterService> m_updater;
+    std::unique_ptr<LoginItemService> m_loginItem;
+    std::unique_ptr<SettingsView> m_view;
+
+    template <typename T> T *child(const QString &name) const
+    {
+        T *found = m_view->findChild<T *>(name);
+        if (!found) qFatal("no child %s", qPrintable(name));
+        return found;
+    }
+    QString autostartFolder() const { return m_dir.filePath(u"autostart"_s); }
+    QString entryPath() const { return autostartFolder() + u"/io.github.baselark.Baselark.desktop"_s; }
+
+    void clickLogo(int times)
+    {
+        for (int i = 0; i < times; ++i)
+            QTest::mouseClick(child<QWidget>(u"logo"_s), Qt::LeftButton);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_settings = std::make_unique<QSettings>(m_dir.filePath(u"prefs.ini"_s), QSettings::IniFormat);
+        m_settings->clear();
+        m_api = std::make_unique<FakeScheduleAPI>();
+        m_viewModel = std::make_unique<ScheduleViewModel>(
+            m_api.get(), m_settings.get(), [] { return QDateTime::currentDateTime(); }, false, false);
+        UpdaterEnvironment environment;
+        environment.updateChecksAvailable = true;
+        m_updater = std::make_unique<UpdaterService>(
+            environment, m_settings.get(), nullptr, nullptr, [] { return QDateTime::currentDateTime(); }, false);
+        QDir(autostartFolder()).removeRecursively();
+        m_loginItem = std::make_unique<LoginItemService>(autostartFolder(), u"/usr/bin/baselark"_s, nullptr);
+        m_view = std::make_unique<SettingsView>(m_viewModel.get(), m_updater.get(), m_loginItem.get());
+        m_view->resize(320, 700);
+        m_view->show();
+    }
+
+    void cleanup()
+    {
+        m_view.reset();
+        m_loginItem.reset();
+        m_updater.reset();
+        m_viewModel.reset();
+        m_api.reset();
+    }
+
+    void clubPickerListsTheThirtyClubsByName()
+    {
+        auto *picker = child<QComboBox>(u"teamPicker"_s);
+        QCOMPARE(picker->count(), 30);
+        QCOMPARE(picker->itemText(0), u"Arizona Diamondbacks"_s);
+        QCOMPARE(picker->itemText(29), u"Washington Nationals"_s);
+        for (int i = 1; i < picker->count(); ++i)
+            QVERIFY2(picker->itemText(i - 1) < picker->itemText(i), qPrintable(picker->itemText(i)));
+        QCOMPARE(picker->currentText(), u"New York Yankees"_s);
+    }
+
+    void choosingAClubStoresItAndReordersTheDay()
+    {
+        auto load = m_viewModel->loadSchedule();
+        m_api->succeed(0, recordedDay(u"schedule-2026-04-20-hydrated.json"_s));
+        auto *picker = child<QComboBox>(u"teamPicker"_s);
+        picker->setCurrentIndex(picker->findText(u"Baltimore Orioles"_s));
+        // The keyboard moves the closed picker to the next club, Boston, as a choice of the user.
+        picker->setFocus();
+        QTest::keyClick(picker, Qt::Key_Down);
+        QCOMPARE(picker->currentText(), u"Boston Red Sox"_s);
+        QCOMPARE(m_viewModel->favoriteTeamId(), 111);
+        QCOMPARE(m_settings->value(u"favoriteTeamId"_s).toLongLong(), 111);
+        const Game first = m_viewModel->sortedGames().front();
+        QVERIFY(first.teams.away.team.id == 111 || first.teams.home.team.id == 111);
+    }
+
+    void leadPickerFollowsTheAlertSwitch()
+    {
+        auto *alerts = child<QCheckBox>(u"notifications"_s);
+        auto *lead = child<QComboBox>(u"leadPicker"_s);
+        QVERIFY(!alerts->isChecked());
+        QVERIFY(!lead->isVisible());
+        alerts->setFocus();
+        QTest::keyClick(alerts, Qt::Key_Space);
+        QVERIFY(m_viewModel->notificationsEnabled());
+        QVERIFY(lead->isVisible());
+        QCOMPARE(lead->currentText(), u"15 minutes"_s);
+        QStringList entries;
+        for (int i = 0; i < lead->count(); ++i)
+            entries << lead->itemText(i);
+        QCOMPARE(entries, (QStringList { u"5 minutes"_s, u"10 minutes"_s, u"15 minutes"_s, u"30 minutes"_s }));
+        lead->setFocus();
+        QTest::keyClick(lead, Qt::Key_Down);
+        QCOMPARE(m_viewModel->notificationLeadMinutes(), 30);
+    }
+
+    void logoClicks_data()
+    {
+        QTest::addColumn<QList<int>>("runs"); // clicks in quick succession, runs apart
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("three show") << QList<int> { 3 } << true;
+        QTest::newRow("three more hide") << QList<int> { 6 } << false;
+        QTest::newRow("two do nothing") << QList<int> { 2 } << false;
+        QTest::newRow("four: the fourth starts a new run") << QList<int> { 4 } << true;
+    }
+
+    void logoClicks()
+    {
+        QFETCH(QList<int>, runs);
+        QVERIFY(!child<QWidget>(u"debugSection"_s)->isVisible());
+        for (int run : runs) {
+            clickLogo(run);
+            QTest::qWait(QApplication::doubleClickInterval() + 50);
+        }
+        QTEST(child<QWidget>(u"debugSection"_s)->isVisible(), "shown");
+        QCOMPARE(m_view->isShowingDebugArea(), child<QWidget>(u"debugSection"_s)->isVisible());
+    }
+
+    void quickClickCounter_data()
+    {
+        QTest::addColumn<QList<qint64>>("times");
+        QTest::addColumn<QList<bool>>("completes");
+        QTest::newRow("quick triple") << QList<qint64> { 0, 300, 600 } << QList<bool> { false, false, true };
+        QTest::newRow("slow third") << QList<qint64> { 0, 300, 701 } << QList<bool> { false, false, false };
+    }
+
+    void quickClickCounter()
+    {
+        QFETCH(QList<qint64>, times);
+        QFETCH(QList<bool>, completes);
+        QuickClickCounter counter;
+        QList<bool> results;
+        for (qint64 time : times)
+            results << counter.click(time, 400);
+        QCOMPARE(results, completes);
+    }
+
+    void testButtonDisabledWhileScheduling()
+    {
+        clickLogo(3);
+        auto *send = child<QPushButton>(u"sendTestNotification"_s);
+        QVERIFY(send->isVisible());
+        QList<bool> enabledWhileScheduling;
+        connect(m_viewModel.get(), &ScheduleViewModel::changed, this, [&] {
+            if (m_viewModel->isSchedulingTestNotification()) enabledWhileScheduling << send->isEnabled();
+        });
+        send->click();
+        QTRY_VERIFY(!m_viewModel->isSchedulingTestNotification());
+        QVERIFY(!enabledWhileScheduling.isEmpty());
+        QVERIFY(!enabledWhileScheduling.contains(true));
+        QVERIFY(send->isEnabled());
+        QVERIFY(child<QLabel>(u"debugStatus"_s)->isVisible());
+        QCOMPARE(child<QLabel>(u"debugStatus"_s)->text(), *m_viewModel->debugNotificationStatusText());
+    }
+
+    void notificationButton_data()
+    {
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<SettingsView::NotificationButton>("button");
+        QTest::newRow("needs permission") << Kind::NeedsPermission << SettingsView::NotificationButton::GrantPermission;
+        QTest::newRow("denied") << Kind::Denied << SettingsView::NotificationButton::OpenSystemSettings;
+        QTest::newRow("off") << Kind::Off << SettingsView::NotificationButton::None;
+    }
+
+    void notificationButton()
+    {
+        QFETCH(Kind, kind);
+        QTEST(SettingsView::notificationButton(kind), "button");
+    }
+
+    void lastCheckedText_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("en_US") << QLocale(QLocale::English, QLocale::UnitedStates)
+                               << u"Last checked Apr 20, 2026, 3:45\u202fPM"_s;
+        QTest::newRow("de_DE") << QLocale(QLocale::German, QLocale::Germany) << u"Last checked 20. Apr. 2026, 15:45"_s;
+    }
+
+    void lastCheckedText()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, text);
+        const QDateTime date(QDate(2026, 4, 20), QTime(15, 45), Qt::LocalTime);
+        // Locale data differ in which space goes before the day period.
+        QString shown = SettingsView::lastCheckedText(date, locale);
+        shown.replace(u'\u202f', u' ').replace(u'\u00a0', u' ');
+        QCOMPARE(shown, text.replace(u'\u202f', u' '));
+    }
+
+    void startOnLoginFollowsTheEntry()
+    {
+        auto *box = child<QCheckBox>(u"startOnLogin"_s);
+        auto *status = child<QLabel>(u"loginStatus"_s);
+        auto *openSettings = child<QPushButton>(u"openLoginItems"_s);
+        QCOMPARE(status->text(), u"Open Baselark automatically when you log in"_s);
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_Space);
+        QVERIFY(QFile::exists(entryPath()));
+        QCOMPARE(status->text(), u"Baselark will open automatically when you log in"_s);
+        QVERIFY(!openSettings->isVisible());
+
+        // The desktop switches the entry off while the tab is away; showing the tab again reads it anew.
+        m_view->hide();
+        QFile file(entryPath());
+        QVERIFY(file.open(QIODevice::Append));
+        file.write("Hidden=true\n");
+        file.close();
+        m_view->show();
+        QVERIFY(box->isChecked());
+        QCOMPARE(status->text(), u"Approve Baselark in Login Items to finish enabling start on login"_s);
+        QVERIFY(openSettings->isVisible());
+    }
+
+    void tabMovesThroughTheControls()
+    {
+        child<QCheckBox>(u"notifications"_s)->click();
+        m_view->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
+        child<QWidget>(u"teamPicker"_s)->setFocus();
+        const QStringList expected { u"noSpoilers"_s, u"startOnLogin"_s, u"notifications"_s, u"leadPicker"_s,
+            u"automaticallyChecks"_s, u"checkForUpdates"_s };
+        for (const QString &name : expected) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget()->objectName(), name);
+        }
+    }
+};
+
+QTEST_MAIN(TestSettingsView)
+#include "tst_settingsview.moc"
