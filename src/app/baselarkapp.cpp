@@ -4,6 +4,8 @@
 #include "app/popupwindow.h"
 #include "app/statusitem.h"
 #include "boxscore/views/inlineboxscoreview.h"
+#include "notifications/freedesktopnotificationcenterclient.h"
+#include "notifications/notificationservice.h"
 #include "schedule/scheduleviewmodel.h"
 #include "ui/menucontentview.h"
 
@@ -13,13 +15,20 @@
 #include <QGuiApplication>
 #include <QLayout>
 #include <QScreen>
+#include <QStandardPaths>
 
 using namespace Qt::StringLiterals;
 
 BaselarkApp::BaselarkApp(ScheduleAPI *api, QSettings *settings, QObject *parent)
     : QObject(parent)
+    , m_notificationCenter(new FreedesktopNotificationCenterClient(
+          QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + u"/pending-alerts.json"_s,
+          QGuiApplication::desktopFileName(), QDBusConnection::sessionBus(), QDBusConnection::systemBus(),
+          [] { return QDateTime::currentDateTimeUtc(); }, this))
+    , m_notificationService(
+          std::make_unique<NotificationService>(m_notificationCenter, QGuiApplication::desktopFileName()))
     , m_viewModel(new ScheduleViewModel(
-          api, settings, [] { return QDateTime::currentDateTime(); }, true, true, this))
+          api, m_notificationService.get(), settings, [] { return QDateTime::currentDateTime(); }, true, true, this))
     , m_statusItem(new StatusItem(this))
     , m_window(new PopupWindow)
 {
@@ -42,6 +51,8 @@ BaselarkApp::BaselarkApp(ScheduleAPI *api, QSettings *settings, QObject *parent)
 BaselarkApp::~BaselarkApp()
 {
     delete m_window;
+    // Gone before the notification service it uses.
+    delete m_viewModel;
 }
 
 void BaselarkApp::show()

@@ -2,8 +2,11 @@
 
 #include <QObject>
 #include <QPoint>
+#include <memory>
 #include <optional>
 
+class FreedesktopNotificationCenterClient;
+class NotificationService;
 class PopupWindow;
 class QSettings;
 class ScheduleAPI;
@@ -30,6 +33,9 @@ private:
     void viewModelChanged();
     void toggleWindow(std::optional<QPoint> activatePoint);
 
+    // Before the view model, which is handed the service.
+    FreedesktopNotificationCenterClient *m_notificationCenter;
+    std::unique_ptr<NotificationService> m_notificationService;
     ScheduleViewModel *m_viewModel;
     StatusItem *m_statusItem;
     PopupWindow *m_window;
