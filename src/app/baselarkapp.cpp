@@ -21,10 +21,13 @@ using namespace Qt::StringLiterals;
 
 BaselarkApp::BaselarkApp(ScheduleAPI *api, QSettings *settings, QObject *parent)
     : QObject(parent)
-    , m_notificationCenter(new FreedesktopNotificationCenterClient(
-          QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + u"/pending-alerts.json"_s,
-          QGuiApplication::desktopFileName(), QDBusConnection::sessionBus(), QDBusConnection::systemBus(),
-          [] { return QDateTime::currentDateTimeUtc(); }, this))
+    // Without a desktop-file id nothing is installed: no store is read and no alert is delivered.
+    , m_notificationCenter(QGuiApplication::desktopFileName().isEmpty()
+              ? nullptr
+              : new FreedesktopNotificationCenterClient(
+                  QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + u"/pending-alerts.json"_s,
+                  QGuiApplication::desktopFileName(), QDBusConnection::sessionBus(), QDBusConnection::systemBus(),
+                  [] { return QDateTime::currentDateTimeUtc(); }, this))
     , m_notificationService(
           std::make_unique<NotificationService>(m_notificationCenter, QGuiApplication::desktopFileName()))
     , m_viewModel(new ScheduleViewModel(
