@@ -129,8 +129,3 @@ QCoro::Task<GameStartNotificationSyncResult> NotificationService::scheduleTestNo
     r.addedRequestIds = { request.id };
     co_return r;
 }
-
-bool NotificationService::presentsInFront(const QString &requestId)
-{
-    return requestId.startsWith(Planner::identifierPrefix);
-}

@@ -24,9 +24,6 @@ public:
         std::vector<GameStartNotificationPlanner::Request> requests, QStringList removing) override;
     QCoro::Task<GameStartNotificationSyncResult> scheduleTestNotification(double afterSeconds) override;
 
-    // Whether a notification arriving while the application is in front is shown: only the feature's own.
-    static bool presentsInFront(const QString &requestId);
-
 private:
     bool hasBundleIdentifier() const { return !m_bundleIdentifier.isEmpty(); }
 

@@ -170,12 +170,6 @@ private Q_SLOTS:
         QCOMPARE(QCoro::waitFor(service.scheduleTestNotification(5)).state, State::Unavailable);
         QVERIFY(m_center.calls.empty());
     }
-
-    void presentsOnlyOwnAlerts()
-    {
-        QVERIFY(NotificationService::presentsInFront(Planner::testRequestId));
-        QVERIFY(!NotificationService::presentsInFront(u"other-app-reminder"_s));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestNotificationService)

@@ -163,30 +163,6 @@ private Q_SLOTS:
         QCOMPARE(m_vm->notificationSyncStatus().kind(), Kind::Off);
         QCOMPARE(m_vm->notificationStatusText(), u"Notifications are off"_s);
     }
-
-    void testNotificationTexts_data()
-    {
-        QTest::addColumn<Permission>("permission");
-        QTest::addColumn<int>("failingAddition");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("scheduled") << Permission::Authorized << 0
-                                   << u"Test notification scheduled for 5 seconds from now"_s;
-        QTest::newRow("denied") << Permission::Denied << 0 << u"Notifications are disabled in the desktop settings"_s;
-        QTest::newRow("failed") << Permission::Authorized << 1 << u"The notification could not be added"_s;
-    }
-
-    void testNotificationTexts()
-    {
-        QFETCH(Permission, permission);
-        QFETCH(int, failingAddition);
-        QFETCH(QString, text);
-        m_center.status = permission;
-        m_center.failingAddition = failingAddition;
-        // The test alert does not depend on the switch.
-        auto task = m_vm->sendTestNotification();
-        QCOMPARE(m_vm->debugNotificationStatusText(), text);
-        QVERIFY(!m_vm->isSchedulingTestNotification());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestNotificationSync)
