@@ -38,7 +38,7 @@ struct Route {
     Fault fault = Fault::None;
     qint64 hugeBytes = qint64(64) * 1024 * 1024;
     // When valid, every date in the body moves by whole days so that this recorded day becomes today.
-    QDate rebaseDay;
+    QDate rebaseDay {};
 };
 
 // The body with every "yyyy-MM-dd" text, alone or starting a date-time, moved by `days` calendar days.

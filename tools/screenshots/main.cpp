@@ -7,6 +7,7 @@
 #include "boxscore/boxscoreviewmodel.h"
 #include "boxscore/views/boxscoreview.h"
 #include "boxscore/views/inlineboxscoreview.h"
+#include "notifications/notificationservice.h"
 #include "replay/replayserver.h"
 #include "schedule/scheduleviewmodel.h"
 #include "stats/decoder.h"
@@ -248,8 +249,10 @@ int main(int argc, char *argv[])
         } else if (!scene.recording.isEmpty()) {
             api.games = recordedDay(scene.recording);
         }
+        // No desktop-file id: the alert sync answers unavailable and touches nothing.
+        NotificationService notifications(nullptr, QString());
         ScheduleViewModel viewModel(
-            &api, &settings, [] { return QDateTime::currentDateTime(); }, false, false);
+            &api, &notifications, &settings, [] { return QDateTime::currentDateTime(); }, false, false);
         auto load = viewModel.loadSchedule();
         Q_UNUSED(load);
         if (scene.tab == ScheduleViewModel::Tab::Standings) {
@@ -316,8 +319,10 @@ int main(int argc, char *argv[])
             box.result.title = game.teams.away.team.name + u" at "_s + game.teams.home.team.name;
             result = BoxScoreFetchResult { box, u"Preview"_s, {}, {} };
         }
+        // No desktop-file id: the alert sync answers unavailable and touches nothing.
+        NotificationService notifications(nullptr, QString());
         ScheduleViewModel viewModel(
-            &api, &settings, [] { return QDateTime::currentDateTime(); }, false, false);
+            &api, &notifications, &settings, [] { return QDateTime::currentDateTime(); }, false, false);
         auto load = viewModel.loadSchedule();
         Q_UNUSED(load);
 
