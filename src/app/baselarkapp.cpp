@@ -5,6 +5,8 @@
 #include "app/statusitem.h"
 #include "app/statuspublisher.h"
 #include "boxscore/views/inlineboxscoreview.h"
+#include "notifications/freedesktopnotificationcenterclient.h"
+#include "notifications/notificationservice.h"
 #include "schedule/panelstatus.h"
 #include "schedule/scheduleviewmodel.h"
 #include "system/dialogs/widgetupdaterdialogs.h"
@@ -19,13 +21,23 @@
 #include <QGuiApplication>
 #include <QLayout>
 #include <QScreen>
+#include <QStandardPaths>
 
 using namespace Qt::StringLiterals;
 
 BaselarkApp::BaselarkApp(ScheduleAPI *api, QSettings *settings, QNetworkAccessManager *network, QObject *parent)
     : QObject(parent)
+    // Without a desktop-file id nothing is installed: no store is read and no alert is delivered.
+    , m_notificationCenter(QGuiApplication::desktopFileName().isEmpty()
+              ? nullptr
+              : new FreedesktopNotificationCenterClient(
+                  QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + u"/pending-alerts.json"_s,
+                  QGuiApplication::desktopFileName(), QDBusConnection::sessionBus(), QDBusConnection::systemBus(),
+                  [] { return QDateTime::currentDateTimeUtc(); }, this))
+    , m_notificationService(
+          std::make_unique<NotificationService>(m_notificationCenter, QGuiApplication::desktopFileName()))
     , m_viewModel(new ScheduleViewModel(
-          api, settings, [] { return QDateTime::currentDateTime(); }, true, true, this))
+          api, m_notificationService.get(), settings, [] { return QDateTime::currentDateTime(); }, true, true, this))
     , m_updaterDialogs(new WidgetUpdaterDialogs({}, this))
     , m_updater(new UpdaterService(
           UpdaterEnvironment::current(), settings, network, m_updaterDialogs,
@@ -57,6 +69,8 @@ BaselarkApp::BaselarkApp(ScheduleAPI *api, QSettings *settings, QNetworkAccessMa
 BaselarkApp::~BaselarkApp()
 {
     delete m_window;
+    // Gone before the notification service it uses.
+    delete m_viewModel;
 }
 
 void BaselarkApp::show()

@@ -2,8 +2,11 @@
 
 #include <QObject>
 #include <QPoint>
+#include <memory>
 #include <optional>
 
+class FreedesktopNotificationCenterClient;
+class NotificationService;
 class PopupWindow;
 class QNetworkAccessManager;
 class QSettings;
@@ -38,6 +41,9 @@ private:
     void viewModelChanged();
     void toggleWindow(std::optional<QPoint> activatePoint);
 
+    // Before the view model, which is handed the service.
+    FreedesktopNotificationCenterClient *m_notificationCenter;
+    std::unique_ptr<NotificationService> m_notificationService;
     ScheduleViewModel *m_viewModel;
     WidgetUpdaterDialogs *m_updaterDialogs;
     UpdaterService *m_updater;

@@ -17,7 +17,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"baselark"_s);
     QApplication::setApplicationDisplayName(u"Baselark"_s);
-    QApplication::setDesktopFileName(u"baselark"_s);
+    QApplication::setDesktopFileName(u"io.github.baselark.Baselark"_s);
     // The status item is the application's only lasting presence.
     QApplication::setQuitOnLastWindowClosed(false);
 

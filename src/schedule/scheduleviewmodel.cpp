@@ -2,8 +2,10 @@
 
 #include "schedule/gameorder.h"
 #include "stats/datetime.h"
+#include "stats/teams.h"
 #include "system/daychangenotifier.h"
 
+#include <QLocale>
 #include <QNetworkInformation>
 
 #include <algorithm>
@@ -41,10 +43,11 @@ std::optional<ScheduleViewModel::Tab> ScheduleViewModel::tabFromText(const QStri
     return std::nullopt;
 }
 
-ScheduleViewModel::ScheduleViewModel(
-    ScheduleAPI *apiService, QSettings *settings, Clock now, bool startTimers, bool startFirstLoad, QObject *parent)
+ScheduleViewModel::ScheduleViewModel(ScheduleAPI *apiService, GameStartNotificationServicing *notificationService,
+    QSettings *settings, Clock now, bool startTimers, bool startFirstLoad, QObject *parent)
     : QObject(parent)
     , m_apiService(apiService)
+    , m_notificationService(notificationService)
     , m_settings(settings)
     , m_now(std::move(now))
     , m_selectedDate(QDateTime::currentDateTime())
@@ -80,11 +83,6 @@ qint64 ScheduleViewModel::favoriteTeamId() const
     bool ok = false;
     const qint64 id = m_settings->value(favoriteTeamIdKey).toLongLong(&ok);
     return ok ? id : defaultFavoriteTeamId;
-}
-
-void ScheduleViewModel::setFavoriteTeam(qint64 teamId)
-{
-    writePreference(favoriteTeamIdKey, teamId);
 }
 
 bool ScheduleViewModel::noSpoilers() const
@@ -170,7 +168,11 @@ QCoro::Task<> ScheduleViewModel::loadSchedule()
         reconcileSelection();
         co_await loadSelectedGameDetail(true);
         if (!self) co_return;
-        // One notification sync pass, unless one is running, follows here.
+        // A new day's games do not change what the alert sync fetches, so a running loop is not asked for more.
+        if (!m_isSyncingNotifications) {
+            co_await notificationSyncLoop(false);
+            if (!self) co_return;
+        }
     } catch (const std::exception &) {
         if (!self) co_return;
         m_lastLoadFailed = true;
@@ -495,5 +497,217 @@ void ScheduleViewModel::setIsLoading(bool loading)
 void ScheduleViewModel::setErrorMessage(std::optional<QString> message)
 {
     m_errorMessage = std::move(message);
+    Q_EMIT changed();
+}
+
+QCoro::Task<> ScheduleViewModel::setFavoriteTeam(qint64 teamId)
+{
+    writePreference(favoriteTeamIdKey, teamId);
+    co_await runNotificationSync(false);
+}
+
+QCoro::Task<> ScheduleViewModel::setNotificationLeadMinutes(qint64 minutes)
+{
+    writePreference(notificationLeadMinutesKey, minutes);
+    co_await runNotificationSync(false);
+}
+
+QCoro::Task<> ScheduleViewModel::setNotificationsEnabled(bool enabled)
+{
+    writePreference(notificationsEnabledKey, enabled);
+    if (enabled) {
+        co_await runNotificationSync(true);
+        co_return;
+    }
+    // The running loop's extra pass sees the feature off and removes whatever its interrupted pass added.
+    if (m_isSyncingNotifications) m_needsNotificationResync = true;
+    QPointer self(this);
+    co_await m_notificationService->disableGameStartNotifications();
+    if (!self) co_return;
+    setNotificationSyncStatus(GameStartNotificationSyncStatus::off());
+}
+
+QCoro::Task<> ScheduleViewModel::grantNotificationPermission()
+{
+    writePreference(notificationsEnabledKey, true);
+    co_await runNotificationSync(true);
+}
+
+QCoro::Task<> ScheduleViewModel::runNotificationSync(bool requestPermission)
+{
+    if (m_isSyncingNotifications) {
+        m_needsNotificationResync = true;
+        co_return;
+    }
+    co_await notificationSyncLoop(requestPermission);
+}
+
+QCoro::Task<> ScheduleViewModel::notificationSyncLoop(bool requestPermission)
+{
+    QPointer self(this);
+    m_isSyncingNotifications = true;
+    m_needsNotificationResync = false;
+    co_await syncNotifications(requestPermission);
+    if (!self) co_return;
+    // Only the first pass may ask for permission.
+    while (m_needsNotificationResync) {
+        m_needsNotificationResync = false;
+        co_await syncNotifications(false);
+        if (!self) co_return;
+    }
+    m_isSyncingNotifications = false;
+}
+
+QCoro::Task<> ScheduleViewModel::syncNotifications(bool requestPermission)
+{
+    using Permission = NotificationPermissionStatus;
+    QPointer self(this);
+    if (!notificationsEnabled()) {
+        co_await m_notificationService->disableGameStartNotifications();
+        if (!self) co_return;
+        setNotificationSyncStatus(GameStartNotificationSyncStatus::off());
+        co_return;
+    }
+    setNotificationSyncStatus(GameStartNotificationSyncStatus::syncing());
+    Permission permission = co_await m_notificationService->currentPermissionStatus();
+    if (!self) co_return;
+    if (permission == Permission::NotDetermined && requestPermission) {
+        permission = co_await m_notificationService->requestNotificationPermission();
+        if (!self) co_return;
+    }
+    switch (permission) {
+    case Permission::Unavailable:
+        setNotificationSyncStatus(GameStartNotificationSyncStatus::unavailable());
+        co_return;
+    case Permission::NotDetermined:
+        setNotificationSyncStatus(GameStartNotificationSyncStatus::needsPermission());
+        co_return;
+    case Permission::Denied:
+        setNotificationSyncStatus(GameStartNotificationSyncStatus::denied());
+        co_return;
+    case Permission::Authorized:
+        break;
+    }
+
+    std::vector<Game> games;
+    try {
+        games = co_await m_apiService->fetchTeamSchedule(favoriteTeamId(), m_now(), notificationScheduleDaysAhead);
+    } catch (const std::exception &) {
+        if (!self) co_return;
+        // The pending alerts stay as they are.
+        setNotificationSyncStatus(GameStartNotificationSyncStatus::failed(u"Could not sync notifications"_s));
+        co_return;
+    }
+    if (!self) co_return;
+    const QStringList pending = co_await m_notificationService->pendingGameStartNotificationIds();
+    if (!self) co_return;
+    auto plan = GameStartNotificationPlanner::plan(games, notificationLeadMinutes(), m_now(), pending);
+    const auto result = co_await m_notificationService->syncGameStartNotifications(
+        std::move(plan.requests), std::move(plan.staleIds));
+    if (!self) co_return;
+    setNotificationSyncStatus(syncStatus(result));
+}
+
+GameStartNotificationSyncStatus ScheduleViewModel::syncStatus(const GameStartNotificationSyncResult &result)
+{
+    using State = GameStartNotificationSyncState;
+    using Status = GameStartNotificationSyncStatus;
+    switch (result.state) {
+    case State::Disabled:
+        return Status::off();
+    case State::Unavailable:
+        return Status::unavailable();
+    case State::NeedsPermission:
+        return Status::needsPermission();
+    case State::Denied:
+        return Status::denied();
+    case State::NoUpcomingGames:
+        return Status::noUpcomingGames();
+    case State::Scheduled:
+        return result.nextRequest ? Status::scheduled(notificationSummary(*result.nextRequest))
+                                  : Status::noUpcomingGames();
+    case State::Failed:
+        return Status::failed(result.errorMessage.value_or(u"Could not sync notifications"_s));
+    }
+    return Status::off();
+}
+
+GameStartNotificationSummary ScheduleViewModel::notificationSummary(
+    const GameStartNotificationPlanner::Request &request)
+{
+    const Game &game = request.game;
+    return { MLBTeam::label(game.teams.away.team.id) + u" @ "_s + MLBTeam::label(game.teams.home.team.id),
+        request.triggerDate, parseInternetDateTime(game.gameDate).value_or(request.triggerDate) };
+}
+
+QString ScheduleViewModel::alertTimeText(const QDateTime &instant)
+{
+    return QLocale().toString(instant.toLocalTime(), u"ddd, h:mm Ap"_s);
+}
+
+QString ScheduleViewModel::notificationStatusText() const
+{
+    using Kind = GameStartNotificationSyncStatus::Kind;
+    const auto &status = m_notificationSyncStatus;
+    switch (status.kind()) {
+    case Kind::Scheduled:
+        return u"Next alert: "_s + status.summary()->matchup + u", "_s + alertTimeText(status.summary()->alertDate);
+    case Kind::Failed:
+        return status.message();
+    case Kind::Off:
+        return u"Notifications are off"_s;
+    case Kind::Syncing:
+        return u"Syncing notifications..."_s;
+    case Kind::Unavailable:
+        return u"Notifications are unavailable in this build"_s;
+    case Kind::NeedsPermission:
+        return u"Enable desktop notifications to receive game alerts"_s;
+    case Kind::Denied:
+        return u"Notifications are disabled in the desktop settings"_s;
+    case Kind::NoUpcomingGames:
+        return u"No upcoming favorite-team games found"_s;
+    }
+    return {};
+}
+
+QCoro::Task<> ScheduleViewModel::sendTestNotification()
+{
+    using State = GameStartNotificationSyncState;
+    if (m_isSchedulingTestNotification) co_return;
+    QPointer self(this);
+    m_isSchedulingTestNotification = true;
+    m_debugNotificationStatusText = u"Scheduling test notification..."_s;
+    Q_EMIT changed();
+    const auto result = co_await m_notificationService->scheduleTestNotification(5);
+    if (!self) co_return;
+    const QString couldNot = u"Could not schedule test notification"_s;
+    switch (result.state) {
+    case State::Scheduled:
+        m_debugNotificationStatusText = u"Test notification scheduled for 5 seconds from now"_s;
+        break;
+    case State::Unavailable:
+        m_debugNotificationStatusText = u"Notifications are unavailable in this build"_s;
+        break;
+    case State::NeedsPermission:
+        m_debugNotificationStatusText = u"Enable desktop notifications to send a test"_s;
+        break;
+    case State::Denied:
+        m_debugNotificationStatusText = u"Notifications are disabled in the desktop settings"_s;
+        break;
+    case State::Failed:
+        m_debugNotificationStatusText = result.errorMessage.value_or(couldNot);
+        break;
+    case State::Disabled:
+    case State::NoUpcomingGames:
+        m_debugNotificationStatusText = couldNot;
+        break;
+    }
+    m_isSchedulingTestNotification = false;
+    Q_EMIT changed();
+}
+
+void ScheduleViewModel::setNotificationSyncStatus(GameStartNotificationSyncStatus status)
+{
+    m_notificationSyncStatus = std::move(status);
     Q_EMIT changed();
 }

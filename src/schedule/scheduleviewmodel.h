@@ -1,6 +1,7 @@
 #pragma once
 
-#include "notifications/notificationsync.h" // STAND-IN notifications: drop at merge
+#include "notifications/gamestartnotificationservicing.h"
+#include "notifications/notificationsync.h"
 #include "stats/gamefeed.h"
 #include "stats/schedule.h"
 #include "stats/scheduleapi.h"
@@ -30,6 +31,7 @@ public:
 
     static constexpr qint64 defaultFavoriteTeamId = 147;
     static constexpr qint64 defaultNotificationLeadMinutes = 15;
+    static constexpr qint64 notificationScheduleDaysAhead = 14;
     static constexpr std::chrono::seconds liveRefreshPeriod { 60 };
     static constexpr std::chrono::seconds idleRefreshPeriod { 300 };
     // After the first, second and third failed load in a row; from the fourth on, the normal period.
@@ -38,9 +40,9 @@ public:
 
     using Clock = std::function<QDateTime()>;
 
-    // `settings` holds the preferences and must outlive the view model.
-    ScheduleViewModel(ScheduleAPI *apiService, QSettings *settings, Clock now, bool startTimers, bool startFirstLoad,
-        QObject *parent = nullptr);
+    // `settings` holds the preferences; it and the notification service must outlive the view model.
+    ScheduleViewModel(ScheduleAPI *apiService, GameStartNotificationServicing *notificationService, QSettings *settings,
+        Clock now, bool startTimers, bool startFirstLoad, QObject *parent = nullptr);
     ~ScheduleViewModel() override;
 
     // Published fields; every change emits changed().
@@ -74,7 +76,6 @@ public:
 
     // Preferences, stored at every write.
     qint64 favoriteTeamId() const;
-    void setFavoriteTeam(qint64 teamId);
     bool noSpoilers() const;
     void setNoSpoilers(bool on);
     bool notificationsEnabled() const;
@@ -83,24 +84,26 @@ public:
     void setStandingsShowsWildCard(bool on);
     qint64 notificationLeadMinutes() const;
 
-    // STAND-IN notifications (begin): the agreed notification operations, kept trivial until they land.
-    // Drop from here to "STAND-IN notifications (end)", and notificationstandins.cpp, at merge.
+    // Settings that bring the pending game-start alerts into line after storing the value.
+    QCoro::Task<> setFavoriteTeam(qint64 teamId);
     QCoro::Task<> setNotificationsEnabled(bool enabled);
     QCoro::Task<> setNotificationLeadMinutes(qint64 minutes);
     QCoro::Task<> grantNotificationPermission();
     QCoro::Task<> sendTestNotification();
-    QString notificationStatusText() const;
+
+    // The alert sync: its last outcome, the settings line and the test alert's outcome.
     const GameStartNotificationSyncStatus &notificationSyncStatus() const { return m_notificationSyncStatus; }
+    QString notificationStatusText() const;
     bool isSchedulingTestNotification() const { return m_isSchedulingTestNotification; }
     const std::optional<QString> &debugNotificationStatusText() const { return m_debugNotificationStatusText; }
-
-private:
-    GameStartNotificationSyncStatus m_notificationSyncStatus;
-    bool m_isSchedulingTestNotification = false;
-    std::optional<QString> m_debugNotificationStatusText;
-
-public:
-    // STAND-IN notifications (end)
+    bool isSyncingNotifications() const { return m_isSyncingNotifications; }
+    // One sync pass, and the loop that never runs two at once and repeats when asked to meanwhile.
+    QCoro::Task<> syncNotifications(bool requestPermission);
+    QCoro::Task<> runNotificationSync(bool requestPermission);
+    static GameStartNotificationSyncStatus syncStatus(const GameStartNotificationSyncResult &result);
+    static GameStartNotificationSummary notificationSummary(const GameStartNotificationPlanner::Request &request);
+    // "EEE, h:mm a" in the current time zone and locale.
+    static QString alertTimeText(const QDateTime &instant);
 
     // Derived values, computed on every read.
     QString menuBarTitle() const;
@@ -144,8 +147,11 @@ private:
     void rearmRefreshTimerAfterLoad(bool failed);
     void startNetworkWatch();
     void startRefresh();
+    QCoro::Task<> notificationSyncLoop(bool requestPermission);
+    void setNotificationSyncStatus(GameStartNotificationSyncStatus status);
 
     ScheduleAPI *m_apiService;
+    GameStartNotificationServicing *m_notificationService;
     QSettings *m_settings;
     Clock m_now;
 
@@ -161,6 +167,11 @@ private:
     std::optional<GameDetail> m_selectedGameDetail;
     bool m_isLoadingSelectedGameDetail = false;
     std::optional<QString> m_selectedGameDetailError;
+    GameStartNotificationSyncStatus m_notificationSyncStatus = GameStartNotificationSyncStatus::off();
+    std::optional<QString> m_debugNotificationStatusText;
+    bool m_isSchedulingTestNotification = false;
+    bool m_isSyncingNotifications = false;
+    bool m_needsNotificationResync = false;
 
     // The day whose answer `games` holds, and whether the last load to complete failed; the title needs both.
     std::optional<QDate> m_loadedDay;

@@ -1,4 +1,5 @@
 #include "fakescheduleapi.h"
+#include "notifications/notificationservice.h"
 #include "schedule/scheduleviewmodel.h"
 
 #include <QTemporaryDir>
@@ -45,6 +46,8 @@ class TestGameSelection : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
+    // Without a desktop-file id the alert sync answers unavailable and touches nothing.
+    NotificationService m_notifications { nullptr, QString() };
     int m_run = 0;
     std::unique_ptr<QSettings> m_settings;
     std::unique_ptr<FakeScheduleAPI> m_api;
@@ -72,7 +75,7 @@ private Q_SLOTS:
         m_settings = std::make_unique<QSettings>(m_dir.filePath(u"prefs-%1.ini"_s.arg(++m_run)), QSettings::IniFormat);
         m_api = std::make_unique<FakeScheduleAPI>();
         m_vm = std::make_unique<ScheduleViewModel>(
-            m_api.get(), m_settings.get(), [] { return QDateTime::currentDateTime(); }, false, false);
+            m_api.get(), &m_notifications, m_settings.get(), [] { return QDateTime::currentDateTime(); }, false, false);
     }
 
     void cleanup()

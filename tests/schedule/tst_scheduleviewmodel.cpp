@@ -1,4 +1,5 @@
 #include "fakescheduleapi.h"
+#include "notifications/notificationservice.h"
 #include "schedule/scheduleviewmodel.h"
 
 #include <QTemporaryDir>
@@ -56,6 +57,8 @@ class TestScheduleViewModel : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
+    // Without a desktop-file id the alert sync answers unavailable and touches nothing.
+    NotificationService m_notifications { nullptr, QString() };
     std::unique_ptr<QSettings> m_settings;
     std::unique_ptr<FakeScheduleAPI> m_fake;
     int m_run = 0;
@@ -64,7 +67,8 @@ class TestScheduleViewModel : public QObject {
     std::unique_ptr<ScheduleViewModel> makeViewModel(bool startTimers = false)
     {
         return std::make_unique<ScheduleViewModel>(
-            m_fake.get(), m_settings.get(), [] { return QDateTime::currentDateTime(); }, startTimers, false);
+            m_fake.get(), &m_notifications, m_settings.get(), [] { return QDateTime::currentDateTime(); }, startTimers,
+            false);
     }
 
 private Q_SLOTS:
@@ -198,7 +202,7 @@ private Q_SLOTS:
 
     void firstLoadStartsOnceTheEventLoopRuns()
     {
-        ScheduleViewModel vm(m_fake.get(), m_settings.get(), {}, true, true);
+        ScheduleViewModel vm(m_fake.get(), &m_notifications, m_settings.get(), {}, true, true);
         QCOMPARE(api().requestCount(), 0);
         QTRY_COMPARE(api().requestCount(), 1);
         QVERIFY(vm.isLoading());

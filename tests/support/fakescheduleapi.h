@@ -37,6 +37,13 @@ struct FakeStandingsRequest : FakeOpenRequest {
     std::vector<StandingsRecord> records;
 };
 
+struct FakeTeamScheduleRequest : FakeOpenRequest {
+    qint64 teamId = 0;
+    QDateTime startDate;
+    qint64 days = 0;
+    std::vector<Game> games;
+};
+
 struct FakeDetailRequest : FakeOpenRequest {
     qint64 gamePk = 0;
     GameDetail detail;
@@ -59,6 +66,7 @@ public:
         failOpen(m_requests);
         failOpen(m_standingsRequests);
         failOpen(m_detailRequests);
+        failOpen(m_teamScheduleRequests);
     }
 
     QCoro::Task<std::vector<Game>> fetchSchedule(QDateTime date) override
@@ -94,7 +102,18 @@ public:
         co_return request->detail;
     }
 
-    QCoro::Task<std::vector<Game>> fetchTeamSchedule(qint64, QDateTime, qint64) override { co_return {}; }
+    QCoro::Task<std::vector<Game>> fetchTeamSchedule(qint64 teamId, QDateTime startDate, qint64 days) override
+    {
+        auto request = std::make_shared<FakeTeamScheduleRequest>();
+        request->teamId = teamId;
+        request->startDate = startDate;
+        request->days = days;
+        m_teamScheduleRequests.push_back(request);
+        Q_EMIT teamScheduleRequested();
+        co_await *request;
+        if (request->failed) throw transferError();
+        co_return request->games;
+    }
 
     int requestCount() const { return int(m_requests.size()); }
     const Request &request(int index) const { return *m_requests.at(index); }
@@ -134,10 +153,24 @@ public:
 
     void failDetail(int index) { m_detailRequests.at(index)->complete(true); }
 
+    // Team schedule requests of the alert sync, answered separately from the schedule ones.
+    int teamScheduleRequestCount() const { return int(m_teamScheduleRequests.size()); }
+    const FakeTeamScheduleRequest &teamScheduleRequest(int index) const { return *m_teamScheduleRequests.at(index); }
+
+    void succeedTeamSchedule(int index, std::vector<Game> games)
+    {
+        auto request = m_teamScheduleRequests.at(index);
+        request->games = std::move(games);
+        request->complete(false);
+    }
+
+    void failTeamSchedule(int index) { m_teamScheduleRequests.at(index)->complete(true); }
+
 Q_SIGNALS:
     void requested();
     void standingsRequested();
     void detailRequested();
+    void teamScheduleRequested();
 
 private:
     static ServiceError transferError()
@@ -148,4 +181,5 @@ private:
     std::vector<std::shared_ptr<Request>> m_requests;
     std::vector<std::shared_ptr<FakeStandingsRequest>> m_standingsRequests;
     std::vector<std::shared_ptr<FakeDetailRequest>> m_detailRequests;
+    std::vector<std::shared_ptr<FakeTeamScheduleRequest>> m_teamScheduleRequests;
 };

@@ -203,6 +203,35 @@ private Q_SLOTS:
         QCOMPARE(standings.exitCode, 1);
         QVERIFY2(standings.err.contains("records[0].teamRecords[0].gamesBack"), standings.err.constData());
     }
+    void plan()
+    {
+        QTemporaryFile file;
+        QVERIFY(file.open());
+        const auto game = [](int pk, const char *date, const char *state) {
+            return u"{\"gamePk\":%1,\"gameDate\":\"%2\",\"status\":{\"abstractGameState\":\"%3\",\"detailedState\":"
+                   u"\"x\"},"
+                   "\"teams\":{\"away\":{\"team\":{\"id\":147,\"name\":\"New York Yankees\"}},"
+                   "\"home\":{\"team\":{\"id\":110,\"name\":\"Baltimore Orioles\"}}}}"_s.arg(pk)
+                       .arg(QLatin1StringView(date), QLatin1StringView(state));
+        };
+        file.write((u"{\"dates\":[{\"date\":\"2026-04-20\",\"games\":["_s + game(3, "2026-04-20T17:00:00Z", "Final")
+            + u","_s + game(12, "2026-04-20T23:05:00Z", "Preview") + u"]},{\"date\":\"2026-04-21\",\"games\":["_s
+            + game(11, "2026-04-20T23:05:00-00:00", "Preview") + u"]}]}"_s)
+                       .toUtf8());
+        file.close();
+        const Run run = feedtool({ u"plan"_s, file.fileName(), u"--lead"_s, u"10"_s, u"--now"_s,
+            u"2026-04-20T14:00:00-04:00"_s, u"--pending"_s, u"baselark-game-start-12,baselark-game-start-3"_s });
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(QJsonDocument::fromJson(run.out).toJson(QJsonDocument::Compact),
+            QByteArray(R"({"next":"baselark-game-start-11","requests":[{"body":"New York Yankees @ Baltimore Orioles )"
+                       R"(starts in 10 minutes","gamePk":11,"id":"baselark-game-start-11","leadMinutes":10,"title":)"
+                       R"("Game Starting Soon","triggerDate":"2026-04-20T22:55:00Z"},{"body":"New York Yankees @ )"
+                       R"(Baltimore Orioles starts in 10 minutes","gamePk":12,"id":"baselark-game-start-12",)"
+                       R"("leadMinutes":10,"title":"Game Starting Soon","triggerDate":"2026-04-20T22:55:00Z"}],)"
+                       R"("stale":["baselark-game-start-3"]})"));
+        QVERIFY(run.out.startsWith("{\n  \"requests\": ["));
+        QCOMPARE(feedtool({ u"plan"_s, file.fileName(), u"--lead"_s, u"10"_s }).exitCode, 2);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFeedtool)

@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <cmath>
@@ -106,7 +107,7 @@ QString readRoute(const QJsonValue &value, const QDir &base, const QString &wher
     if (!value.isObject()) return where + u" must be an object"_s;
     const QJsonObject object = value.toObject();
     static const QStringList known { u"path"_s, u"params"_s, u"file"_s, u"files"_s, u"body"_s, u"status"_s,
-        u"contentType"_s, u"delayMs"_s, u"fault"_s, u"hugeBytes"_s };
+        u"contentType"_s, u"delayMs"_s, u"fault"_s, u"hugeBytes"_s, u"rebaseDay"_s };
     for (const QString &key : object.keys()) {
         if (!known.contains(key)) return where + u": unknown key \"%1\" (known: %2)"_s.arg(key, known.join(u", "_s));
     }
@@ -170,6 +171,10 @@ QString readRoute(const QJsonValue &value, const QDir &base, const QString &wher
             return where + u".contentType must be a non-empty text"_s;
         route->contentType = object.value(u"contentType"_s).toString().toUtf8();
     }
+    if (object.contains(u"rebaseDay"_s)) {
+        route->rebaseDay = QDate::fromString(object.value(u"rebaseDay"_s).toString(), u"yyyy-MM-dd"_s);
+        if (!route->rebaseDay.isValid()) return where + u".rebaseDay must be a day written yyyy-MM-dd"_s;
+    }
     if (object.contains(u"fault"_s)) {
         const auto fault = faultNamed(object.value(u"fault"_s).toString());
         if (!fault) return where + u".fault must be one of none, html500, truncate, stall, reset, huge, malformed"_s;
@@ -179,6 +184,25 @@ QString readRoute(const QJsonValue &value, const QDir &base, const QString &wher
 }
 
 } // namespace
+
+QByteArray rebasedBody(const QByteArray &body, qint64 days)
+{
+    // A date opens a JSON text and is the whole text or followed by a time; dates inside prose stay.
+    static const QRegularExpression date(u"(?<=\")(\\d{4}-\\d{2}-\\d{2})(?=[\"T])"_s);
+    const QString text = QString::fromUtf8(body);
+    QString out;
+    qsizetype copied = 0;
+    for (auto it = date.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        const QDate day = QDate::fromString(match.captured(1), u"yyyy-MM-dd"_s);
+        if (!day.isValid()) continue;
+        out += QStringView(text).mid(copied, match.capturedStart(1) - copied);
+        out += day.addDays(days).toString(u"yyyy-MM-dd"_s);
+        copied = match.capturedEnd(1);
+    }
+    out += QStringView(text).mid(copied);
+    return out.toUtf8();
+}
 
 ReplayServer::ReplayServer(QObject *parent)
     : QObject(parent)
@@ -307,6 +331,9 @@ Answer ReplayServer::answerFromRoute(RouteState &state)
             return plainTextAnswer(500, u"cannot read %1: %2"_s.arg(fileName, file.errorString()));
         answer.body = file.readAll();
     }
+
+    // Local date of the server: the demo's "today" is the day of the machine it runs on.
+    if (route.rebaseDay.isValid()) answer.body = rebasedBody(answer.body, route.rebaseDay.daysTo(QDate::currentDate()));
 
     switch (route.fault) {
     case Fault::Html500:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QHostAddress>
 #include <QMap>
 #include <QObject>
@@ -36,7 +37,12 @@ struct Route {
     int delayMs = 0;
     Fault fault = Fault::None;
     qint64 hugeBytes = qint64(64) * 1024 * 1024;
+    // When valid, every date in the body moves by whole days so that this recorded day becomes today.
+    QDate rebaseDay {};
 };
+
+// The body with every "yyyy-MM-dd" text, alone or starting a date-time, moved by `days` calendar days.
+QByteArray rebasedBody(const QByteArray &body, qint64 days);
 
 // Local HTTP/1.1 server that answers the stats service's and logo hosts' requests from recordings.
 class ReplayServer : public QObject {

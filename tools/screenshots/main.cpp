@@ -7,6 +7,8 @@
 #include "boxscore/boxscoreviewmodel.h"
 #include "boxscore/views/boxscoreview.h"
 #include "boxscore/views/inlineboxscoreview.h"
+#include "notifications/fakenotificationcenterclient.h"
+#include "notifications/notificationservice.h"
 #include "replay/replayserver.h"
 #include "schedule/scheduleviewmodel.h"
 #include "stats/decoder.h"
@@ -245,8 +247,11 @@ bool renderSettings(const SettingsScene &scene, const QPalette &palette, const Q
         environment, &settings, nullptr, nullptr, [] { return QDateTime::currentDateTime(); }, false);
     RecordedScheduleAPI api;
     api.games = recordedDay(u"schedule-2026-04-20-hydrated.json"_s);
+    // An authorised stand-in centre, so the test alert reads as it does on a desktop with a notification daemon.
+    FakeNotificationCenterClient centre;
+    NotificationService notifications(&centre, u"io.github.baselark.Baselark"_s);
     ScheduleViewModel viewModel(
-        &api, &settings, [] { return QDateTime::currentDateTime(); }, false, false);
+        &api, &notifications, &settings, [] { return QDateTime::currentDateTime(); }, false, false);
     auto load = viewModel.loadSchedule();
     Q_UNUSED(load);
     viewModel.setSelectedTab(ScheduleViewModel::Tab::Settings);
@@ -353,8 +358,10 @@ int main(int argc, char *argv[])
         } else if (!scene.recording.isEmpty()) {
             api.games = recordedDay(scene.recording);
         }
+        // No desktop-file id: the alert sync answers unavailable and touches nothing.
+        NotificationService notifications(nullptr, QString());
         ScheduleViewModel viewModel(
-            &api, &settings, [] { return QDateTime::currentDateTime(); }, false, false);
+            &api, &notifications, &settings, [] { return QDateTime::currentDateTime(); }, false, false);
         auto load = viewModel.loadSchedule();
         Q_UNUSED(load);
         if (scene.tab == ScheduleViewModel::Tab::Standings) {
@@ -434,8 +441,10 @@ int main(int argc, char *argv[])
             box.result.title = game.teams.away.team.name + u" at "_s + game.teams.home.team.name;
             result = BoxScoreFetchResult { box, u"Preview"_s, {}, {} };
         }
+        // No desktop-file id: the alert sync answers unavailable and touches nothing.
+        NotificationService notifications(nullptr, QString());
         ScheduleViewModel viewModel(
-            &api, &settings, [] { return QDateTime::currentDateTime(); }, false, false);
+            &api, &notifications, &settings, [] { return QDateTime::currentDateTime(); }, false, false);
         auto load = viewModel.loadSchedule();
         Q_UNUSED(load);
 

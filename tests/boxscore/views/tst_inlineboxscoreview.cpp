@@ -2,6 +2,7 @@
 #include "boxscore/views/boxscoreview.h"
 #include "boxscore/views/inlineboxscoreview.h"
 #include "fakescheduleapi.h"
+#include "notifications/notificationservice.h"
 #include "schedule/scheduleviewmodel.h"
 #include "stats/serviceerror.h"
 #include "testdata.h"
@@ -101,6 +102,8 @@ class TestInlineBoxScoreView : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
+    // Without a desktop-file id the alert sync answers unavailable and touches nothing.
+    NotificationService m_notifications { nullptr, QString() };
     std::unique_ptr<QSettings> m_settings;
     std::unique_ptr<FakeScheduleAPI> m_api;
     std::unique_ptr<ScheduleViewModel> m_schedule;
@@ -144,7 +147,7 @@ private Q_SLOTS:
         m_settings = std::make_unique<QSettings>(m_dir.filePath(u"prefs.ini"_s), QSettings::IniFormat);
         m_api = std::make_unique<FakeScheduleAPI>();
         m_schedule = std::make_unique<ScheduleViewModel>(
-            m_api.get(), m_settings.get(), [] { return QDateTime::currentDateTime(); }, false, false);
+            m_api.get(), &m_notifications, m_settings.get(), [] { return QDateTime::currentDateTime(); }, false, false);
         m_feed = std::make_unique<FakeFeed>();
         m_clock = std::make_shared<FakeBoxScoreClock>();
         m_boxVM = std::make_unique<BoxScoreViewModel>(

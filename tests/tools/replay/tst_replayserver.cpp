@@ -105,6 +105,7 @@ private Q_SLOTS:
     void reportsManifestErrors();
     void demoDataSet_data();
     void demoDataSet();
+    void rebasesDays();
 
 private:
     QTemporaryDir m_dir;
@@ -412,6 +413,8 @@ void TestReplayServer::reportsManifestErrors_data()
                                     << u"only one of"_s;
     QTest::newRow("unknown fault") << QByteArray(R"({"routes":[{"path":"/a","fault":"slow"}]})")
                                    << u"routes[0].fault must be one of"_s;
+    QTest::newRow("bad rebase day") << QByteArray(R"({"routes":[{"path":"/a","rebaseDay":"2026-3-18"}]})")
+                                    << u"routes[0].rebaseDay"_s;
     QTest::newRow("status out of range") << QByteArray(R"({"routes":[{"path":"/a","status":99}]})")
                                          << u"routes[0].status"_s;
 }
@@ -455,6 +458,23 @@ void TestReplayServer::demoDataSet()
     const Result result = finish(*reply);
     QCOMPARE(result.status, 200);
     QCOMPARE(result.body, readAll(testData(file)));
+}
+
+void TestReplayServer::rebasesDays()
+{
+    const QByteArray body = R"({"copyright":"2026-03-18 notice","date":"2026-03-18","gameDate":"2026-03-31T23:05:00Z",)"
+                            R"("rescheduleGameDate":"2026-02-28T17:05:00-04:00"})";
+    QCOMPARE(rebasedBody(body, 1),
+        QByteArray(R"({"copyright":"2026-03-18 notice","date":"2026-03-19","gameDate":"2026-04-01T23:05:00Z",)"
+                   R"("rescheduleGameDate":"2026-03-01T17:05:00-04:00"})"));
+
+    // The demo's team schedule starts today, whatever day the demo runs.
+    QString error;
+    QVERIFY2(m_server->loadManifest(QString::fromUtf8(BASELARK_SOURCE_DIR) + u"/data/demo/manifest.json"_s, &error),
+        qPrintable(error));
+    const auto reply = startGet(*m_network, *m_server, "/api/v1/schedule?sportId=1&teamId=147&startDate=x");
+    const QJsonObject answer = QJsonDocument::fromJson(finish(*reply).body).object();
+    QCOMPARE(answer[u"dates"][0][u"date"].toString(), QDate::currentDate().toString(Qt::ISODate));
 }
 
 QTEST_GUILESS_MAIN(TestReplayServer)

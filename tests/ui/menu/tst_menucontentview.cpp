@@ -1,4 +1,5 @@
 #include "fakescheduleapi.h"
+#include "notifications/notificationservice.h"
 #include "schedule/scheduleviewmodel.h"
 #include "stats/decoder.h"
 #include "testdata.h"
@@ -45,6 +46,8 @@ class TestMenuContentView : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
+    // Without a desktop-file id the alert sync answers unavailable and touches nothing.
+    NotificationService m_notifications { nullptr, QString() };
     std::unique_ptr<QSettings> m_settings;
     std::unique_ptr<FakeScheduleAPI> m_api;
     std::unique_ptr<ScheduleViewModel> m_viewModel;
@@ -69,7 +72,7 @@ private Q_SLOTS:
         m_settings->setValue(u"favoriteTeamId"_s, 111); // Boston plays in the recorded day
         m_api = std::make_unique<FakeScheduleAPI>();
         m_viewModel = std::make_unique<ScheduleViewModel>(
-            m_api.get(), m_settings.get(), [] { return QDateTime::currentDateTime(); }, false, true);
+            m_api.get(), &m_notifications, m_settings.get(), [] { return QDateTime::currentDateTime(); }, false, true);
         m_opened.clear();
         // Placed in a window of its own, as the popup holds it.
         m_window = std::make_unique<QWidget>();

@@ -1,4 +1,6 @@
 #include "fakescheduleapi.h"
+#include "notifications/fakenotificationcenterclient.h"
+#include "notifications/notificationservice.h"
 #include "schedule/scheduleviewmodel.h"
 #include "stats/decoder.h"
 #include "system/loginitemservice.h"
@@ -37,6 +39,8 @@ class TestSettingsView : public QObject {
     QTemporaryDir m_dir;
     std::unique_ptr<QSettings> m_settings;
     std::unique_ptr<FakeScheduleAPI> m_api;
+    FakeNotificationCenterClient m_centre;
+    NotificationService m_notifications { &m_centre, u"io.github.baselark.Baselark"_s };
     std::unique_ptr<ScheduleViewModel> m_viewModel;
     std::unique_ptr<UpdaterService> m_updater;
     std::unique_ptr<LoginItemService> m_loginItem;
@@ -64,7 +68,7 @@ private Q_SLOTS:
         m_settings->clear();
         m_api = std::make_unique<FakeScheduleAPI>();
         m_viewModel = std::make_unique<ScheduleViewModel>(
-            m_api.get(), m_settings.get(), [] { return QDateTime::currentDateTime(); }, false, false);
+            m_api.get(), &m_notifications, m_settings.get(), [] { return QDateTime::currentDateTime(); }, false, false);
         UpdaterEnvironment environment;
         environment.updateChecksAvailable = true;
         m_updater = std::make_unique<UpdaterService>(
@@ -110,6 +114,12 @@ private Q_SLOTS:
         QCOMPARE(m_settings->value(u"favoriteTeamId"_s).toLongLong(), 111);
         const Game first = m_viewModel->sortedGames().front();
         QVERIFY(first.teams.away.team.id == 111 || first.teams.home.team.id == 111);
+        // With alerts on, a new club brings a sync pass that asks for that club's coming games.
+        m_settings->setValue(u"notificationsEnabled"_s, true);
+        QTest::keyClick(picker, Qt::Key_Down);
+        QTRY_COMPARE(m_api->teamScheduleRequestCount(), 1);
+        QCOMPARE(m_api->teamScheduleRequest(0).teamId, m_viewModel->favoriteTeamId());
+        QVERIFY(m_viewModel->favoriteTeamId() != 111);
     }
 
     void leadPickerFollowsTheAlertSwitch()

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "notifications/notificationcenterclient.h"
+
+#include <QDBusConnection>
+#include <QDateTime>
+#include <QObject>
+#include <QTimer>
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <vector>
+
+// Our own notification centre over org.freedesktop.Notifications: the desktop has no scheduled delivery, so the
+// pending requests live in a store on disk and one timer delivers each at its trigger.
+class FreedesktopNotificationCenterClient : public QObject, public NotificationCenterClient {
+    Q_OBJECT
+public:
+    using Clock = std::function<QDateTime()>;
+
+    // The longest the timer waits before it looks at the wall clock again, so that a clock set forward or back
+    // delays an alert by at most this much.
+    static constexpr std::chrono::milliseconds maxWait { 60'000 };
+    static inline const QString notificationsService = QStringLiteral("org.freedesktop.Notifications");
+
+    // storePath: the JSON file of pending requests. desktopEntry: the application's desktop-file id, sent as the
+    // icon and the desktop-entry hint. systemBus is where logind announces resume; a disconnected bus only loses
+    // that wake-up.
+    FreedesktopNotificationCenterClient(
+        QString storePath, QString desktopEntry, QDBusConnection sessionBus, QDBusConnection systemBus,
+        Clock now = [] { return QDateTime::currentDateTimeUtc(); }, QObject *parent = nullptr);
+    ~FreedesktopNotificationCenterClient() override;
+
+    // The desktop has no per-application consent to ask for; both answer whether a server is there.
+    QCoro::Task<bool> requestAuthorization() override;
+    QCoro::Task<NotificationPermissionStatus> authorizationStatus() override;
+    QCoro::Task<QStringList> pendingNotificationRequestIds() override;
+    QCoro::Task<> addGameStartNotification(GameStartNotificationPlanner::Request request) override;
+    QCoro::Task<> removePendingNotificationRequests(QStringList identifiers) override;
+
+    // Delivers every request whose trigger has passed (dropping those whose game has begun), then re-aims the timer.
+    void deliverDue();
+    // The timer's wait, or none while nothing is pending.
+    std::optional<std::chrono::milliseconds> timerInterval() const;
+
+private Q_SLOTS:
+    void handlePrepareForSleep(bool start);
+
+private:
+    struct Pending {
+        QString id;
+        qint64 gamePk = 0;
+        QDateTime triggerDate;
+        QDateTime gameStart;
+        QString title;
+        QString body;
+    };
+
+    void load();
+    void moveAsideCorruptStore(const QString &reason);
+    // Writes the store atomically; false with the reason when it cannot.
+    bool save(QString *error = nullptr);
+    void aim();
+    void notify(const Pending &pending);
+
+    QString m_storePath;
+    QString m_desktopEntry;
+    QDBusConnection m_sessionBus;
+    Clock m_now;
+    std::vector<Pending> m_pending;
+    QTimer m_timer;
+};

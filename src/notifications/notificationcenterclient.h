@@ -1,0 +1,35 @@
+#pragma once
+
+#include "notifications/gamestartnotificationplanner.h"
+#include "notifications/notificationsync.h"
+
+#include <QCoroTask>
+#include <QStringList>
+#include <stdexcept>
+
+// A failure reported by a notification centre; description() is what the user reads.
+class NotificationCenterError : public std::runtime_error {
+public:
+    explicit NotificationCenterError(const QString &description)
+        : std::runtime_error(description.toStdString())
+        , m_description(description)
+    { }
+    const QString &description() const { return m_description; }
+
+private:
+    QString m_description;
+};
+
+// The desktop's notification centre as the notification service needs it.
+class NotificationCenterClient {
+public:
+    virtual ~NotificationCenterClient() = default;
+
+    // Throws NotificationCenterError when asking fails.
+    virtual QCoro::Task<bool> requestAuthorization() = 0;
+    virtual QCoro::Task<NotificationPermissionStatus> authorizationStatus() = 0;
+    virtual QCoro::Task<QStringList> pendingNotificationRequestIds() = 0;
+    // Replaces a pending request of the same id. Throws NotificationCenterError.
+    virtual QCoro::Task<> addGameStartNotification(GameStartNotificationPlanner::Request request) = 0;
+    virtual QCoro::Task<> removePendingNotificationRequests(QStringList identifiers) = 0;
+};

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QStringList>
+#include <QVariantMap>
+#include <vector>
+
+// A stand-in notification daemon on its own connection to the session bus; records every Notify call.
+class TestNotificationServer : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+
+public:
+    struct Notification {
+        QString appName;
+        QString appIcon;
+        QString summary;
+        QString body;
+        QVariantMap hints;
+        int expireTimeout = 0;
+    };
+
+    TestNotificationServer()
+        : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("test-notification-server")))
+    { }
+
+    ~TestNotificationServer() override { stop(); }
+
+    bool start()
+    {
+        return m_bus.registerObject(
+                   QStringLiteral("/org/freedesktop/Notifications"), this, QDBusConnection::ExportScriptableSlots)
+            && m_bus.registerService(QStringLiteral("org.freedesktop.Notifications"));
+    }
+
+    void stop()
+    {
+        m_bus.unregisterService(QStringLiteral("org.freedesktop.Notifications"));
+        m_bus.unregisterObject(QStringLiteral("/org/freedesktop/Notifications"));
+    }
+
+    std::vector<Notification> received;
+
+public Q_SLOTS:
+    Q_SCRIPTABLE uint Notify(const QString &appName, uint, const QString &appIcon, const QString &summary,
+        const QString &body, const QStringList &, const QVariantMap &hints, int expireTimeout)
+    {
+        received.push_back({ appName, appIcon, summary, body, hints, expireTimeout });
+        return uint(received.size());
+    }
+    Q_SCRIPTABLE QStringList GetCapabilities() { return { QStringLiteral("body"), QStringLiteral("sound") }; }
+    Q_SCRIPTABLE void CloseNotification(uint) { }
+
+private:
+    QDBusConnection m_bus;
+};

@@ -1,0 +1,163 @@
+#include "notifications/freedesktopnotificationcenterclient.h"
+#include "testnotificationserver.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using Planner = GameStartNotificationPlanner;
+
+namespace {
+
+// A request for game `gamePk` firing `seconds` from now, its game starting 15 minutes later.
+Planner::Request firingIn(qint64 gamePk, qint64 seconds)
+{
+    auto request = Planner::testRequest(QDateTime::currentDateTimeUtc().addSecs(seconds));
+    request.id = Planner::identifier(gamePk);
+    request.game.gamePk = gamePk;
+    return request;
+}
+
+} // namespace
+
+// The freedesktop notification centre on a private bus against a stand-in daemon.
+class TestFreedesktopClient : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_store;
+    TestNotificationServer m_server;
+
+    std::unique_ptr<FreedesktopNotificationCenterClient> client(qint64 clockOffsetSeconds = 0)
+    {
+        return std::make_unique<FreedesktopNotificationCenterClient>(m_store, u"io.github.baselark.Baselark"_s,
+            QDBusConnection::sessionBus(), QDBusConnection(u"no-system-bus"_s),
+            [clockOffsetSeconds] { return QDateTime::currentDateTimeUtc().addSecs(clockOffsetSeconds); });
+    }
+
+    QJsonArray storedRequests() const
+    {
+        QFile file(m_store);
+        if (!file.open(QIODevice::ReadOnly)) return {};
+        return QJsonDocument::fromJson(file.readAll())[u"requests"].toArray();
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_store = m_dir->filePath(u"baselark/pending-alerts.json"_s);
+        m_server.received.clear();
+        QVERIFY(m_server.start());
+    }
+
+    void cleanup() { m_server.stop(); }
+
+    void permission()
+    {
+        auto centre = client();
+        QCOMPARE(QCoro::waitFor(centre->authorizationStatus()), NotificationPermissionStatus::Authorized);
+        QVERIFY(QCoro::waitFor(centre->requestAuthorization()));
+        m_server.stop();
+        QCOMPARE(QCoro::waitFor(centre->authorizationStatus()), NotificationPermissionStatus::Unavailable);
+        FreedesktopNotificationCenterClient noBus(
+            m_store, u"x"_s, QDBusConnection(u"no-session-bus"_s), QDBusConnection(u"no-system-bus"_s));
+        QCOMPARE(QCoro::waitFor(noBus.authorizationStatus()), NotificationPermissionStatus::Unavailable);
+    }
+
+    void deliveryAtTrigger()
+    {
+        auto centre = client();
+        QCoro::waitFor(centre->addGameStartNotification(firingIn(7, 1)));
+        QCOMPARE(storedRequests().size(), 1);
+        QCOMPARE(m_server.received.size(), 0u);
+        QTRY_COMPARE_WITH_TIMEOUT(m_server.received.size(), 1u, 5000);
+        const auto &shown = m_server.received.front();
+        QCOMPARE(shown.appName, u"Baselark"_s);
+        QCOMPARE(shown.appIcon, u"io.github.baselark.Baselark"_s);
+        QCOMPARE(shown.summary, u"Game Starting Soon"_s);
+        QCOMPARE(shown.body, u"New York Yankees @ Baltimore Orioles starts in 15 minutes"_s);
+        QCOMPARE(shown.hints.value(u"desktop-entry"_s).toString(), u"io.github.baselark.Baselark"_s);
+        QCOMPARE(shown.hints.value(u"sound-name"_s).toString(), u"message-new-instant"_s);
+        QCOMPARE(shown.hints.value(u"urgency"_s).toInt(), 1);
+        QVERIFY(QCoro::waitFor(centre->pendingNotificationRequestIds()).isEmpty());
+        QVERIFY(storedRequests().isEmpty());
+        QVERIFY(!centre->timerInterval());
+    }
+
+    void replacementById()
+    {
+        auto centre = client();
+        QCoro::waitFor(centre->addGameStartNotification(firingIn(7, 3600)));
+        auto later = firingIn(7, 7200);
+        later.leadMinutes = 30;
+        QCoro::waitFor(centre->addGameStartNotification(later));
+        QCoro::waitFor(centre->addGameStartNotification(firingIn(8, 5400)));
+        QCOMPARE(QCoro::waitFor(centre->pendingNotificationRequestIds()),
+            (QStringList { Planner::identifier(7), Planner::identifier(8) }));
+        QVERIFY(storedRequests().first()[u"body"].toString().endsWith(u"30 minutes"_s));
+        // An hour away: the timer still looks at the wall clock within the minute.
+        QCOMPARE(centre->timerInterval(), FreedesktopNotificationCenterClient::maxWait);
+        QCoro::waitFor(centre->removePendingNotificationRequests({ Planner::identifier(7) }));
+        QCOMPARE(storedRequests().size(), 1);
+    }
+
+    void persistsAcrossRestart()
+    {
+        client()->addGameStartNotification(firingIn(7, 2));
+        QCOMPARE(storedRequests().size(), 1);
+        auto restarted = client();
+        QCOMPARE(QCoro::waitFor(restarted->pendingNotificationRequestIds()), QStringList { Planner::identifier(7) });
+        QTRY_COMPARE_WITH_TIMEOUT(m_server.received.size(), 1u, 6000);
+    }
+
+    void missedTrigger_data()
+    {
+        QTest::addColumn<qint64>("restartAfter");
+        QTest::addColumn<size_t>("delivered");
+        // The trigger is a minute away and first pitch 15 minutes after it.
+        QTest::newRow("before first pitch") << qint64(5 * 60) << size_t(1);
+        QTest::newRow("after first pitch") << qint64(20 * 60) << size_t(0);
+    }
+
+    void missedTrigger()
+    {
+        QFETCH(qint64, restartAfter);
+        QFETCH(size_t, delivered);
+        client()->addGameStartNotification(firingIn(7, 60));
+        auto restarted = client(restartAfter);
+        QTRY_VERIFY(storedRequests().isEmpty());
+        QTest::qWait(200);
+        QCOMPARE(m_server.received.size(), delivered);
+    }
+
+    void corruptStore()
+    {
+        QDir().mkpath(QFileInfo(m_store).absolutePath());
+        QFile file(m_store);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("{\"requests\": [ {\"id\": ");
+        file.close();
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"unreadable"_s));
+        auto centre = client();
+        QVERIFY(QCoro::waitFor(centre->pendingNotificationRequestIds()).isEmpty());
+        QFile aside(m_store + u".bad"_s);
+        QVERIFY(aside.open(QIODevice::ReadOnly));
+        QCOMPARE(aside.readAll(), QByteArray("{\"requests\": [ {\"id\": "));
+        QVERIFY(QJsonDocument::fromJson([&] {
+            QFile store(m_store);
+            return store.open(QIODevice::ReadOnly) ? store.readAll() : QByteArray();
+        }())[u"requests"]
+                    .isArray());
+        QCoro::waitFor(centre->addGameStartNotification(firingIn(7, 3600)));
+        QCOMPARE(storedRequests().size(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFreedesktopClient)
+#include "tst_freedesktopclient.moc"
