@@ -88,12 +88,6 @@ private Q_SLOTS:
         }
     }
 
-    void identifiers()
-    {
-        QCOMPARE(Planner::identifier(746123), u"baselark-game-start-746123"_s);
-        QCOMPARE(Planner::identifier(-5), u"baselark-game-start--5"_s);
-    }
-
     void content()
     {
         Planner::Request request { Planner::identifier(7), game(7, u"2026-04-20T23:05:00Z"_s),

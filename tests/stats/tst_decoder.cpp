@@ -123,22 +123,13 @@ private Q_SLOTS:
 
     void recordedValues()
     {
+        // Texts built from these records are checked where the views show them; here what only decoding shows.
         const auto postponedDay = decode<ScheduleResponse>(readTestData(u"schedule-2022-04-07-postponed.json"_s));
         const Game &postponed = postponedDay.dates.at(0).games.at(7);
-        QCOMPARE(postponed.gamePk, 661333);
-        QCOMPARE(postponed.status.abstractGameState, u"Final"_s);
-        QCOMPARE(postponed.status.detailedState, u"Postponed"_s);
-        QCOMPARE(postponed.status.reason, u"Inclement Weather"_s);
-        QCOMPARE(postponed.status.startTimeTBD, false);
-        QCOMPARE(postponed.rescheduleDate, u"2022-04-08T17:05:00Z"_s);
-        QCOMPARE(postponed.venue->name, u"Yankee Stadium"_s);
-        QCOMPARE(postponed.teams.home.team.id, 147);
         QVERIFY(!postponed.teams.home.score);
 
         const auto previewDay = decode<ScheduleResponse>(readTestData(u"schedule-2026-03-18-preview-probables.json"_s));
         const Game &preview = previewDay.dates.at(0).games.at(2);
-        QCOMPARE(preview.teams.away.probablePitcher->fullName, u"Connelly Early"_s);
-        QCOMPARE(preview.teams.home.probablePitcher->fullName, u"Gerrit Cole"_s);
         QVERIFY(preview.linescore->teams->home);
         QVERIFY(!preview.linescore->teams->home->runs);
 

@@ -74,7 +74,6 @@ public:
         auto request = std::make_shared<Request>();
         request->date = date;
         m_requests.push_back(request);
-        Q_EMIT requested();
         co_await *request;
         if (request->failed) throw transferError();
         co_return request->games;
@@ -85,7 +84,6 @@ public:
         auto request = std::make_shared<FakeStandingsRequest>();
         request->season = season;
         m_standingsRequests.push_back(request);
-        Q_EMIT standingsRequested();
         co_await *request;
         if (request->failed) throw transferError();
         co_return request->records;
@@ -96,7 +94,6 @@ public:
         auto request = std::make_shared<FakeDetailRequest>();
         request->gamePk = gamePk;
         m_detailRequests.push_back(request);
-        Q_EMIT detailRequested();
         co_await *request;
         if (request->failed) throw transferError();
         co_return request->detail;
@@ -109,7 +106,6 @@ public:
         request->startDate = startDate;
         request->days = days;
         m_teamScheduleRequests.push_back(request);
-        Q_EMIT teamScheduleRequested();
         co_await *request;
         if (request->failed) throw transferError();
         co_return request->games;
@@ -165,12 +161,6 @@ public:
     }
 
     void failTeamSchedule(int index) { m_teamScheduleRequests.at(index)->complete(true); }
-
-Q_SIGNALS:
-    void requested();
-    void standingsRequested();
-    void detailRequested();
-    void teamScheduleRequested();
 
 private:
     static ServiceError transferError()

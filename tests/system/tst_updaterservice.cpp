@@ -254,7 +254,6 @@ private Q_SLOTS:
         QTest::newRow("both") << u"0.1.0"_s << u"1"_s << u"0.1.0 (1)"_s;
         QTest::newRow("no build") << u"0.1.0"_s << QString() << u"0.1.0 (?)"_s;
         QTest::newRow("no version") << QString() << u"7"_s << u"? (7)"_s;
-        QTest::newRow("neither") << QString() << QString() << u"? (?)"_s;
     }
 
     void versionDescription()
@@ -296,13 +295,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("home");
         QTest::addColumn<bool>("installed");
         QTest::newRow("/usr/bin") << u"/usr/bin/baselark"_s << u"/home/ada"_s << true;
-        QTest::newRow("/usr/local/bin") << u"/usr/local/bin/baselark"_s << u"/home/ada"_s << true;
         QTest::newRow("/opt") << u"/opt/baselark/bin/baselark"_s << u"/home/ada"_s << true;
         QTest::newRow("~/.local/bin") << u"/home/ada/.local/bin/baselark"_s << u"/home/ada/"_s << true;
         QTest::newRow("AppImage in ~/.local") << u"/home/ada/.local/apps/Baselark.AppImage"_s << u"/home/ada"_s << true;
         QTest::newRow("Downloads") << u"/home/ada/Downloads/baselark"_s << u"/home/ada"_s << false;
-        QTest::newRow("build tree") << u"/home/ada/src/baselark/build/dev/src/app/baselark"_s << u"/home/ada"_s
-                                    << false;
         QTest::newRow("someone else's ~/.local") << u"/home/bob/.local/bin/baselark"_s << u"/home/ada"_s << false;
         QTest::newRow("prefix look-alike") << u"/usrlocal/baselark"_s << u"/home/ada"_s << false;
         QTest::newRow("climbs out of /usr") << u"/usr/../tmp/baselark"_s << u"/home/ada"_s << false;

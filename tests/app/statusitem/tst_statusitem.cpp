@@ -107,9 +107,6 @@ class TestStatusItem : public QObject {
 private Q_SLOTS:
     void initTestCase();
     void init();
-    void registersWithWatcher();
-    void publishesLabel_data();
-    void publishesLabel();
     void announcesNewLabelOnlyWhenItChanges();
     void paintsUpdateDotIntoIconPixmap();
     void activates_data();
@@ -164,42 +161,6 @@ void TestStatusItem::showRegistered(StatusItem &item)
     item.show();
     QTRY_VERIFY(registeredItems().contains(item.serviceName()));
     QVERIFY(!item.usesFallback());
-}
-
-void TestStatusItem::registersWithWatcher()
-{
-    StatusItem item;
-    showRegistered(item);
-    QCOMPARE(item.serviceName(), u"org.kde.StatusNotifierItem-%1-1"_s.arg(QCoreApplication::applicationPid()));
-    QCOMPARE(itemProperty(item, u"Menu"_s).value<QDBusObjectPath>().path(), menuPath);
-    QCOMPARE(itemProperty(item, u"ItemIsMenu"_s), QVariant(false));
-    QCOMPARE(itemProperty(item, u"Status"_s), QVariant(u"Active"_s));
-}
-
-void TestStatusItem::publishesLabel_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::newRow("Title") << u"Title"_s;
-    QTest::newRow("XAyatanaLabel") << u"XAyatanaLabel"_s;
-    QTest::newRow("XAyatanaLabelGuide") << u"XAyatanaLabelGuide"_s;
-    QTest::newRow("ToolTip title") << u"ToolTip"_s;
-}
-
-void TestStatusItem::publishesLabel()
-{
-    QFETCH(QString, name);
-    StatusItem item;
-    item.setLabel(firstLabel);
-    showRegistered(item);
-
-    const QVariant value = itemProperty(item, name);
-    if (name == "ToolTip"_L1) {
-        const auto toolTip = qdbus_cast<SniToolTip>(value);
-        QCOMPARE(toolTip.title, firstLabel);
-        QVERIFY(toolTip.description.isEmpty());
-    } else {
-        QCOMPARE(value.toString(), firstLabel);
-    }
 }
 
 void TestStatusItem::announcesNewLabelOnlyWhenItChanges()
@@ -298,6 +259,7 @@ void TestStatusItem::menuLayout()
     QFETCH(QStringList, labels);
     StatusItem item;
     showRegistered(item);
+    QCOMPARE(itemProperty(item, u"Menu"_s).value<QDBusObjectPath>().path(), menuPath);
     QCOMPARE(busProperty(item.serviceName(), menuPath, menuInterface, u"Version"_s), QVariant(3u));
 
     const QDBusMessage reply

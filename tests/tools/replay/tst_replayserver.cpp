@@ -90,7 +90,6 @@ private Q_SLOTS:
     void matchesQuery();
     void answersFilesInTurn();
     void unknownPathIsNotFound();
-    void logsRawTargets();
     void contentFaults_data();
     void contentFaults();
     void connectionFaults_data();
@@ -117,8 +116,6 @@ void TestReplayServer::initTestCase()
 {
     QVERIFY(m_dir.isValid());
     QVERIFY(writeFile(m_dir.filePath(u"logo.png"_s), QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)));
-    QVERIFY(writeFile(m_dir.filePath(u"league.svg"_s), "<svg xmlns=\"http://www.w3.org/2000/svg\"/>"));
-    QVERIFY(writeFile(m_dir.filePath(u"notes.bin"_s), QByteArray("\0\1\2", 3)));
     for (const char *step : { "1", "2", "3" })
         QVERIFY(writeFile(m_dir.filePath(QString::fromLatin1(step) + u".json"_s), step));
 }
@@ -145,8 +142,6 @@ void TestReplayServer::servesFiles_data()
     QTest::newRow("file with a byte order mark") << testData(u"schedule-2022-04-07-postponed.json"_s) << 200 << json;
     QTest::newRow("large feed with a 503") << testData(u"feed-live-final-748534.json"_s) << 503 << json;
     QTest::newRow("club logo") << m_dir.filePath(u"logo.png"_s) << 200 << QByteArray("image/png");
-    QTest::newRow("league logo") << m_dir.filePath(u"league.svg"_s) << 200 << QByteArray("image/svg+xml");
-    QTest::newRow("other extension") << m_dir.filePath(u"notes.bin"_s) << 200 << QByteArray("application/octet-stream");
 }
 
 void TestReplayServer::servesFiles()
@@ -177,7 +172,6 @@ void TestReplayServer::matchesQuery_data()
         << QByteArray("/api/v1/schedule?sportId=1&hydrate=broadcasts(all),linescore") << 200 << QByteArray("C");
     QTest::newRow("percent-encoded value")
         << QByteArray("/api/v1/schedule?hydrate=broadcasts%28all%29%2Clinescore&sportId=1") << 200 << QByteArray("C");
-    QTest::newRow("other value") << QByteArray("/api/v1/schedule?date=2022-04-08") << 200 << QByteArray("Z");
     QTest::newRow("value prefix only") << QByteArray("/api/v1/schedule?date=2022-04-0") << 200 << QByteArray("Z");
     QTest::newRow("name in other case") << QByteArray("/api/v1/schedule?Date=2022-04-07") << 200 << QByteArray("Z");
     QTest::newRow("catch-all without query") << QByteArray("/api/v1/schedule") << 200 << QByteArray("Z");
@@ -230,25 +224,6 @@ void TestReplayServer::unknownPathIsNotFound()
     const QJsonObject error = QJsonDocument::fromJson(result.body).object();
     QVERIFY(QDateTime::fromString(error.value(u"timestamp"_s).toString(), Qt::ISODateWithMs).isValid());
     QVERIFY(error.value(u"traceId"_s).isNull());
-}
-
-void TestReplayServer::logsRawTargets()
-{
-    m_server->addRoute({ .path = u"/api/v1/schedule"_s, .body = "{}" });
-    QSignalSpy received(m_server.get(), &ReplayServer::requestReceived);
-    const QByteArray target
-        = "/api/v1/schedule?sportId=1&date=2022-04-07&hydrate=broadcasts(all),probablePitcher,linescore";
-    const auto first = startGet(*m_network, *m_server, target);
-    QCOMPARE(finish(*first).status, 200);
-    const auto second = startGet(*m_network, *m_server, "/i/teamlogos/mlb/500/nyy.png");
-    QCOMPARE(finish(*second).status, 404);
-
-    const QStringList expected { QString::fromUtf8(target), u"/i/teamlogos/mlb/500/nyy.png"_s };
-    QCOMPARE(m_server->requestLog(), expected);
-    QCOMPARE(received.size(), 2);
-    QCOMPARE(received.at(0).at(0).toString(), expected.at(0));
-    m_server->clearLog();
-    QVERIFY(m_server->requestLog().isEmpty());
 }
 
 void TestReplayServer::contentFaults_data()
@@ -400,7 +375,6 @@ void TestReplayServer::reportsManifestErrors_data()
     QTest::addColumn<QString>("problem");
     QTest::newRow("no manifest") << QByteArray() << u"cannot open"_s;
     QTest::newRow("not json") << QByteArray("{\"routes\": [") << u"not valid JSON"_s;
-    QTest::newRow("routes not an array") << QByteArray(R"({"routes":{}})") << u"\"routes\" array"_s;
     QTest::newRow("unknown key") << QByteArray(R"({"routes":[{"path":"/a","param":{}}]})")
                                  << u"routes[0]: unknown key \"param\""_s;
     QTest::newRow("relative path") << QByteArray(R"({"routes":[{"path":"a"}]})") << u"routes[0].path"_s;
@@ -415,8 +389,6 @@ void TestReplayServer::reportsManifestErrors_data()
                                    << u"routes[0].fault must be one of"_s;
     QTest::newRow("bad rebase day") << QByteArray(R"({"routes":[{"path":"/a","rebaseDay":"2026-3-18"}]})")
                                     << u"routes[0].rebaseDay"_s;
-    QTest::newRow("status out of range") << QByteArray(R"({"routes":[{"path":"/a","status":99}]})")
-                                         << u"routes[0].status"_s;
 }
 
 void TestReplayServer::reportsManifestErrors()

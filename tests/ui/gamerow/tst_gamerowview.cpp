@@ -96,9 +96,6 @@ private Q_SLOTS:
         QTest::newRow("preview with pitchers, series and venue")
             << withSeries << false << u"1:05 PM"_s << u"-"_s << false
             << QStringList { u"Early vs Cole"_s, u"Game 1 of 3 \u2022 George M. Steinbrenner Field"_s };
-        QTest::newRow("preview with unparseable start")
-            << preview([](Game &g) { g.gameDate = u"2026-03-18T17:05:00.000Z"_s; }) << false << u"TBD"_s << u"-"_s
-            << false << QStringList { u"Early vs Cole"_s, u"George M. Steinbrenner Field"_s };
         QTest::newRow("warmup with pitchers, one known by a single name") << preview([](Game &g) {
             g.status = { u"Live"_s, u"Warmup"_s, {}, {}, {}, {} };
             g.teams.away.probablePitcher->fullName = u"Ichiro"_s;

@@ -107,7 +107,6 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("teamId");
         QTest::addColumn<QString>("file");
         QTest::newRow("Arizona") << qint64(109) << u"ari.png"_s;
-        QTest::newRow("Yankees") << qint64(147) << u"nyy.png"_s;
         QTest::newRow("Athletics") << qint64(133) << u"ath.png"_s;
     }
 
@@ -140,7 +139,6 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("leagueId");
         QTest::addColumn<bool>("hasLogo");
         QTest::newRow("American League") << qint64(103) << true;
-        QTest::newRow("National League") << qint64(104) << true;
         QTest::newRow("minor league") << qint64(105) << false;
         QTest::newRow("no league") << qint64(0) << false;
     }

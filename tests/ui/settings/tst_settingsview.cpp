@@ -22,8 +22,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-using Kind = GameStartNotificationSyncStatus::Kind;
-
 std::vector<Game> recordedDay(const QString &name)
 {
     auto response = decode<ScheduleResponse>(readTestData(name));
@@ -199,21 +197,6 @@ private Q_SLOTS:
         QVERIFY(send->isEnabled());
         QVERIFY(child<QLabel>(u"debugStatus"_s)->isVisible());
         QCOMPARE(child<QLabel>(u"debugStatus"_s)->text(), *m_viewModel->debugNotificationStatusText());
-    }
-
-    void notificationButton_data()
-    {
-        QTest::addColumn<Kind>("kind");
-        QTest::addColumn<SettingsView::NotificationButton>("button");
-        QTest::newRow("needs permission") << Kind::NeedsPermission << SettingsView::NotificationButton::GrantPermission;
-        QTest::newRow("denied") << Kind::Denied << SettingsView::NotificationButton::OpenSystemSettings;
-        QTest::newRow("off") << Kind::Off << SettingsView::NotificationButton::None;
-    }
-
-    void notificationButton()
-    {
-        QFETCH(Kind, kind);
-        QTEST(SettingsView::notificationButton(kind), "button");
     }
 
     void lastCheckedText_data()
