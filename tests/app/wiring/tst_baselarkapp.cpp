@@ -1,6 +1,7 @@
 #include "app/baselarkapp.h"
 #include "app/popupwindow.h"
 #include "app/statusitem.h"
+#include "app/statuspublisher.h"
 #include "boxscore/boxscoreviewmodel.h"
 #include "boxscore/views/inlineboxscoreview.h"
 #include "fakescheduleapi.h"
@@ -45,6 +46,13 @@ private Q_SLOTS:
         QCOMPARE(app.statusItem().label(), u"NYY @ BOS · Top 7th"_s);
         app.viewModel().setNoSpoilers(false);
         QCOMPARE(app.statusItem().label(), u"NYY @ BOS 3-2 Top 7th"_s);
+        // The panel status on the bus follows the same title, with its class.
+        QCOMPARE(app.statusPublisher().title(), u"NYY @ BOS 3-2 Top 7th"_s);
+        QCOMPARE(app.statusPublisher().state(), u"live"_s);
+        app.statusPublisher().Toggle();
+        QVERIFY(app.window().isVisible());
+        app.statusPublisher().Toggle();
+        QVERIFY(!app.window().isVisible());
 
         Q_EMIT app.statusItem().activateRequested(QPoint(600, 0));
         QVERIFY(app.window().isVisible());
