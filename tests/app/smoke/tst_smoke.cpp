@@ -1,11 +1,20 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVariant>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
+#include <algorithm>
 #include <optional>
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 
@@ -57,17 +66,75 @@ QString run(const QString &program, const QStringList &arguments)
     return process.waitForFinished(5000) ? QString::fromUtf8(process.readAllStandardOutput()) : QString();
 }
 
-// Whether the X server shows a top-level window of `size` ("WxH"); unmapped windows do not count.
-bool windowShown(const QString &size)
+// The X id of a shown top-level window of `size` ("WxH"); unmapped windows do not count.
+std::optional<QString> shownWindow(const QString &size)
 {
     static const QRegularExpression child(u"^\\s*(0x[0-9a-f]+) .*\\s(\\d+x\\d+)\\+-?\\d+\\+-?\\d+"_s);
     for (const QString &line : run(u"xwininfo"_s, { u"-root"_s, u"-children"_s }).split(u'\n')) {
         const auto match = child.match(line);
         if (match.hasMatch() && match.captured(2) == size
             && run(u"xwininfo"_s, { u"-id"_s, match.captured(1) }).contains(u"IsViewable"_s))
-            return true;
+            return match.captured(1);
     }
-    return false;
+    return std::nullopt;
+}
+
+bool windowShown(const QString &size)
+{
+    return shownWindow(size).has_value();
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Today's schedule with one game under way, Texas at Arizona in the top of the 7th: the game of the
+// recorded live feed, shaped from a recorded schedule answer.
+QByteArray liveSchedule()
+{
+    const QJsonObject recorded = QJsonDocument::fromJson(
+        readAll(QStringLiteral(BASELARK_SOURCE_DIR "/tests/data/schedule-2026-04-20-hydrated.json")))
+                                     .object();
+    QJsonObject game = recorded[u"dates"_s][0][u"games"_s][0].toObject();
+    const QDateTime start = QDateTime::currentDateTimeUtc().addSecs(-2 * 3600);
+    // The application runs in New York time, whose day it asks for.
+    const QString today
+        = QDateTime::currentDateTimeUtc().toTimeZone(QTimeZone("America/New_York")).date().toString(Qt::ISODate);
+    game[u"gamePk"_s] = 748534;
+    game[u"link"_s] = u"/api/v1.1/game/748534/feed/live"_s;
+    game[u"gameDate"_s] = start.toString(Qt::ISODate);
+    game[u"officialDate"_s] = today;
+    game[u"status"_s] = QJsonObject { { u"abstractGameState"_s, u"Live"_s }, { u"codedGameState"_s, u"I"_s },
+        { u"detailedState"_s, u"In Progress"_s }, { u"statusCode"_s, u"I"_s }, { u"startTimeTBD"_s, false },
+        { u"abstractGameCode"_s, u"L"_s } };
+    QJsonObject teams = game[u"teams"_s].toObject();
+    for (const auto &[side, id, name, score] : { std::tuple(u"away"_s, 140, u"Texas Rangers"_s, 1),
+             std::tuple(u"home"_s, 109, u"Arizona Diamondbacks"_s, 0) }) {
+        QJsonObject team = teams[side].toObject();
+        team[u"team"_s] = QJsonObject { { u"id"_s, id }, { u"name"_s, name } };
+        team[u"score"_s] = score;
+        team.remove(u"isWinner"_s);
+        teams[side] = team;
+    }
+    game[u"teams"_s] = teams;
+    QJsonObject linescore = game[u"linescore"_s].toObject();
+    linescore[u"currentInning"_s] = 7;
+    linescore[u"currentInningOrdinal"_s] = u"7th"_s;
+    linescore[u"inningState"_s] = u"Top"_s;
+    linescore[u"inningHalf"_s] = u"Top"_s;
+    linescore[u"isTopInning"_s] = true;
+    game[u"linescore"_s] = linescore;
+    game.remove(u"decisions"_s);
+    const QJsonObject day { { u"date"_s, today }, { u"games"_s, QJsonArray { game } } };
+    return QJsonDocument(QJsonObject { { u"dates"_s, QJsonArray { day } } }).toJson(QJsonDocument::Compact);
 }
 
 } // namespace
@@ -158,6 +225,124 @@ private Q_SLOTS:
         QVERIFY(first.waitForFinished(10000));
         QCOMPARE(first.exitStatus(), QProcess::NormalExit);
         QCOMPARE(first.exitCode(), 0);
+    }
+
+    // Every fault of the replay server, once on the day's schedule and once on the live feed with the box
+    // score open; the first row is the healthy feed, so quitting with the box score polling is covered too.
+    void faultsKeepTheApplicationUsable_data()
+    {
+        QTest::addColumn<QString>("route");
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("feed none") << u"feed"_s << u"none"_s;
+        for (const QString &route : { u"schedule"_s, u"feed"_s }) {
+            for (const QString &fault :
+                { u"html500"_s, u"truncate"_s, u"stall"_s, u"reset"_s, u"huge"_s, u"malformed"_s })
+                QTest::addRow("%s %s", qPrintable(route), qPrintable(fault)) << route << fault;
+        }
+    }
+
+    void faultsKeepTheApplicationUsable()
+    {
+        QFETCH(QString, route);
+        QFETCH(QString, fault);
+        const bool onFeed = route == u"feed"_s;
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+
+        // The favourite club is Texas when the feed fails, so its live game is followed; New York otherwise.
+        QVERIFY(QDir().mkpath(dir.filePath(u"config/baselark"_s)));
+        QVERIFY(writeAll(dir.filePath(u"config/baselark/baselark.ini"_s),
+            onFeed ? "[General]\nfavoriteTeamId=140\n" : "[General]\nfavoriteTeamId=147\n"));
+        QVERIFY(writeAll(dir.filePath(u"schedule.json"_s), liveSchedule()));
+        const QString timeline = QStringLiteral(BASELARK_SOURCE_DIR "/data/timeline/");
+        QJsonObject schedule { { u"path"_s, u"/api/v1/schedule"_s }, { u"file"_s, u"schedule.json"_s } };
+        QJsonObject feed { { u"path"_s, u"/api/v1.1/game/748534/feed/live"_s },
+            { u"files"_s, QJsonArray { timeline + u"748534-1-live.json"_s, timeline + u"748534-2-live.json"_s } } };
+        (onFeed ? feed : schedule)[u"fault"_s] = fault;
+        QVERIFY(writeAll(dir.filePath(u"manifest.json"_s),
+            QJsonDocument(QJsonObject { { u"routes"_s, QJsonArray { schedule, feed } } }).toJson()));
+
+        QProcess replay;
+        const QString requests = dir.filePath(u"requests.txt"_s);
+        replay.start(QStringLiteral(REPLAY_BINARY), { u"--dir"_s, dir.path(), u"--log"_s, requests });
+        const QString endpoint = awaitLine(replay, "listening on ").value_or(QString());
+        QVERIFY2(!endpoint.isEmpty(), replay.readAllStandardError().constData());
+        const auto requested = [&](const QString &path) { return QString::fromUtf8(readAll(requests)).count(path); };
+
+        QProcessEnvironment env = applicationEnvironment(endpoint);
+        env.insert(u"XDG_CONFIG_HOME"_s, dir.filePath(u"config"_s));
+        env.insert(u"XDG_DATA_HOME"_s, dir.filePath(u"data"_s));
+        // Keeps the warning about running from the build tree from being modal and taking the window's clicks.
+        env.insert(u"BASELARK_TEST_RUNNER"_s, u"1"_s);
+        QProcess app;
+        app.setProcessEnvironment(env);
+        app.start(QStringLiteral(BASELARK_BINARY));
+        QVERIFY(app.waitForStarted());
+        const auto finish = qScopeGuard([&] {
+            for (QProcess *process : { &app, &replay }) {
+                if (process->state() == QProcess::NotRunning) continue;
+                process->kill();
+                process->waitForFinished(5000);
+            }
+        });
+
+        QTRY_COMPARE_WITH_TIMEOUT(registeredItems().size(), 1, 20000);
+        const QString item = registeredItems().first().section(u'/', 0, 0);
+        const auto title = [&] {
+            return dbusProperty(item, u"/StatusNotifierItem"_s, u"org.kde.StatusNotifierItem"_s, u"Title"_s).toString();
+        };
+        const QString liveTitle = u"TEX @ AZ · Top 7th"_s;
+        if (onFeed) {
+            QTRY_COMPARE_WITH_TIMEOUT(title(), liveTitle, 20000);
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(requested(u"/api/v1/schedule?"_s) > 0, 20000);
+        }
+
+        QCOMPARE(
+            busCall(item, u"/StatusNotifierItem"_s, u"org.kde.StatusNotifierItem"_s, u"Activate"_s, { 600, 10 }).type(),
+            QDBusMessage::ReplyMessage);
+        QTRY_VERIFY_WITH_TIMEOUT(windowShown(u"320x500"_s), 10000);
+
+        if (onFeed) {
+            // The card of the live game is open at the top; a click on its box score button (the first of the
+            // card's three, 230 px from the window's left and 96 px from its top) widens the window.
+            const QString window = shownWindow(u"320x500"_s).value_or(QString());
+            QProcess keys;
+            keys.start(u"xdotool"_s, { u"mousemove"_s, u"--window"_s, window, u"230"_s, u"96"_s, u"click"_s, u"1"_s });
+            QVERIFY(keys.waitForFinished(5000));
+            QCOMPARE(keys.exitCode(), 0);
+            QTRY_VERIFY_WITH_TIMEOUT(windowShown(u"440x500"_s), 10000);
+            // The card's detail and the box score have both asked for the feed.
+            QTRY_VERIFY_WITH_TIMEOUT(requested(u"/feed/live"_s) >= 2, 10000);
+        }
+
+        // A failed load with no games on screen says so; a stalled one has not answered yet; a failed feed
+        // leaves the status item as it was.
+        const QString expected = onFeed ? liveTitle : fault == u"stall"_s ? u"NYY"_s : u"NYY — Offline"_s;
+        if (fault == u"stall"_s || fault == u"none"_s) QTest::qWait(1500);
+        QTRY_COMPARE_WITH_TIMEOUT(title(), expected, 20000);
+        // Give a failed answer time to reach the views, then check that nothing changed and nothing blocks.
+        QTest::qWait(1000);
+        qint64 slowest = 0;
+        for (int i = 0; i < 10; ++i) {
+            QElapsedTimer timer;
+            timer.start();
+            QCOMPARE(title(), expected);
+            slowest = std::max(slowest, timer.elapsed());
+            QTest::qWait(50);
+        }
+        QVERIFY2(slowest < 100, qPrintable(u"a property took %1 ms"_s.arg(slowest)));
+        QVERIFY(windowShown(onFeed ? u"440x500"_s : u"320x500"_s));
+
+        // "Quit" in the item's menu ends the process normally, without a sanitizer report.
+        busCall(item, u"/MenuBar"_s, u"com.canonical.dbusmenu"_s, u"Event"_s,
+            { 2, u"clicked"_s, QVariant::fromValue(QDBusVariant(0)), 0u });
+        QVERIFY(app.waitForFinished(20000));
+        const QByteArray errors = app.readAllStandardError();
+        QVERIFY2(app.exitStatus() == QProcess::NormalExit && app.exitCode() == 0, errors.constData());
+        QVERIFY2(!errors.contains("Sanitizer") && !errors.contains("runtime error"), errors.constData());
+        QTRY_COMPARE_WITH_TIMEOUT(registeredItems().size(), 0, 5000);
     }
 };
 
