@@ -11,6 +11,7 @@
 #include "notifications/notificationservice.h"
 #include "replay/replayserver.h"
 #include "schedule/scheduleviewmodel.h"
+#include "screenshotsupport.h"
 #include "stats/decoder.h"
 #include "stats/gamefeed.h"
 #include "stats/logocache.h"
@@ -125,30 +126,11 @@ QByteArray standInLogo(const QString &abbreviation, int hue)
     return bytes;
 }
 
-QPalette darkPalette()
-{
-    QPalette palette;
-    palette.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2e));
-    palette.setColor(QPalette::WindowText, QColor(0xec, 0xec, 0xee));
-    palette.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x20));
-    palette.setColor(QPalette::AlternateBase, QColor(0x33, 0x33, 0x36));
-    palette.setColor(QPalette::Text, QColor(0xec, 0xec, 0xee));
-    palette.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3d));
-    palette.setColor(QPalette::ButtonText, QColor(0xec, 0xec, 0xee));
-    palette.setColor(QPalette::Highlight, QColor(0x3d, 0x8b, 0xfd));
-    palette.setColor(QPalette::HighlightedText, Qt::white);
-    palette.setColor(QPalette::Mid, QColor(0x55, 0x55, 0x5a));
-    palette.setColor(QPalette::PlaceholderText, QColor(0x9a, 0x9a, 0xa0));
-    palette.setColor(QPalette::ToolTipBase, QColor(0x3a, 0x3a, 0x3d));
-    palette.setColor(QPalette::ToolTipText, QColor(0xec, 0xec, 0xee));
-    return palette;
-}
+using screenshots::darkPalette;
 
 void settle(int ms = 150)
 {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
+    screenshots::settle(ms);
 }
 
 // The recorded final (Rangers 5, Diamondbacks 0, 2023) as one fetch of its live feed.

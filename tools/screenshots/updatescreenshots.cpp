@@ -2,6 +2,7 @@
 // and dark palettes, into PNG files.
 
 #include "app/baseballicon.h"
+#include "screenshotsupport.h"
 #include "system/appcast.h"
 #include "system/dialogs/updatedialog.h"
 
@@ -18,29 +19,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QPalette darkPalette()
-{
-    QPalette palette;
-    palette.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2e));
-    palette.setColor(QPalette::WindowText, QColor(0xec, 0xec, 0xee));
-    palette.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x20));
-    palette.setColor(QPalette::AlternateBase, QColor(0x33, 0x33, 0x36));
-    palette.setColor(QPalette::Text, QColor(0xec, 0xec, 0xee));
-    palette.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3d));
-    palette.setColor(QPalette::ButtonText, QColor(0xec, 0xec, 0xee));
-    palette.setColor(QPalette::Highlight, QColor(0x3d, 0x8b, 0xfd));
-    palette.setColor(QPalette::HighlightedText, Qt::white);
-    palette.setColor(QPalette::Link, QColor(0x6c, 0xa8, 0xff));
-    palette.setColor(QPalette::Mid, QColor(0x55, 0x55, 0x5a));
-    palette.setColor(QPalette::PlaceholderText, QColor(0x9a, 0x9a, 0xa0));
-    return palette;
-}
+using screenshots::darkPalette;
 
 void settle(int ms = 100)
 {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
+    screenshots::settle(ms);
 }
 
 // A strip of panel with the status item as a desktop shows it: the ball, with and without the dot, and the title.
