@@ -1,3 +1,4 @@
+#include "childoutput.h"
 #include "testnotificationserver.h"
 
 #include <QDir>
@@ -19,20 +20,6 @@ bool writeFile(const QString &path, const QByteArray &bytes)
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-// Waits for a child to print a line starting with `prefix`; returns the rest of it.
-std::optional<QString> awaitLine(QProcess &process, const QByteArray &prefix)
-{
-    QByteArray seen;
-    for (int i = 0; i < 100; ++i) {
-        process.waitForReadyRead(100);
-        seen += process.readAllStandardOutput();
-        for (const QByteArray &line : seen.split('\n')) {
-            if (line.startsWith(prefix)) return QString::fromUtf8(line.mid(prefix.size())).trimmed();
-        }
-    }
-    return std::nullopt;
 }
 
 QByteArray json(const QJsonObject &object)

@@ -1,3 +1,5 @@
+#include "childoutput.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVariant>
@@ -43,20 +45,6 @@ QStringList registeredItems()
     return dbusProperty(u"org.kde.StatusNotifierWatcher"_s, u"/StatusNotifierWatcher"_s,
         u"org.kde.StatusNotifierWatcher"_s, u"RegisteredStatusNotifierItems"_s)
         .toStringList();
-}
-
-// Waits for a child to print a line starting with `prefix`; returns the rest of it.
-std::optional<QString> awaitLine(QProcess &process, const QByteArray &prefix)
-{
-    QByteArray seen;
-    for (int i = 0; i < 100; ++i) {
-        process.waitForReadyRead(100);
-        seen += process.readAllStandardOutput();
-        for (const QByteArray &line : seen.split('\n')) {
-            if (line.startsWith(prefix)) return QString::fromUtf8(line.mid(prefix.size())).trimmed();
-        }
-    }
-    return std::nullopt;
 }
 
 QString run(const QString &program, const QStringList &arguments)
