@@ -72,12 +72,11 @@ void StatusItemSni::setLabel(const QString &label)
     m_label = label;
     Q_EMIT NewTitle();
     Q_EMIT NewToolTip();
-    Q_EMIT XAyatanaNewLabel(m_label, m_label);
+    Q_EMIT XAyatanaNewLabel(m_label, labelGuide());
     notifyPropertiesChanged({
         { u"Title"_s, m_label },
         { u"ToolTip"_s, QVariant::fromValue(toolTip()) },
         { u"XAyatanaLabel"_s, m_label },
-        { u"XAyatanaLabelGuide"_s, m_label },
     });
 }
 

@@ -52,7 +52,7 @@ class StatusItemSni : public QObject {
     Q_PROPERTY(bool ItemIsMenu READ itemIsMenu)
     Q_PROPERTY(QDBusObjectPath Menu READ menu)
     Q_PROPERTY(QString XAyatanaLabel READ label)
-    Q_PROPERTY(QString XAyatanaLabelGuide READ label)
+    Q_PROPERTY(QString XAyatanaLabelGuide READ labelGuide)
     Q_PROPERTY(uint XAyatanaOrderingIndex READ orderingIndex)
 
 public:
@@ -63,6 +63,8 @@ public:
     explicit StatusItemSni(QDBusObjectPath menu, QObject *parent = nullptr);
 
     QString label() const { return m_label; }
+    // About the widest title there is; hosts that size the item by the guide then keep its width at every change.
+    static QString labelGuide() { return QStringLiteral("NYY @ BOS 10-10 Bot 10th"); }
     void setLabel(const QString &label);
     SniIconList iconPixmap() const { return m_icons; }
     void setIconPixmap(SniIconList icons);

@@ -179,15 +179,18 @@ void TestStatusItem::announcesNewLabelOnlyWhenItChanges()
     QTRY_VERIFY(!log.named(u"PropertiesChanged"_s).isEmpty() && !log.named(u"XAyatanaNewLabel"_s).isEmpty()
         && !log.named(u"NewTitle"_s).isEmpty() && !log.named(u"NewToolTip"_s).isEmpty());
 
-    QCOMPARE(log.named(u"XAyatanaNewLabel"_s).first().arguments(), QVariantList({ secondLabel, secondLabel }));
+    // The guide is a fixed widest title, so hosts that size the item by it do not resize at every change.
+    const QString guide = u"NYY @ BOS 10-10 Bot 10th"_s;
+    QCOMPARE(log.named(u"XAyatanaNewLabel"_s).first().arguments(), QVariantList({ secondLabel, guide }));
     const QVariantMap changed = log.firstChangedProperties();
     QCOMPARE(log.named(u"PropertiesChanged"_s).first().arguments().value(0).toString(), sniInterface);
     QCOMPARE(changed.value(u"Title"_s).toString(), secondLabel);
     QCOMPARE(changed.value(u"XAyatanaLabel"_s).toString(), secondLabel);
-    QCOMPARE(changed.value(u"XAyatanaLabelGuide"_s).toString(), secondLabel);
+    QVERIFY(!changed.contains(u"XAyatanaLabelGuide"_s));
     QCOMPARE(qdbus_cast<SniToolTip>(changed.value(u"ToolTip"_s)).title, secondLabel);
-    for (const QString &name : { u"Title"_s, u"XAyatanaLabel"_s, u"XAyatanaLabelGuide"_s })
+    for (const QString &name : { u"Title"_s, u"XAyatanaLabel"_s })
         QCOMPARE(itemProperty(item, name).toString(), secondLabel);
+    QCOMPARE(itemProperty(item, u"XAyatanaLabelGuide"_s).toString(), guide);
     QCOMPARE(qdbus_cast<SniToolTip>(itemProperty(item, u"ToolTip"_s)).title, secondLabel);
 }
 
