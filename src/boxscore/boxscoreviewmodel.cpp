@@ -115,7 +115,8 @@ QCoro::Task<> BoxScoreViewModel::refreshFor(qint64 gamePk, std::shared_ptr<Polli
     try {
         result = co_await m_fetch(gamePk);
     } catch (const ServiceError &error) {
-        failure = error.description();
+        // The service has no feed for a game until shortly before it starts.
+        failure = error.httpStatus() == 404 ? u"Box score not available yet"_s : error.description();
     } catch (const std::exception &error) {
         failure = QString::fromUtf8(error.what());
     }

@@ -9,6 +9,7 @@
 #include <QNetworkInformation>
 
 #include <algorithm>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -195,6 +196,8 @@ QCoro::Task<> ScheduleViewModel::loadStandings()
     QPointer self(this);
     // The season is this year's, whatever day the schedule shows.
     const qint64 season = m_now().date().year();
+    // A retry shows the spinner again while it runs.
+    if (std::exchange(m_standingsLoadFailed, false)) Q_EMIT changed();
     try {
         auto records = co_await m_apiService->fetchStandings(season);
         if (!self) co_return;
@@ -204,6 +207,7 @@ QCoro::Task<> ScheduleViewModel::loadStandings()
         Q_EMIT changed();
     } catch (const std::exception &) {
         if (!self) co_return;
+        m_standingsLoadFailed = true;
         setErrorMessage(u"Failed to load standings"_s);
     }
 }

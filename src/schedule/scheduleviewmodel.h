@@ -57,6 +57,8 @@ public:
 
     // The season's division standings, sorted by division id; empty until the first successful load.
     const std::vector<StandingsRecord> &standings() const { return m_standings; }
+    // The last standings load failed and none were ever loaded: the tab offers a retry instead of a spinner.
+    bool standingsLoadFailed() const { return m_standingsLoadFailed && m_standings.empty(); }
     QCoro::Task<> loadStandings();
 
     // The selected game of the shown day and whether its detail card is open.
@@ -157,6 +159,7 @@ private:
 
     std::vector<Game> m_games;
     std::vector<StandingsRecord> m_standings;
+    bool m_standingsLoadFailed = false;
     QDateTime m_selectedDate;
     bool m_isLoading = false;
     std::optional<QString> m_errorMessage;

@@ -3,12 +3,15 @@
 #include "stats/datetime.h"
 
 #include <QCoroNetworkReply>
+#include <QLoggingCategory>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <memory>
 
 using namespace Qt::StringLiterals;
+
+Q_LOGGING_CATEGORY(lcService, "baselark.service")
 
 namespace {
 
@@ -107,7 +110,19 @@ ServiceError serviceGoneError()
 ServiceError errorStatusError(int status, const QString &reasonPhrase)
 {
     const QString phrase = reasonPhrase.isEmpty() ? QString() : u" (%1)"_s.arg(reasonPhrase);
-    return ServiceError(ServiceError::Kind::Decoding, u"The service answered %1%2"_s.arg(status).arg(phrase));
+    return ServiceError(ServiceError::Kind::Decoding, u"The service answered %1%2"_s.arg(status).arg(phrase), status);
+}
+
+ServiceError unreadableAnswerError()
+{
+    return ServiceError(ServiceError::Kind::Decoding, u"The service sent data Baselark could not read"_s);
+}
+
+void logDecodingFailure(const QUrl &url, int status, const ServiceError &error)
+{
+    qCWarning(lcService).noquote() << u"could not decode the answer of %1 (status %2): %3"_s.arg(url.toDisplayString())
+                                          .arg(status)
+                                          .arg(error.description());
 }
 
 QCoro::Task<QByteArray> MLBAPIService::get(QUrl url, QNetworkRequest::Priority priority)
@@ -146,7 +161,7 @@ QCoro::Task<MLBAPIService::Answer> MLBAPIService::fetch(QUrl url, QNetworkReques
             u"The answer was cut short after %1 of %2 bytes"_s.arg(body.size()).arg(announced.toLongLong()));
     }
     co_return Answer { reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
-        reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString(), std::move(body) };
+        reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString(), std::move(body), std::move(url) };
 }
 
 QCoro::Task<std::vector<Game>> MLBAPIService::fetchSchedule(QDateTime date)

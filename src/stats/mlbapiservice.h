@@ -48,11 +48,13 @@ public:
     QUrl standingsURL(qint64 season) const;
     QUrl gameFeedURL(qint64 gamePk) const;
 
-    // What came back from one GET: the HTTP status (0 when none) with its reason phrase, and the body.
+    // What came back from one GET: the HTTP status (0 when none) with its reason phrase, the body, and the
+    // address asked (for the log).
     struct Answer {
         int status = 0;
         QString reasonPhrase;
         QByteArray body;
+        QUrl url;
     };
 
     // One GET; the answer whatever the HTTP status, or ServiceError of kind Transfer. The stats service's
@@ -62,7 +64,8 @@ public:
     QCoro::Task<QByteArray> get(QUrl url, QNetworkRequest::Priority priority = QNetworkRequest::HighPriority);
 
     // Decodes `answer` with `reduce` on the executor. A body that does not decode under a status of 300 or more is
-    // reported by that status ("The service answered 500 (Internal Server Error)"), not by its JSON syntax.
+    // reported by that status ("The service answered 500 (Internal Server Error)"), any other one as "The service
+    // sent data Baselark could not read"; the decoder's own account (the JSON path) goes to the log.
     // Throws ServiceError of kind Transfer when `service` is gone by the time the answer arrived.
     template <class Decode>
     static auto decodeAnswer(QPointer<MLBAPIService> service, Answer answer, Decode reduce)
@@ -81,6 +84,9 @@ private:
 ServiceError serviceGoneError();
 // The error for an answer with an error status whose body did not decode.
 ServiceError errorStatusError(int status, const QString &reasonPhrase);
+// The error for a successful answer whose body did not decode; where it went wrong goes to the log only.
+ServiceError unreadableAnswerError();
+void logDecodingFailure(const QUrl &url, int status, const ServiceError &error);
 
 template <class Decode>
 auto MLBAPIService::decodeAnswer(QPointer<MLBAPIService> service, Answer answer, Decode reduce)
@@ -91,12 +97,15 @@ auto MLBAPIService::decodeAnswer(QPointer<MLBAPIService> service, Answer answer,
     if (!service) throw serviceGoneError();
     const int status = answer.status;
     const QString reasonPhrase = answer.reasonPhrase;
+    const QUrl url = answer.url;
     try {
         co_return co_await service->runOnExecutor(
             [body = std::move(answer.body), reduce = std::move(reduce)] { return reduce(body); });
     } catch (const ServiceError &error) {
-        if (error.kind() == ServiceError::Kind::Decoding && status >= 300) throw errorStatusError(status, reasonPhrase);
-        throw;
+        if (error.kind() != ServiceError::Kind::Decoding) throw;
+        logDecodingFailure(url, status, error);
+        if (status >= 300) throw errorStatusError(status, reasonPhrase);
+        throw unreadableAnswerError();
     }
 }
 

@@ -146,6 +146,10 @@ MenuContentView::MenuContentView(ScheduleViewModel *viewModel, OpenURL openURL, 
     m_standingsPage->setObjectName(u"standingsPage"_s);
     connect(m_standingsPage, &StandingsView::wildCardChosen, this,
         [this](bool wildCard) { m_viewModel->setStandingsShowsWildCard(wildCard); });
+    connect(m_standingsPage, &StandingsView::retryRequested, this, [this] {
+        auto task = m_viewModel->loadStandings();
+        Q_UNUSED(task);
+    });
     m_tabs->addWidget(m_standingsPage);
     m_settingsPage = new QWidget(m_tabs);
     m_settingsPage->setObjectName(u"settingsPage"_s);
@@ -331,8 +335,8 @@ void MenuContentView::update()
         m_tabButtons[index]->setChecked(ScheduleViewModel::allTabs[index] == tab);
     m_tabs->setCurrentIndex(static_cast<int>(tab));
     if (tab == ScheduleViewModel::Tab::Standings)
-        m_standingsPage->setStandings(
-            m_viewModel->standings(), m_viewModel->favoriteTeamId(), m_viewModel->standingsShowsWildCard());
+        m_standingsPage->setStandings(m_viewModel->standings(), m_viewModel->favoriteTeamId(),
+            m_viewModel->standingsShowsWildCard(), m_viewModel->standingsLoadFailed());
 
     const ScheduleState state = scheduleState();
     m_scheduleStates->setCurrentIndex(static_cast<int>(state));

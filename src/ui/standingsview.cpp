@@ -14,6 +14,7 @@
 #include <QPainterPath>
 #include <QScrollArea>
 #include <QStackedLayout>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <array>
@@ -409,6 +410,26 @@ StandingsView::StandingsView(QWidget *parent)
     loadingLayout->addWidget(spinner, 0, Qt::AlignCenter);
     m_states->addWidget(m_loading);
 
+    m_failure = new QWidget(states);
+    m_failure->setObjectName(u"standingsFailure"_s);
+    auto *failureLayout = new QVBoxLayout(m_failure);
+    failureLayout->setSpacing(8);
+    failureLayout->addStretch(1);
+    m_failureText = new QLabel(u"Failed to load standings"_s, m_failure);
+    m_failureText->setObjectName(u"standingsError"_s);
+    m_failureText->setTextFormat(Qt::PlainText);
+    m_failureText->setFont(theme::font(11));
+    failureLayout->addWidget(m_failureText, 0, Qt::AlignHCenter);
+    auto *retry = new QToolButton(m_failure);
+    retry->setText(u"Retry"_s);
+    retry->setObjectName(u"standingsRetry"_s);
+    retry->setFont(theme::font(11));
+    retry->setCursor(Qt::PointingHandCursor);
+    connect(retry, &QToolButton::clicked, this, &StandingsView::retryRequested);
+    failureLayout->addWidget(retry, 0, Qt::AlignHCenter);
+    failureLayout->addStretch(1);
+    m_states->addWidget(m_failure);
+
     m_scroll = new QScrollArea(states);
     m_scroll->setObjectName(u"standingsScroll"_s);
     m_scroll->setFrameShape(QFrame::NoFrame);
@@ -470,12 +491,13 @@ void StandingsView::buildSection(Section &section, const QString &name, const QS
     m_columnLayout->addWidget(section.divisions, 0, Qt::AlignLeft);
 }
 
-void StandingsView::setStandings(const std::vector<StandingsRecord> &records, qint64 favoriteTeamId, bool wildCard)
+void StandingsView::setStandings(
+    const std::vector<StandingsRecord> &records, qint64 favoriteTeamId, bool wildCard, bool loadFailed)
 {
     m_divisionButton->setChecked(!wildCard);
     m_wildCardButton->setChecked(wildCard);
     if (records.empty()) {
-        m_states->setCurrentWidget(m_loading);
+        m_states->setCurrentWidget(loadFailed ? m_failure : m_loading);
         return;
     }
     fillSection(m_american, records, favoriteTeamId, wildCard);
@@ -520,6 +542,7 @@ void StandingsView::applyColors()
             block->applyColors(palette);
     }
     theme::setTextColor(m_legend, theme::secondary(palette));
+    theme::setTextColor(m_failureText, theme::secondary(palette));
 }
 
 void StandingsView::changeEvent(QEvent *event)

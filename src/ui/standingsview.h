@@ -21,11 +21,15 @@ public:
     explicit StandingsView(QWidget *parent = nullptr);
     ~StandingsView() override;
 
-    // `records` sorted by division id; an empty list shows the progress indicator. With `wildCard` each league
-    // shows its division leaders and its wild-card race instead of its divisions.
-    void setStandings(const std::vector<StandingsRecord> &records, qint64 favoriteTeamId, bool wildCard = false);
+    // `records` sorted by division id; an empty list shows the progress indicator, or with `loadFailed` the
+    // failure and a Retry button. With `wildCard` each league shows its division leaders and its wild-card race
+    // instead of its divisions.
+    void setStandings(const std::vector<StandingsRecord> &records, qint64 favoriteTeamId, bool wildCard = false,
+        bool loadFailed = false);
 
 Q_SIGNALS:
+    // Retry under a failed first load.
+    void retryRequested();
     // The user picked a side of the Division | Wild Card switch.
     void wildCardChosen(bool wildCard);
 
@@ -53,6 +57,8 @@ private:
     QLabel *m_legend = nullptr;
     QStackedLayout *m_states = nullptr;
     QWidget *m_loading = nullptr;
+    QWidget *m_failure = nullptr;
+    QLabel *m_failureText = nullptr;
     QScrollArea *m_scroll = nullptr;
     QWidget *m_column = nullptr;
     QVBoxLayout *m_columnLayout = nullptr;

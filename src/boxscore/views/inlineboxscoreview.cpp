@@ -259,9 +259,9 @@ QWidget *InlineBoxScoreView::buildLoading()
     auto *stack = new QVBoxLayout(page);
     stack->setSpacing(0);
     stack->addStretch(1);
-    auto *spinner = new ProgressSpinner(loadingSpinnerDiameter, page);
-    spinner->setObjectName(u"loadingIndicator"_s);
-    stack->addWidget(spinner, 0, Qt::AlignHCenter);
+    m_loadingSpinner = new ProgressSpinner(loadingSpinnerDiameter, page);
+    m_loadingSpinner->setObjectName(u"loadingIndicator"_s);
+    stack->addWidget(m_loadingSpinner, 0, Qt::AlignHCenter);
     stack->addSpacing(8);
     m_loadingError = plainLabel(u"loadingError"_s, theme::font(9), page);
     m_loadingError->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -403,6 +403,8 @@ void InlineBoxScoreView::refresh()
     case Content::Nothing:
         break;
     case Content::Loading:
+        // A failed fetch with nothing to show is not "loading": the error stands alone until a retry succeeds.
+        m_loadingSpinner->setVisible(!error.has_value());
         m_loadingError->setVisible(error.has_value());
         m_loadingError->setText(error.value_or(QString()));
         break;

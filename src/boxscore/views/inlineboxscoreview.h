@@ -67,6 +67,7 @@ private:
 
     QLabel *m_title = nullptr;
     QStackedWidget *m_contents = nullptr;
+    QWidget *m_loadingSpinner = nullptr;
     QLabel *m_loadingError = nullptr;
     BoxScoreSymbolImage *m_pregameSymbol = nullptr;
     QLabel *m_pregameTitle = nullptr;

@@ -14,7 +14,7 @@ namespace {
 
 using Markers = std::tuple<std::optional<QString>, std::optional<qint64>, std::optional<qint64>>;
 // A result, or the description of a transfer error.
-using Answer = std::variant<BoxScoreFetchResult, QString>;
+using Answer = std::variant<BoxScoreFetchResult, QString, ServiceError>;
 
 // One fetch, open until the test answers it; answering resumes the view model at once.
 struct OpenFetch {
@@ -37,6 +37,7 @@ QCoro::Task<BoxScoreFetchResult> openFetch(std::shared_ptr<OpenFetch> fetch)
     co_await *fetch;
     if (const auto *failure = std::get_if<QString>(&*fetch->answer))
         throw ServiceError(ServiceError::Kind::Transfer, *failure);
+    if (const auto *error = std::get_if<ServiceError>(&*fetch->answer)) throw *error;
     co_return std::get<BoxScoreFetchResult>(*fetch->answer);
 }
 
@@ -183,6 +184,10 @@ private Q_SLOTS:
         answerLast(u"The network connection was lost."_s);
         QCOMPARE(m_vm->errorMessage().value_or(QString()), u"Couldn't refresh: The network connection was lost."_s);
         QCOMPARE(m_vm->boxScore()->gamePk, 633860);
+        // A game the service has no feed for yet.
+        advance(12s);
+        answerLast(ServiceError(ServiceError::Kind::Decoding, u"The service answered 404 (Not Found)"_s, 404));
+        QCOMPARE(m_vm->errorMessage().value_or(QString()), u"Couldn't refresh: Box score not available yet"_s);
         QCOMPARE(nextWakeMs(), 12'000);
         advance(12s);
         answerLast(m_live);

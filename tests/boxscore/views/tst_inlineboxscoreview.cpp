@@ -251,7 +251,7 @@ private Q_SLOTS:
         QCOMPARE(fetchCount(), 0);
         QCOMPARE(shown(u"resultTitle"_s), u"-"_s);
 
-        // The spinner until the first box score; a failure shows under it.
+        // The spinner until the first box score; a failure takes its place.
         m_schedule->setInlineBoxScoreGameId(finalGamePk);
         QCOMPARE(fetchCount(), 1);
         QCOMPARE(m_feed->fetches[0]->gamePk, finalGamePk);
@@ -261,6 +261,7 @@ private Q_SLOTS:
         m_feed->fail();
         QCOMPARE(m_view->content(), Content::Loading);
         QCOMPARE(shown(u"loadingError"_s), u"Couldn't refresh: The network connection was lost."_s);
+        QVERIFY(!m_view->findChild<QWidget *>(u"loadingIndicator"_s)->isVisible());
 
         // Live by the feed, but no innings and no lineups yet: still the pregame card.
         advance(12s);

@@ -274,11 +274,28 @@ private Q_SLOTS:
         loadDay();
         button(u"tabStandings"_s)->click();
         QCOMPARE(m_api->standingsRequestCount(), 1);
-        m_api->succeedStandings(0, { { DivisionRef { 201, {} }, {} } });
+        // A failed first load offers a retry inside the tab instead of a spinner that never ends.
+        const auto shownState = [this] {
+            for (const char *name : { "loadingIndicator", "standingsFailure", "standingsScroll" }) {
+                auto *state = m_view->standingsPage()->findChild<QWidget *>(QString::fromLatin1(name));
+                if (state && state->isVisible()) return QString::fromLatin1(name);
+            }
+            return QString();
+        };
+        QCOMPARE(shownState(), u"loadingIndicator"_s);
+        m_api->failStandings(0);
+        QCOMPARE(shownState(), u"standingsFailure"_s);
+        QCOMPARE(
+            m_view->standingsPage()->findChild<QLabel *>(u"standingsError"_s)->text(), u"Failed to load standings"_s);
+        button(u"standingsRetry"_s)->click();
+        QCOMPARE(m_api->standingsRequestCount(), 2);
+        QCOMPARE(shownState(), u"loadingIndicator"_s);
+        m_api->succeedStandings(1, { { DivisionRef { 201, {} }, {} } });
+        QCOMPARE(shownState(), u"standingsScroll"_s);
         QCOMPARE(m_view->standingsPage()->isVisible(), true);
         button(u"tabSchedule"_s)->click();
         button(u"tabStandings"_s)->click();
-        QCOMPARE(m_api->standingsRequestCount(), 1);
+        QCOMPARE(m_api->standingsRequestCount(), 2);
 
         // The Division | Wild Card switch is a preference: a new window opens on the side last chosen.
         QVERIFY(!button(u"wildCardMode"_s)->isChecked());
