@@ -1,6 +1,7 @@
 #include "ui/datenavigationview.h"
 
 #include "schedule/scheduleviewmodel.h"
+#include "ui/plainbutton.h"
 #include "ui/symbols.h"
 #include "ui/theme.h"
 
@@ -20,11 +21,7 @@ constexpr int popoverWidth = 280;
 
 QToolButton *plainButton(QWidget *parent)
 {
-    auto *button = new QToolButton(parent);
-    button->setAutoRaise(true);
-    button->setCursor(Qt::PointingHandCursor);
-    button->setFocusPolicy(Qt::TabFocus);
-    return button;
+    return new PlainButton(parent);
 }
 
 } // namespace

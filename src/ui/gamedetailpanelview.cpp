@@ -1,6 +1,7 @@
 #include "ui/gamedetailpanelview.h"
 
 #include "stats/teams.h"
+#include "ui/plainbutton.h"
 #include "ui/progressspinner.h"
 #include "ui/symbols.h"
 #include "ui/theme.h"
@@ -175,12 +176,9 @@ protected:
 
 QToolButton *iconButton(QWidget *parent, const QString &name, const QString &toolTip)
 {
-    auto *button = new QToolButton(parent);
+    auto *button = new PlainButton(parent);
     button->setObjectName(name);
     button->setToolTip(toolTip);
-    button->setAutoRaise(true);
-    button->setCursor(Qt::PointingHandCursor);
-    button->setFocusPolicy(Qt::TabFocus);
     button->setIconSize(QSize(buttonSymbolSize, buttonSymbolSize));
     return button;
 }

@@ -5,21 +5,25 @@
 #include "ui/gamedetailpanelview.h"
 #include "ui/gamelistview.h"
 #include "ui/localkeymonitor.h"
+#include "ui/plainbutton.h"
 #include "ui/progressspinner.h"
 #include "ui/standingsview.h"
 #include "ui/symbols.h"
 #include "ui/theme.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -42,10 +46,10 @@ Symbol tabSymbol(ScheduleViewModel::Tab tab)
 }
 
 // One tab of the bar: a symbol and the tab's name, on a tinted rounded fill while it is the current tab.
-class TabButton : public QAbstractButton {
+class TabButton : public FlatButton<QAbstractButton> {
 public:
     TabButton(ScheduleViewModel::Tab tab, QWidget *parent)
-        : QAbstractButton(parent)
+        : FlatButton<QAbstractButton>(parent)
         , m_tab(tab)
     {
         setText(ScheduleViewModel::tabText(tab));
@@ -73,10 +77,7 @@ protected:
             shape.addRoundedRect(QRectF(rect()).adjusted(2, 0, -2, 0), 5, 5);
             painter.fillPath(shape, theme::accent(palette(), 0.15));
         }
-        if (hasFocus() && m_keyboardFocus) {
-            painter.setPen(QPen(theme::accent(palette(), 0.6), 1));
-            painter.drawRoundedRect(QRectF(rect()).adjusted(2.5, 0.5, -2.5, -0.5), 5, 5);
-        }
+        if (hasKeyboardFocus()) paintKeyboardFocusRing(painter, *this, QRectF(rect()).adjusted(2.5, 0.5, -2.5, -0.5));
         const QFont font = theme::font(11, current ? QFont::DemiBold : QFont::Normal);
         const QFontMetrics metrics(font);
         const int contentWidth = 12 + 4 + metrics.horizontalAdvance(text());
@@ -89,16 +90,8 @@ protected:
         painter.drawText(QRect(left + 16, 0, width() - left - 16, height()), Qt::AlignVCenter | Qt::AlignLeft, text());
     }
 
-    // Only focus that came by the keyboard is drawn; the window gives the first tab focus on opening.
-    void focusInEvent(QFocusEvent *event) override
-    {
-        m_keyboardFocus = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
-        QAbstractButton::focusInEvent(event);
-    }
-
 private:
     ScheduleViewModel::Tab m_tab;
-    bool m_keyboardFocus = false;
 };
 
 // A one-pixel line across the window between its bands.
@@ -112,14 +105,15 @@ QWidget *divider(QWidget *parent)
     return line;
 }
 
+// Arrow and keypad keys carry the keypad flag; it is not one of the user's modifiers.
+constexpr Qt::KeyboardModifiers userModifiers
+    = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+
 QToolButton *captionButton(const QString &objectName, QWidget *parent)
 {
-    auto *button = new QToolButton(parent);
+    auto *button = new PlainButton(parent);
     button->setObjectName(objectName);
-    button->setAutoRaise(true);
     button->setFont(theme::font(captionPixelSize));
-    button->setCursor(Qt::PointingHandCursor);
-    button->setFocusPolicy(Qt::TabFocus);
     return button;
 }
 
@@ -361,6 +355,12 @@ void MenuContentView::update()
             = std::make_unique<LocalKeyMonitor>(this, [this](const QKeyEvent &event) { return handleKeyDown(event); });
     else if (!gameAreaShown)
         m_keyMonitor.reset();
+    const bool pageShown = inlineBoxScore || tab == ScheduleViewModel::Tab::Standings;
+    if (pageShown && !m_pageKeyMonitor)
+        m_pageKeyMonitor
+            = std::make_unique<LocalKeyMonitor>(this, [this](const QKeyEvent &event) { return handlePageKey(event); });
+    else if (!pageShown)
+        m_pageKeyMonitor.reset();
 
     m_footerSpinner->setVisible(m_viewModel->isLoading());
     m_refresh->setVisible(!m_viewModel->isLoading());
@@ -369,9 +369,6 @@ void MenuContentView::update()
 bool MenuContentView::handleKeyDown(const QKeyEvent &event)
 {
     if (m_viewModel->selectedTab() != ScheduleViewModel::Tab::Schedule) return false;
-    // Arrow and keypad keys carry the keypad flag; it is not one of the user's modifiers.
-    constexpr Qt::KeyboardModifiers userModifiers
-        = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
     if (event.modifiers() & userModifiers) return false;
     if (m_viewModel->games().empty()) return false;
     switch (event.key()) {
@@ -390,6 +387,48 @@ bool MenuContentView::handleKeyDown(const QKeyEvent &event)
     default:
         return false;
     }
+}
+
+bool MenuContentView::handlePageKey(const QKeyEvent &event)
+{
+    if (event.modifiers() & userModifiers) return false;
+    const bool inlineBoxScore = m_viewModel->inlineBoxScoreGameId().has_value();
+    if (inlineBoxScore && event.key() == Qt::Key_Escape) {
+        m_viewModel->setInlineBoxScoreGameId(std::nullopt);
+        return true;
+    }
+    QAbstractSlider::SliderAction action = QAbstractSlider::SliderNoAction;
+    switch (event.key()) {
+    case Qt::Key_Up:
+        action = QAbstractSlider::SliderSingleStepSub;
+        break;
+    case Qt::Key_Down:
+        action = QAbstractSlider::SliderSingleStepAdd;
+        break;
+    case Qt::Key_PageUp:
+        action = QAbstractSlider::SliderPageStepSub;
+        break;
+    case Qt::Key_PageDown:
+        action = QAbstractSlider::SliderPageStepAdd;
+        break;
+    case Qt::Key_Home:
+        action = QAbstractSlider::SliderToMinimum;
+        break;
+    case Qt::Key_End:
+        action = QAbstractSlider::SliderToMaximum;
+        break;
+    default:
+        return false;
+    }
+    // The page's own scrolling area: the box score's column, or the standings' tables.
+    const QList<QAbstractScrollArea *> areas
+        = (inlineBoxScore ? m_inlineBoxScoreSlot : static_cast<QWidget *>(m_standingsPage))
+              ->findChildren<QAbstractScrollArea *>();
+    const auto shown
+        = std::find_if(areas.begin(), areas.end(), [](QAbstractScrollArea *area) { return area->isVisible(); });
+    if (shown == areas.end()) return false;
+    (*shown)->verticalScrollBar()->triggerAction(action);
+    return true;
 }
 
 bool MenuContentView::openSelectedGame()

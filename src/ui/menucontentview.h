@@ -35,6 +35,9 @@ public:
     ScheduleState scheduleState() const;
     // The key handling of the game list; true when the press was handled and must go no further.
     bool handleKeyDown(const QKeyEvent &event);
+    // The keys of a page that scrolls as a whole (the inline box score, the standings): Escape leaves the box
+    // score, the arrows, Page Up/Down, Home and End scroll.
+    bool handlePageKey(const QKeyEvent &event);
     // Opens the selected game's page in the browser; false when there is no game or no page.
     bool openSelectedGame();
     void openBoxScore(qint64 gamePk);
@@ -91,4 +94,5 @@ private:
     ProgressSpinner *m_footerSpinner = nullptr;
 
     std::unique_ptr<LocalKeyMonitor> m_keyMonitor;
+    std::unique_ptr<LocalKeyMonitor> m_pageKeyMonitor;
 };

@@ -1,6 +1,7 @@
 #include "ui/standingsview.h"
 
 #include "stats/teams.h"
+#include "ui/plainbutton.h"
 #include "ui/progressspinner.h"
 #include "ui/teamlogoview.h"
 #include "ui/theme.h"
@@ -109,10 +110,10 @@ struct StandingsTable {
 };
 
 // One half of the Division | Wild Card switch: text on a soft accent fill while chosen.
-class SegmentButton : public QAbstractButton {
+class SegmentButton : public FlatButton<QAbstractButton> {
 public:
     SegmentButton(const QString &text, QWidget *parent)
-        : QAbstractButton(parent)
+        : FlatButton<QAbstractButton>(parent)
     {
         setText(text);
         setCheckable(true);
@@ -137,10 +138,7 @@ protected:
             shape.addRoundedRect(box, 5, 5);
             painter.fillPath(shape, theme::accent(palette(), 0.15));
         }
-        if (hasFocus()) {
-            painter.setPen(QPen(theme::accent(palette(), 0.6), 1));
-            painter.drawRoundedRect(box, 5, 5);
-        }
+        if (hasKeyboardFocus()) paintKeyboardFocusRing(painter, *this, box);
         painter.setFont(theme::font(10, isChecked() ? QFont::DemiBold : QFont::Normal));
         painter.setPen(isChecked() ? theme::primary(palette()) : theme::secondary(palette()));
         painter.drawText(rect(), Qt::AlignCenter, text());

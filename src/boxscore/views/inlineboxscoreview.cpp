@@ -3,6 +3,7 @@
 #include "boxscore/boxscoreviewmodel.h"
 #include "boxscore/views/boxscoreview.h"
 #include "schedule/scheduleviewmodel.h"
+#include "ui/plainbutton.h"
 #include "ui/progressspinner.h"
 #include "ui/theme.h"
 
@@ -89,10 +90,10 @@ protected:
 };
 
 // "‹ Schedule": the way back to the schedule list.
-class BackButton : public QAbstractButton {
+class BackButton : public FlatButton<QAbstractButton> {
 public:
     explicit BackButton(QWidget *parent)
-        : QAbstractButton(parent)
+        : FlatButton<QAbstractButton>(parent)
     {
         setText(u"Schedule"_s);
         setCursor(Qt::PointingHandCursor);
@@ -117,6 +118,8 @@ protected:
         painter.setFont(theme::font(11, QFont::DemiBold));
         painter.setPen(color);
         painter.drawText(rect().adjusted(symbolSize + spacing, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, text());
+        if (hasKeyboardFocus())
+            paintKeyboardFocusRing(painter, *this, QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 3);
     }
 
 private:

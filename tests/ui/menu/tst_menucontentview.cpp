@@ -7,6 +7,7 @@
 #include "ui/gamelistview.h"
 #include "ui/gamerowview.h"
 #include "ui/menucontentview.h"
+#include "ui/plainbutton.h"
 #include "ui/standingsview.h"
 
 #include <QAbstractButton>
@@ -14,6 +15,7 @@
 #include <QCalendarWidget>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QTemporaryDir>
@@ -207,6 +209,64 @@ private Q_SLOTS:
         QVERIFY(!m_view->isKeyMonitorActive());
         QTest::keyClick(button(u"quit"_s), Qt::Key_Down);
         QCOMPARE(m_viewModel->selectedGameId(), std::optional(order[0]));
+    }
+
+    void pagesScrollByKeysAndEscapeLeavesTheBoxScore()
+    {
+        loadDay();
+        button(u"tabStandings"_s)->click();
+        auto records = decode<StandingsResponse>(readTestData(u"standings-2024.json"_s)).records;
+        std::stable_sort(records.begin(), records.end(),
+            [](const StandingsRecord &a, const StandingsRecord &b) { return a.division.id < b.division.id; });
+        m_api->succeedStandings(0, records);
+        QScrollBar *bar = m_view->standingsPage()->findChild<QScrollArea *>()->verticalScrollBar();
+        QTRY_VERIFY(bar->maximum() > bar->pageStep());
+        // Whichever button holds the focus, and none at all.
+        button(u"tabStandings"_s)->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(m_window.get(), Qt::Key_PageDown);
+        QCOMPARE(bar->value(), bar->pageStep());
+        QTest::keyClick(button(u"tabStandings"_s), Qt::Key_Up);
+        QCOMPARE(bar->value(), bar->pageStep() - bar->singleStep());
+        QVERIFY(button(u"tabStandings"_s)->hasFocus());
+        QTest::keyClick(m_window.get(), Qt::Key_End);
+        QCOMPARE(bar->value(), bar->maximum());
+        QTest::keyClick(m_window.get(), Qt::Key_Home);
+        QCOMPARE(bar->value(), 0);
+
+        // The inline box score: a tall stand-in for its column.
+        auto *column = new QScrollArea;
+        auto *sheet = new QWidget;
+        sheet->setMinimumHeight(3000);
+        column->setWidget(sheet);
+        m_view->inlineBoxScoreSlot()->layout()->addWidget(column);
+        m_view->openBoxScore(m_view->gameList()->rowOrder().front());
+        QTRY_VERIFY(column->verticalScrollBar()->maximum() > 0);
+        QTest::keyClick(m_window.get(), Qt::Key_End);
+        QCOMPARE(column->verticalScrollBar()->value(), column->verticalScrollBar()->maximum());
+        QTest::keyClick(m_window.get(), Qt::Key_Escape);
+        QCOMPARE(m_viewModel->inlineBoxScoreGameId(), std::nullopt);
+        QVERIFY(m_view->findChild<QWidget *>(u"tabBar"_s)->isVisible());
+    }
+
+    void arrowsNeverMoveTheFocusBetweenButtons()
+    {
+        loadDay();
+        button(u"tabSettings"_s)->click();
+        m_window->activateWindow();
+        // The focus the window hands out on opening draws no ring; Tab does.
+        auto *refresh = qobject_cast<PlainButton *>(button(u"refresh"_s));
+        refresh->setFocus(Qt::ActiveWindowFocusReason);
+        QVERIFY(!refresh->hasKeyboardFocus());
+        refresh->clearFocus();
+        refresh->setFocus(Qt::TabFocusReason);
+        QVERIFY(refresh->hasKeyboardFocus());
+        for (const char *name : { "refresh", "tabSettings" }) {
+            QAbstractButton *focused = button(QString::fromLatin1(name));
+            focused->setFocus(Qt::TabFocusReason);
+            for (const Qt::Key key : { Qt::Key_Left, Qt::Key_Right, Qt::Key_Down, Qt::Key_Up })
+                QTest::keyClick(focused, key);
+            QVERIFY2(focused->hasFocus(), name);
+        }
     }
 
     void keysOnAnEmptyDayAreNotHandled()
