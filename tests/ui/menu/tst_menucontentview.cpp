@@ -4,6 +4,7 @@
 #include "stats/decoder.h"
 #include "testdata.h"
 #include "ui/datenavigationview.h"
+#include "ui/datepickerpopover.h"
 #include "ui/gamelistview.h"
 #include "ui/gamerowview.h"
 #include "ui/menucontentview.h"
@@ -11,7 +12,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QCalendarWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -299,10 +299,11 @@ private Q_SLOTS:
         // On today the title opens and closes the calendar.
         title->click();
         QVERIFY(navigation->showDatePicker());
-        QVERIFY(navigation->calendar()->isVisible());
-        QCOMPARE(navigation->calendar()->selectedDate(), QDate::currentDate());
-        navigation->setShowDatePicker(false);
-        QVERIFY(!navigation->calendar()->isVisible());
+        QVERIFY(navigation->datePicker()->isVisible());
+        QCOMPARE(navigation->datePicker()->selectedDate(), QDate::currentDate());
+        title->click();
+        QVERIFY(!navigation->showDatePicker());
+        QVERIFY(!navigation->datePicker()->isVisible());
 
         // On another day it goes back to today and leaves the calendar closed.
         m_view->findChild<QToolButton *>(u"previousDay"_s)->click();
@@ -316,7 +317,9 @@ private Q_SLOTS:
         // Picking a day closes the calendar and loads that day.
         title->click();
         const QDate picked = QDate::currentDate().addDays(3);
-        Q_EMIT navigation->calendar()->clicked(picked);
+        MonthGrid *grid = navigation->datePicker()->grid();
+        grid->setSelectedDate(picked);
+        QTest::mouseClick(grid, Qt::LeftButton, {}, grid->dayRect(picked).center());
         QVERIFY(!navigation->showDatePicker());
         QCOMPARE(m_viewModel->selectedDate().date(), picked);
         QCOMPARE(m_api->requestCount(), 4);
