@@ -30,6 +30,7 @@ constexpr int padding = 12;
 constexpr qreal cornerRadius = 10;
 constexpr int arrowHeight = 9;
 constexpr qreal arrowHalfWidth = 10;
+constexpr int shadowSize = 10;
 
 QColor withAlpha(QColor color, qreal alpha)
 {
@@ -218,7 +219,6 @@ DatePickerPopover::DatePickerPopover(const ButtonFactory &makeButton, QWidget *p
     setObjectName(u"datePicker"_s);
     // Follows the window's palette and font although it is a window of its own.
     setAttribute(Qt::WA_WindowPropagation);
-    setFixedWidth(fixedWidth);
 
     m_heading->setObjectName(u"datePickerHeading"_s);
     m_heading->setFont(theme::font(11, QFont::DemiBold));
@@ -233,7 +233,6 @@ DatePickerPopover::DatePickerPopover(const ButtonFactory &makeButton, QWidget *p
     column->setSpacing(6);
     column->addWidget(m_heading);
     auto *header = new QHBoxLayout;
-    header->setContentsMargins(4, 0, 0, 0);
     header->setSpacing(0);
     header->addWidget(m_monthTitle);
     header->addStretch();
@@ -269,7 +268,10 @@ void DatePickerPopover::setTranslucent(bool translucent)
     m_translucent = translucent;
     setAttribute(Qt::WA_TranslucentBackground, translucent);
     if (!translucent) setAttribute(Qt::WA_NoSystemBackground, false);
-    layout()->setContentsMargins(padding, padding + (translucent ? arrowHeight : 0), padding, padding);
+    const int shadow = translucent ? shadowSize : 0;
+    setFixedWidth(panelWidth + 2 * shadow);
+    layout()->setContentsMargins(
+        shadow + padding, padding + (translucent ? arrowHeight : 0), shadow + padding, shadow + padding);
     update();
 }
 
@@ -293,7 +295,8 @@ void DatePickerPopover::popUp(QWidget *anchor)
 QPainterPath DatePickerPopover::panelPath() const
 {
     // Half-pixel insets keep the one-pixel border sharp.
-    const QRectF panel = QRectF(rect()).adjusted(0.5, arrowHeight + 0.5, -0.5, -0.5);
+    const QRectF panel
+        = QRectF(rect()).adjusted(shadowSize + 0.5, arrowHeight + 0.5, -shadowSize - 0.5, -shadowSize - 0.5);
     const qreal left = panel.left(), top = panel.top(), right = panel.right(), bottom = panel.bottom();
     constexpr qreal diameter = 2 * cornerRadius;
     QPainterPath path;
@@ -317,13 +320,25 @@ void DatePickerPopover::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QColor background = palette().color(QPalette::Window);
-    const QColor border = withAlpha(theme::primary(palette()), theme::isDark(palette()) ? 0.26 : 0.18);
-    painter.setPen(QPen(border, 1));
-    painter.setBrush(background);
+    const bool dark = theme::isDark(palette());
+    // A shade lighter than the window, as raised surfaces are on both light and dark desktops.
+    const QColor window = palette().color(QPalette::Window);
+    const QColor background = dark ? window.lighter(118) : window.lighter(104);
+    const QColor border = withAlpha(theme::primary(palette()), dark ? 0.24 : 0.16);
     if (m_translucent) {
-        painter.drawPath(panelPath());
+        const QPainterPath panel = panelPath();
+        // A soft drop shadow from widening strokes, each adding a little darkness towards the edge.
+        painter.setBrush(Qt::NoBrush);
+        painter.translate(0, 2);
+        for (int width = 2 * shadowSize; width > 0; width -= 2)
+            painter.strokePath(panel, QPen(QColor(0, 0, 0, dark ? 14 : 7), width));
+        painter.translate(0, -2);
+        painter.setPen(QPen(border, 1));
+        painter.setBrush(background);
+        painter.drawPath(panel);
     } else {
+        painter.setPen(QPen(border, 1));
+        painter.setBrush(background);
         painter.setRenderHint(QPainter::Antialiasing, false);
         painter.fillRect(rect(), background);
         painter.drawRect(rect().adjusted(0, 0, -1, -1));

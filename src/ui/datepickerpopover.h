@@ -60,7 +60,8 @@ public:
     // Makes the month's chevron buttons, so that they look like the row's own.
     using ButtonFactory = std::function<QAbstractButton *(QWidget *parent)>;
 
-    static constexpr int fixedWidth = 280;
+    // The panel's width; a translucent popover adds room for its shadow on either side.
+    static constexpr int panelWidth = 280;
 
     DatePickerPopover(const ButtonFactory &makeButton, QWidget *parent);
 
@@ -98,6 +99,6 @@ private:
     QAbstractButton *m_nextMonth;
     MonthGrid *m_grid;
     QPointer<QWidget> m_anchor;
-    qreal m_arrowX = fixedWidth / 2.0;
+    qreal m_arrowX = panelWidth / 2.0;
     bool m_translucent = false;
 };
