@@ -305,6 +305,14 @@ private Q_SLOTS:
         QVERIFY(!navigation->showDatePicker());
         QVERIFY(!navigation->datePicker()->isVisible());
 
+        // Escape closes it without changing the day, even after the keys moved the selection.
+        title->click();
+        QTest::keyClick(navigation->datePicker()->grid(), Qt::Key_Down);
+        QTest::keyClick(navigation->datePicker()->grid(), Qt::Key_Escape);
+        QVERIFY(!navigation->showDatePicker());
+        QCOMPARE(title->text(), u"Today"_s);
+        QCOMPARE(m_api->requestCount(), 1);
+
         // On another day it goes back to today and leaves the calendar closed.
         m_view->findChild<QToolButton *>(u"previousDay"_s)->click();
         QCOMPARE(m_api->requestCount(), 2);
