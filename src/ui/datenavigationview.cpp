@@ -1,23 +1,18 @@
 #include "ui/datenavigationview.h"
 
 #include "schedule/scheduleviewmodel.h"
+#include "ui/datepickerpopover.h"
 #include "ui/plainbutton.h"
 #include "ui/symbols.h"
 #include "ui/theme.h"
 
-#include <QCalendarWidget>
 #include <QEvent>
-#include <QFrame>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QToolButton>
-#include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-constexpr int popoverWidth = 280;
 
 QToolButton *plainButton(QWidget *parent)
 {
@@ -32,8 +27,7 @@ DateNavigationView::DateNavigationView(ScheduleViewModel *viewModel, QWidget *pa
     , m_previous(plainButton(this))
     , m_title(plainButton(this))
     , m_next(plainButton(this))
-    , m_popover(new QFrame(this, Qt::Popup))
-    , m_calendar(new QCalendarWidget(m_popover))
+    , m_popover(new DatePickerPopover(plainButton, this))
 {
     m_previous->setObjectName(u"previousDay"_s);
     m_previous->setToolTip(u"Previous day"_s);
@@ -51,25 +45,12 @@ DateNavigationView::DateNavigationView(ScheduleViewModel *viewModel, QWidget *pa
     row->addStretch();
     row->addWidget(m_next);
 
-    m_popover->setObjectName(u"datePicker"_s);
-    m_popover->setFrameShape(QFrame::StyledPanel);
-    m_popover->setFixedWidth(popoverWidth);
-    auto *column = new QVBoxLayout(m_popover);
-    column->setSpacing(6);
-    auto *heading = new QLabel(u"Pick a date"_s, m_popover);
-    heading->setObjectName(u"datePickerHeading"_s);
-    heading->setFont(theme::font(11, QFont::DemiBold));
-    column->addWidget(heading);
-    m_calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-    m_calendar->setGridVisible(false);
-    column->addWidget(m_calendar);
     m_popover->installEventFilter(this);
 
     connect(m_previous, &QToolButton::clicked, m_viewModel, &ScheduleViewModel::goToPreviousDay);
     connect(m_next, &QToolButton::clicked, m_viewModel, &ScheduleViewModel::goToNextDay);
     connect(m_title, &QToolButton::clicked, this, &DateNavigationView::titleClicked);
-    connect(m_calendar, &QCalendarWidget::clicked, this, &DateNavigationView::datePicked);
-    connect(m_calendar, &QCalendarWidget::activated, this, &DateNavigationView::datePicked);
+    connect(m_popover, &DatePickerPopover::picked, this, &DateNavigationView::datePicked);
     connect(m_viewModel, &ScheduleViewModel::changed, this, &DateNavigationView::update);
     applyColors();
     update();
@@ -85,13 +66,8 @@ void DateNavigationView::setShowDatePicker(bool show)
     if (show == m_showDatePicker) return;
     m_showDatePicker = show;
     if (show) {
-        m_calendar->setSelectedDate(m_viewModel->selectedDate().toLocalTime().date());
-        m_popover->adjustSize();
-        // Hangs below the title, centred on it, kept on the window's screen side.
-        const QPoint below = m_title->mapToGlobal(QPoint(m_title->width() / 2, m_title->height()));
-        m_popover->move(below.x() - m_popover->width() / 2, below.y() + 2);
-        m_popover->show();
-        m_calendar->setFocus();
+        m_popover->setSelectedDate(m_viewModel->selectedDate().toLocalTime().date());
+        m_popover->popUp(m_title);
     } else {
         m_popover->hide();
     }
@@ -132,8 +108,4 @@ void DateNavigationView::applyColors()
     m_next->setIcon(symbolIcon(Symbol::ChevronRight, 11, color));
     m_previous->setIconSize(QSize(11, 11));
     m_next->setIconSize(QSize(11, 11));
-    auto *heading = m_popover->findChild<QLabel *>(u"datePickerHeading"_s);
-    QPalette headingPalette = heading->palette();
-    headingPalette.setColor(QPalette::WindowText, theme::secondary(palette()));
-    heading->setPalette(headingPalette);
 }

@@ -2,8 +2,7 @@
 
 #include <QWidget>
 
-class QCalendarWidget;
-class QFrame;
+class DatePickerPopover;
 class QToolButton;
 class ScheduleViewModel;
 
@@ -18,7 +17,7 @@ public:
     void setShowDatePicker(bool show);
 
     QToolButton *titleButton() const { return m_title; }
-    QCalendarWidget *calendar() const { return m_calendar; }
+    DatePickerPopover *datePicker() const { return m_popover; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -34,7 +33,6 @@ private:
     QToolButton *m_previous;
     QToolButton *m_title;
     QToolButton *m_next;
-    QFrame *m_popover;
-    QCalendarWidget *m_calendar;
+    DatePickerPopover *m_popover;
     bool m_showDatePicker = false;
 };

@@ -20,6 +20,8 @@
 #include "stats/teams.h"
 #include "system/loginitemservice.h"
 #include "system/updaterservice.h"
+#include "ui/datenavigationview.h"
+#include "ui/datepickerpopover.h"
 #include "ui/gamelistview.h"
 #include "ui/gamerowview.h"
 #include "ui/menucontentview.h"
@@ -30,6 +32,7 @@
 #include <QDir>
 #include <QEnterEvent>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QMouseEvent>
 #include <QPainter>
@@ -266,6 +269,56 @@ bool renderSettings(const SettingsScene &scene, const QPalette &palette, const Q
     return save(column.grab(), outDir + u"/settings-"_s + scene.name + u"-full"_s + suffix + u".png"_s);
 }
 
+// The window with the calendar open below the date title, drawn over the window as a compositing desktop
+// shows it.
+bool renderCalendar(bool dark, const QPalette &palette, const QString &outDir, const QString &suffix)
+{
+    QApplication::setPalette(palette);
+    const QLocale previousLocale;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    const auto restoreLocale = qScopeGuard([previousLocale] { QLocale::setDefault(previousLocale); });
+    QTemporaryDir dir;
+    QSettings settings(dir.filePath(u"prefs.ini"_s), QSettings::IniFormat);
+    settings.setValue(u"favoriteTeamId"_s, 111);
+    RecordedScheduleAPI api;
+    api.games = recordedDay(u"schedule-2026-04-20-hydrated.json"_s);
+    // No desktop-file id: the alert sync answers unavailable and touches nothing.
+    NotificationService notifications(nullptr, QString());
+    ScheduleViewModel viewModel(
+        &api, &notifications, &settings, [] { return QDateTime::currentDateTime(); }, false, false);
+    auto load = viewModel.loadSchedule();
+    Q_UNUSED(load);
+
+    PopupWindow window;
+    auto *content = new MenuContentView(&viewModel, [](const QUrl &) {});
+    window.setContent(content);
+    window.popUpAt(QPoint(600, 0));
+    settle();
+    DatePickerPopover *picker = content->dateNavigation()->datePicker();
+    picker->setTranslucent(true);
+    content->dateNavigation()->setShowDatePicker(true);
+    // Two days on with the keys, so that both the selection and today's mark show.
+    for (int i = 0; i < 2; ++i) {
+        QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+        QApplication::sendEvent(picker->grid(), &right);
+    }
+    settle();
+
+    const QPixmap windowShot = window.grab();
+    const QPixmap pickerShot = picker->grab();
+    const QRect windowRect = window.geometry();
+    const QRect area = windowRect.united(picker->geometry());
+    QPixmap shot(area.size() * windowShot.devicePixelRatio());
+    shot.setDevicePixelRatio(windowShot.devicePixelRatio());
+    shot.fill(Qt::transparent);
+    QPainter painter(&shot);
+    painter.drawPixmap(windowRect.topLeft() - area.topLeft(), windowShot);
+    painter.drawPixmap(picker->geometry().topLeft() - area.topLeft(), pickerShot);
+    painter.end();
+    picker->close();
+    return save(shot, outDir + u"/calendar"_s + (dark ? u"-dark"_s : QString()) + suffix + u".png"_s);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -393,6 +446,10 @@ int main(int argc, char *argv[])
     };
     for (const SettingsScene &scene : settingsScenes) {
         if (!renderSettings(scene, scene.dark ? darkPalette() : light, outDir, suffix)) return 1;
+    }
+
+    for (const bool dark : { false, true }) {
+        if (!renderCalendar(dark, dark ? darkPalette() : light, outDir, suffix)) return 1;
     }
 
     const BoxScoreFetchResult recordedFinal = recordedFinalFetch();

@@ -4,6 +4,7 @@
 #include "stats/decoder.h"
 #include "testdata.h"
 #include "ui/datenavigationview.h"
+#include "ui/datepickerpopover.h"
 #include "ui/gamelistview.h"
 #include "ui/gamerowview.h"
 #include "ui/menucontentview.h"
@@ -12,7 +13,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QCalendarWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
@@ -376,10 +376,19 @@ private Q_SLOTS:
         // On today the title opens and closes the calendar.
         title->click();
         QVERIFY(navigation->showDatePicker());
-        QVERIFY(navigation->calendar()->isVisible());
-        QCOMPARE(navigation->calendar()->selectedDate(), QDate::currentDate());
-        navigation->setShowDatePicker(false);
-        QVERIFY(!navigation->calendar()->isVisible());
+        QVERIFY(navigation->datePicker()->isVisible());
+        QCOMPARE(navigation->datePicker()->selectedDate(), QDate::currentDate());
+        title->click();
+        QVERIFY(!navigation->showDatePicker());
+        QVERIFY(!navigation->datePicker()->isVisible());
+
+        // Escape closes it without changing the day, even after the keys moved the selection.
+        title->click();
+        QTest::keyClick(navigation->datePicker()->grid(), Qt::Key_Down);
+        QTest::keyClick(navigation->datePicker()->grid(), Qt::Key_Escape);
+        QVERIFY(!navigation->showDatePicker());
+        QCOMPARE(title->text(), u"Today"_s);
+        QCOMPARE(m_api->requestCount(), 1);
 
         // On another day it goes back to today and leaves the calendar closed.
         m_view->findChild<QToolButton *>(u"previousDay"_s)->click();
@@ -393,7 +402,9 @@ private Q_SLOTS:
         // Picking a day closes the calendar and loads that day.
         title->click();
         const QDate picked = QDate::currentDate().addDays(3);
-        Q_EMIT navigation->calendar()->clicked(picked);
+        MonthGrid *grid = navigation->datePicker()->grid();
+        grid->setSelectedDate(picked);
+        QTest::mouseClick(grid, Qt::LeftButton, {}, grid->dayRect(picked).center());
         QVERIFY(!navigation->showDatePicker());
         QCOMPARE(m_viewModel->selectedDate().date(), picked);
         QCOMPARE(m_api->requestCount(), 4);
