@@ -58,7 +58,9 @@ int main(int argc, char *argv[])
         u"manifest"_s, u"Manifest file; the files it names are relative to its folder."_s, u"FILE"_s);
     const QCommandLineOption portOption(u"port"_s, u"Port to listen on; 0 picks a free one."_s, u"N"_s, u"0"_s);
     const QCommandLineOption logOption(u"log"_s, u"Appends each request target to FILE."_s, u"FILE"_s);
-    parser.addOptions({ dirOption, manifestOption, portOption, logOption });
+    const QCommandLineOption unansweredOption(
+        u"log-unanswered"_s, u"Appends each request target that no route matched to FILE."_s, u"FILE"_s);
+    parser.addOptions({ dirOption, manifestOption, portOption, logOption, unansweredOption });
     parser.process(app);
 
     if (!parser.positionalArguments().isEmpty())
@@ -76,15 +78,21 @@ int main(int argc, char *argv[])
     if (!server.loadManifest(manifest, &error)) return fail(2, error);
 
     QFile log;
-    if (parser.isSet(logOption)) {
-        log.setFileName(parser.value(logOption));
-        if (!log.open(QIODevice::WriteOnly | QIODevice::Append))
-            return fail(1, u"cannot open log %1: %2"_s.arg(log.fileName(), log.errorString()));
-        QObject::connect(&server, &ReplayServer::requestReceived, &log, [&log](const QString &target) {
-            log.write(target.toUtf8() + '\n');
-            log.flush();
+    QFile unansweredLog;
+    const auto openLog = [&server](QFile &file, const QString &name, void (ReplayServer::*signal)(QString)) {
+        file.setFileName(name);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
+        QObject::connect(&server, signal, &file, [&file](const QString &target) {
+            file.write(target.toUtf8() + '\n');
+            file.flush();
         });
-    }
+        return true;
+    };
+    if (parser.isSet(logOption) && !openLog(log, parser.value(logOption), &ReplayServer::requestReceived))
+        return fail(1, u"cannot open log %1: %2"_s.arg(log.fileName(), log.errorString()));
+    if (parser.isSet(unansweredOption)
+        && !openLog(unansweredLog, parser.value(unansweredOption), &ReplayServer::requestUnanswered))
+        return fail(1, u"cannot open log %1: %2"_s.arg(unansweredLog.fileName(), unansweredLog.errorString()));
 
     if (!quitOnSignals(app)) return fail(1, u"cannot install the SIGINT/SIGTERM handler"_s);
     if (!server.listen(QHostAddress::LocalHost, quint16(port)))

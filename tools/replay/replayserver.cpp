@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <algorithm>
 #include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
@@ -107,7 +108,7 @@ QString readRoute(const QJsonValue &value, const QDir &base, const QString &wher
     if (!value.isObject()) return where + u" must be an object"_s;
     const QJsonObject object = value.toObject();
     static const QStringList known { u"path"_s, u"params"_s, u"file"_s, u"files"_s, u"body"_s, u"status"_s,
-        u"contentType"_s, u"delayMs"_s, u"fault"_s, u"hugeBytes"_s, u"rebaseDay"_s };
+        u"contentType"_s, u"delayMs"_s, u"fault"_s, u"hugeBytes"_s, u"rebaseDay"_s, u"timeline"_s };
     for (const QString &key : object.keys()) {
         if (!known.contains(key)) return where + u": unknown key \"%1\" (known: %2)"_s.arg(key, known.join(u", "_s));
     }
@@ -125,8 +126,10 @@ QString readRoute(const QJsonValue &value, const QDir &base, const QString &wher
         }
     }
 
-    if (int(object.contains(u"file"_s)) + int(object.contains(u"files"_s)) + int(object.contains(u"body"_s)) > 1)
-        return where + u": give only one of \"file\", \"files\" and \"body\""_s;
+    if (int(object.contains(u"file"_s)) + int(object.contains(u"files"_s)) + int(object.contains(u"body"_s))
+            + int(object.contains(u"timeline"_s))
+        > 1)
+        return where + u": give only one of \"file\", \"files\", \"body\" and \"timeline\""_s;
     QStringList names;
     if (object.contains(u"file"_s)) {
         if (object.value(u"file"_s).toString().isEmpty()) return where + u".file must be a non-empty text"_s;
@@ -140,11 +143,36 @@ QString readRoute(const QJsonValue &value, const QDir &base, const QString &wher
             names.append(files.at(i).toString());
         }
     }
-    for (const QString &name : names) {
+    const auto readable = [&](const QString &name, QString *absolute) {
         const QFileInfo file(base.filePath(name));
-        if (!file.isFile() || !file.isReadable())
-            return where + u": no readable file \"%1\" (looked at %2)"_s.arg(name, file.absoluteFilePath());
-        route->files.append(file.absoluteFilePath());
+        *absolute = file.absoluteFilePath();
+        if (file.isFile() && file.isReadable()) return QString();
+        return where + u": no readable file \"%1\" (looked at %2)"_s.arg(name, file.absoluteFilePath());
+    };
+    for (const QString &name : names) {
+        QString found;
+        if (const QString problem = readable(name, &found); !problem.isEmpty()) return problem;
+        route->files.append(found);
+    }
+    if (object.contains(u"timeline"_s)) {
+        const QJsonArray timeline = object.value(u"timeline"_s).toArray();
+        if (timeline.isEmpty()) return where + u".timeline must be a non-empty array of {\"at\", \"file\"}"_s;
+        for (qsizetype i = 0; i < timeline.size(); ++i) {
+            const QString entry = where + u".timeline[%1]"_s.arg(i);
+            const QJsonObject step = timeline.at(i).toObject();
+            if (!timeline.at(i).isObject() || step.size() != 2 || !step.contains(u"at"_s) || !step.contains(u"file"_s))
+                return entry + u" must be an object with exactly \"at\" and \"file\""_s;
+            const auto at = integerIn(step.value(u"at"_s), 0, qint64(1) << 40);
+            if (!at) return entry + u".at must be a non-negative integer (seconds)"_s;
+            if (i == 0 && *at != 0) return entry + u".at must be 0, so that something answers from the start"_s;
+            if (i > 0 && *at <= route->timeline.back().at)
+                return entry + u".at must be later than the entry before it"_s;
+            if (step.value(u"file"_s).toString().isEmpty()) return entry + u".file must be a non-empty text"_s;
+            QString found;
+            if (const QString problem = readable(step.value(u"file"_s).toString(), &found); !problem.isEmpty())
+                return problem;
+            route->timeline.push_back({ *at, found });
+        }
     }
     if (object.contains(u"body"_s)) {
         if (!object.value(u"body"_s).isString()) return where + u".body must be a text"_s;
@@ -208,6 +236,8 @@ ReplayServer::ReplayServer(QObject *parent)
     : QObject(parent)
     , m_server(new QTcpServer(this))
 {
+    m_started.start();
+    m_uptime = [this] { return m_started.elapsed() / 1000; };
     connect(m_server, &QTcpServer::newConnection, this, &ReplayServer::acceptConnections);
 }
 
@@ -219,7 +249,9 @@ ReplayServer::~ReplayServer()
 
 bool ReplayServer::listen(const QHostAddress &address, quint16 port)
 {
-    return m_server->listen(address, port);
+    if (!m_server->listen(address, port)) return false;
+    m_started.restart();
+    return true;
 }
 
 quint16 ReplayServer::port() const
@@ -304,6 +336,8 @@ Answer ReplayServer::answer(const HttpRequest &request)
     for (RouteState &state : m_routes) {
         if (state.route.path == path && queryMatches(state.route.params, query)) return answerFromRoute(state);
     }
+    m_unanswered.append(target);
+    Q_EMIT requestUnanswered(target);
     return notFound();
 }
 
@@ -311,7 +345,14 @@ Answer ReplayServer::answerFromRoute(RouteState &state)
 {
     const Route &route = state.route;
     QString fileName;
-    if (!route.files.isEmpty()) fileName = route.files.at(std::min(state.answered, route.files.size() - 1));
+    if (!route.timeline.empty()) {
+        const qint64 now = m_uptime();
+        const auto next = std::find_if(
+            route.timeline.begin(), route.timeline.end(), [now](const TimelineEntry &entry) { return entry.at > now; });
+        fileName = next == route.timeline.begin() ? route.timeline.front().file : std::prev(next)->file;
+    } else if (!route.files.isEmpty()) {
+        fileName = route.files.at(std::min(state.answered, route.files.size() - 1));
+    }
     ++state.answered;
 
     Answer answer;

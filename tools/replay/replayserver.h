@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QDate>
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QMap>
 #include <QObject>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 class QTcpServer;
@@ -20,6 +22,12 @@ enum class Fault {
     Reset, // the connection is reset without any answer
     Huge, // an endless-looking body of hugeBytes bytes, streamed
     MalformedJson, // the first half of the body with a matching Content-Length
+};
+
+// A recording that answers from a second after the server started until the next entry's second.
+struct TimelineEntry {
+    qint64 at = 0;
+    QString file;
 };
 
 // One recorded answer (or sequence of answers) for GET requests on a path.
@@ -39,6 +47,9 @@ struct Route {
     qint64 hugeBytes = qint64(64) * 1024 * 1024;
     // When valid, every date in the body moves by whole days so that this recorded day becomes today.
     QDate rebaseDay {};
+    // Used instead of files when not empty: the latest entry whose second has come answers. Ascending,
+    // the first at second 0.
+    std::vector<TimelineEntry> timeline {};
 };
 
 // The body with every "yyyy-MM-dd" text, alone or starting a date-time, moved by `days` calendar days.
@@ -62,10 +73,22 @@ public:
 
     // Request targets exactly as they appeared on the request lines, oldest first.
     QStringList requestLog() const { return m_log; }
-    void clearLog() { m_log.clear(); }
+    // The targets no route matched, oldest first.
+    QStringList unansweredLog() const { return m_unanswered; }
+    void clearLog()
+    {
+        m_log.clear();
+        m_unanswered.clear();
+    }
+
+    // Whole seconds since the server started listening, which timelines are read against; replaceable so
+    // that tests need not wait.
+    using Uptime = std::function<qint64()>;
+    void setUptime(Uptime uptime) { m_uptime = std::move(uptime); }
 
 Q_SIGNALS:
     void requestReceived(QString target);
+    void requestUnanswered(QString target);
 
 private:
     struct RouteState {
@@ -80,4 +103,7 @@ private:
     QTcpServer *m_server;
     std::vector<RouteState> m_routes;
     QStringList m_log;
+    QStringList m_unanswered;
+    QElapsedTimer m_started;
+    Uptime m_uptime;
 };

@@ -12,6 +12,7 @@
 #include "replay/replayserver.h"
 #include "schedule/scheduleviewmodel.h"
 #include "screenshotsupport.h"
+#include "standinlogos.h"
 #include "stats/decoder.h"
 #include "stats/gamefeed.h"
 #include "stats/logocache.h"
@@ -28,14 +29,12 @@
 #include "ui/settingsview.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDir>
 #include <QEnterEvent>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QScopeGuard>
 #include <QSettings>
 #include <QStyle>
@@ -104,29 +103,6 @@ std::pair<Game, GameDetail> recordedLiveGame()
     game.linescore = Linescore { 7, detail.linescore.currentInningOrdinal, false, teams };
     if (detail.venueName) game.venue = Venue { 19, *detail.venueName };
     return { std::move(game), std::move(detail) };
-}
-
-// A neutral roundel with the club's abbreviation and a transparent margin for the cache to crop.
-QByteArray standInLogo(const QString &abbreviation, int hue)
-{
-    QImage image(120, 120, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(QColor::fromHsv(hue, 150, 170));
-    painter.setPen(QPen(Qt::white, 4));
-    painter.drawEllipse(QRectF(12, 12, 96, 96));
-    QFont font;
-    font.setPixelSize(34);
-    font.setBold(true);
-    painter.setFont(font);
-    painter.drawText(QRectF(12, 12, 96, 96), Qt::AlignCenter, abbreviation);
-    painter.end();
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
 }
 
 using screenshots::darkPalette;
@@ -332,17 +308,12 @@ int main(int argc, char *argv[])
 
     ReplayServer logos;
     for (const MLBTeam &team : MLBTeam::all()) {
-        QString file = team.abbreviation.toLower();
-        if (file == u"az"_s) file = u"ari"_s;
-        logos.addRoute(Route { u"/i/teamlogos/mlb/500/"_s + file + u".png"_s, {}, {},
-            standInLogo(team.abbreviation, int((team.id * 37) % 360)), 200, "image/png" });
+        logos.addRoute(Route { u"/i/teamlogos/mlb/500/"_s + standins::clubLogoFileName(team.abbreviation) + u".png"_s,
+            {}, {}, standins::clubLogoPng(team.abbreviation, team.id), 200, "image/png" });
     }
-    for (const auto &[leagueId, letters] : { std::pair(103, "AL"), std::pair(104, "NL") }) {
-        const QByteArray svg = QByteArray(R"(<svg xmlns="http://www.w3.org/2000/svg" width="64" height="64">)")
-            + R"(<circle cx="32" cy="32" r="28" fill="#5a6b86"/><text x="32" y="41" font-size="24" font-family="sans-serif" )"
-            + R"(font-weight="bold" text-anchor="middle" fill="white">)" + letters + "</text></svg>";
-        logos.addRoute(
-            Route { u"/team-logos/league-on-light/%1.svg"_s.arg(leagueId), {}, {}, svg, 200, "image/svg+xml" });
+    for (const qint64 leagueId : { 103, 104 }) {
+        logos.addRoute(Route { u"/team-logos/league-on-light/%1.svg"_s.arg(leagueId), {}, {},
+            standins::leagueLogoSvg(leagueId), 200, "image/svg+xml" });
     }
     if (!logos.listen()) return 1;
     qputenv("BASELARK_ENDPOINT", logos.baseUrl().toUtf8());

@@ -185,8 +185,10 @@ private Q_SLOTS:
             return dbusProperty(item, u"/StatusNotifierItem"_s, u"org.kde.StatusNotifierItem"_s, u"XAyatanaLabel"_s)
                 .toString();
         };
-        // The demo answers today with a spring day on which Boston visits the Yankees at 17:05 UTC.
-        QTRY_COMPARE_WITH_TIMEOUT(label(), u"BOS @ NYY 1:05 PM"_s, 20000);
+        // The demo answers today with a spring day on which Boston visits the Yankees, a game in progress from
+        // the replay server's start; the inning depends on how long the start took.
+        static const QRegularExpression liveLabel(u"^BOS @ NYY \u00B7 (Top|Bot|Bottom) \\d+(st|nd|rd|th)$"_s);
+        QTRY_VERIFY2_WITH_TIMEOUT(liveLabel.match(label()).hasMatch(), qPrintable(label()), 20000);
         QCOMPARE(dbusProperty(item, u"/StatusNotifierItem"_s, u"org.kde.StatusNotifierItem"_s, u"Title"_s).toString(),
             label());
 

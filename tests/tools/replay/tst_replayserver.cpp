@@ -89,6 +89,8 @@ private Q_SLOTS:
     void matchesQuery_data();
     void matchesQuery();
     void answersFilesInTurn();
+    void followsTimeline_data();
+    void followsTimeline();
     void unknownPathIsNotFound();
     void contentFaults_data();
     void contentFaults();
@@ -214,10 +216,42 @@ void TestReplayServer::answersFilesInTurn()
     QCOMPARE(seen, QByteArray("12133"));
 }
 
+void TestReplayServer::followsTimeline_data()
+{
+    QTest::addColumn<qint64>("second");
+    QTest::addColumn<QByteArray>("body");
+    QTest::newRow("start") << qint64(0) << QByteArray("1");
+    QTest::newRow("before the second entry") << qint64(119) << QByteArray("1");
+    QTest::newRow("at the second entry") << qint64(120) << QByteArray("2");
+    QTest::newRow("between") << qint64(299) << QByteArray("2");
+    QTest::newRow("last entry") << qint64(300) << QByteArray("3");
+    QTest::newRow("long after") << qint64(86400) << QByteArray("3");
+}
+
+void TestReplayServer::followsTimeline()
+{
+    QFETCH(qint64, second);
+    QFETCH(QByteArray, body);
+    const QString path = m_dir.filePath(u"timeline.json"_s);
+    QVERIFY(writeFile(path,
+        R"({"routes":[{"path":"/a","timeline":[{"at":0,"file":"1.json"},{"at":120,"file":"2.json"},)"
+        R"({"at":300,"file":"3.json"}]}]})"));
+    QString error;
+    QVERIFY2(m_server->loadManifest(path, &error), qPrintable(error));
+    m_server->setUptime([second] { return second; });
+
+    // The same answer however often it is asked for: the clock alone moves the timeline.
+    for (int i = 0; i < 2; ++i) {
+        const auto reply = startGet(*m_network, *m_server, "/a");
+        QCOMPARE(finish(*reply).body, body);
+    }
+}
+
 void TestReplayServer::unknownPathIsNotFound()
 {
     const auto reply = startGet(*m_network, *m_server, "/api/v1/nothing?x=1");
     const Result result = finish(*reply);
+    QCOMPARE(m_server->unansweredLog(), QStringList { u"/api/v1/nothing?x=1"_s });
     QCOMPARE(result.status, 404);
     QCOMPARE(result.contentType, QByteArray("application/json;charset=UTF-8"));
     QVERIFY(result.body.startsWith(R"({"messageNumber":10,"message":"Object not found","timestamp":")"));
@@ -387,6 +421,26 @@ void TestReplayServer::reportsManifestErrors_data()
                                     << u"only one of"_s;
     QTest::newRow("unknown fault") << QByteArray(R"({"routes":[{"path":"/a","fault":"slow"}]})")
                                    << u"routes[0].fault must be one of"_s;
+    QTest::newRow("file and timeline") << QByteArray(
+        R"({"routes":[{"path":"/a","file":"1.json","timeline":[{"at":0,"file":"2.json"}]}]})")
+                                       << u"only one of"_s;
+    QTest::newRow("empty timeline") << QByteArray(R"({"routes":[{"path":"/a","timeline":[]}]})")
+                                    << u"routes[0].timeline must be a non-empty array"_s;
+    QTest::newRow("timeline not from 0") << QByteArray(
+        R"({"routes":[{"path":"/a","timeline":[{"at":5,"file":"1.json"}]}]})")
+                                         << u"routes[0].timeline[0].at must be 0"_s;
+    QTest::newRow("timeline out of order")
+        << QByteArray(R"({"routes":[{"path":"/a","timeline":[{"at":0,"file":"1.json"},{"at":0,"file":"2.json"}]}]})")
+        << u"routes[0].timeline[1].at must be later"_s;
+    QTest::newRow("timeline second not a number")
+        << QByteArray(R"({"routes":[{"path":"/a","timeline":[{"at":0,"file":"1.json"},{"at":"60","file":"2.json"}]}]})")
+        << u"routes[0].timeline[1].at must be a non-negative integer"_s;
+    QTest::newRow("timeline entry with extra key")
+        << QByteArray(R"({"routes":[{"path":"/a","timeline":[{"at":0,"file":"1.json","delayMs":5}]}]})")
+        << u"routes[0].timeline[0] must be an object with exactly"_s;
+    QTest::newRow("timeline missing recording")
+        << QByteArray(R"({"routes":[{"path":"/a","timeline":[{"at":0,"file":"1.json"},{"at":9,"file":"x.json"}]}]})")
+        << u"routes[0]: no readable file \"x.json\""_s;
     QTest::newRow("bad rebase day") << QByteArray(R"({"routes":[{"path":"/a","rebaseDay":"2026-3-18"}]})")
                                     << u"routes[0].rebaseDay"_s;
 }
@@ -414,8 +468,6 @@ void TestReplayServer::demoDataSet_data()
                                    << u"schedule-2022-04-07-postponed.json"_s;
     QTest::newRow("final day") << QByteArray("/api/v1/schedule?sportId=1,51&date=2026-04-20&hydrate=linescore")
                                << u"schedule-2026-04-20-hydrated.json"_s;
-    QTest::newRow("any other day") << QByteArray("/api/v1/schedule?sportId=1&date=2031-07-04")
-                                   << u"schedule-2026-03-18-preview-probables.json"_s;
 }
 
 void TestReplayServer::demoDataSet()
@@ -440,13 +492,16 @@ void TestReplayServer::rebasesDays()
         QByteArray(R"({"copyright":"2026-03-18 notice","date":"2026-03-19","gameDate":"2026-04-01T23:05:00Z",)"
                    R"("rescheduleGameDate":"2026-03-01T17:05:00-04:00"})"));
 
-    // The demo's team schedule starts today, whatever day the demo runs.
+    // The demo's team schedule and its day of spring games are today's, whatever day the demo runs.
     QString error;
     QVERIFY2(m_server->loadManifest(QString::fromUtf8(BASELARK_SOURCE_DIR) + u"/data/demo/manifest.json"_s, &error),
         qPrintable(error));
-    const auto reply = startGet(*m_network, *m_server, "/api/v1/schedule?sportId=1&teamId=147&startDate=x");
-    const QJsonObject answer = QJsonDocument::fromJson(finish(*reply).body).object();
-    QCOMPARE(answer[u"dates"][0][u"date"].toString(), QDate::currentDate().toString(Qt::ISODate));
+    for (const QByteArray target :
+        { "/api/v1/schedule?sportId=1&teamId=147&startDate=x", "/api/v1/schedule?sportId=1&date=2031-07-04" }) {
+        const auto reply = startGet(*m_network, *m_server, target);
+        const QJsonObject answer = QJsonDocument::fromJson(finish(*reply).body).object();
+        QCOMPARE(answer[u"dates"][0][u"date"].toString(), QDate::currentDate().toString(Qt::ISODate));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestReplayServer)
