@@ -17,8 +17,10 @@ DATA = ROOT / "tests" / "data"
 # The recorded spring day that becomes today, and its game that is played while the demo runs.
 TODAY = "2026-03-18"
 LIVE_GAME_PK = 831607
-# Seconds between two snapshots of the live game: one per half-inning.
-STEP_SECONDS = 40
+# The live game is joined in progress at this half-inning (0 = top of the 1st), so the first runs come within
+# a couple of minutes; then one snapshot per half-inning, this many seconds apart.
+FIRST_HALF = 10
+STEP_SECONDS = 60
 
 PERSON = {"id": None, "fullName": None}
 TEAM = {"id": None, "name": None, "abbreviation": None}
@@ -408,7 +410,7 @@ def main():
         halves[-1][1] += 1
 
     timeline_feeds, timeline_days = [], []
-    for step, (start, count) in enumerate(halves):
+    for step, (start, count) in enumerate(halves[FIRST_HALF:]):
         keep = start + min(2, count - 1)
         snapshot, innings, totals, half = live_snapshot(final, plays, keep)
         name = f"live/feed-{step:02}.json"
@@ -422,7 +424,7 @@ def main():
         timeline_feeds.append({"at": step * STEP_SECONDS, "file": name})
         timeline_days.append({"at": step * STEP_SECONDS, "file": f"live/schedule-{step:02}.json"})
 
-    at = len(halves) * STEP_SECONDS
+    at = (len(halves) - FIRST_HALF) * STEP_SECONDS
     write(DEMO / "live/feed-final.json", final)
     ls = final["liveData"]["linescore"]
     status = {"abstractGameState": "Final", "codedGameState": "F", "detailedState": "Final", "statusCode": "F",
@@ -433,7 +435,13 @@ def main():
         live_game, status, ls["innings"], {s: ls["teams"][s] for s in ("away", "home")},
         (last_inning, "bottom" if "runs" in ls["innings"][-1]["home"] else "top"), probables)
     write(DEMO / "live/schedule-final.json", day_now)
-    timeline_feeds.append({"at": at, "file": "live/feed-final.json"})
+    # As the service does, the final comes a minute before its last facts (attendance and time of game).
+    early_final = copy.deepcopy(final)
+    for fact in ("attendance", "gameDurationMinutes"):
+        early_final["gameData"].get("gameInfo", {}).pop(fact, None)
+    write(DEMO / "live/feed-final-early.json", early_final)
+    timeline_feeds.append({"at": at, "file": "live/feed-final-early.json"})
+    timeline_feeds.append({"at": at + STEP_SECONDS, "file": "live/feed-final.json"})
     timeline_days.append({"at": at, "file": "live/schedule-final.json"})
 
     for game_pk, feed, rebase in feed_files:
@@ -458,7 +466,7 @@ def main():
 
     lines = ",\n".join("    " + json.dumps(route, ensure_ascii=False) for route in routes)
     (DEMO / "manifest.json").write_text('{\n  "routes": [\n' + lines + "\n  ]\n}\n", encoding="utf-8")
-    print(f"{len(feed_files)} game feeds, {len(halves)} live snapshots and the final, ending at {at} s")
+    print(f"{len(feed_files)} game feeds, {len(halves) - FIRST_HALF} live snapshots and the final, ending at {at} s")
 
 
 if __name__ == "__main__":

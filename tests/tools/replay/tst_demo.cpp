@@ -78,8 +78,8 @@ private Q_SLOTS:
         const QDate today = QDate::currentDate();
         QTest::newRow("today at start") << today << qint64(0) << 13 << u"Live"_s;
         QTest::newRow("today, middle innings") << today << qint64(330) << 13 << u"Live"_s;
-        QTest::newRow("today, ninth inning") << today << qint64(719) << 13 << u"Live"_s;
-        QTest::newRow("today, over") << today << qint64(720) << 13 << u"Final"_s;
+        QTest::newRow("today, ninth inning") << today << qint64(479) << 13 << u"Live"_s;
+        QTest::newRow("today, over") << today << qint64(480) << 13 << u"Final"_s;
         QTest::newRow("finals") << QDate(2026, 4, 20) << qint64(0) << 10 << QString();
         QTest::newRow("postponements") << QDate(2022, 4, 7) << qint64(0) << 9 << QString();
     }
