@@ -4,6 +4,7 @@
 #include "stats/decoder.h"
 #include "testdata.h"
 #include "ui/datenavigationview.h"
+#include "ui/gamedetailpanelview.h"
 #include "ui/gamelistview.h"
 #include "ui/gamerowview.h"
 #include "ui/menucontentview.h"
@@ -246,6 +247,51 @@ private Q_SLOTS:
         QTRY_COMPARE(bar->value(), list->centredScrollValue(middle));
         const QRect row = list->row(middle)->geometry().translated(0, -bar->value());
         QVERIFY(qAbs(row.center().y() - list->viewport()->height() / 2) <= 1);
+    }
+
+    // No Spoilers Mode keeps the card's score behind "Show Score", which reveals that one game for the run.
+    void showScoreRevealsOneGame()
+    {
+        loadDay();
+        const auto order = m_view->gameList()->rowOrder();
+        GameDetailPanelView *card = m_view->detailPanel();
+        auto *section = card->findChild<QWidget *>(u"finalSection"_s);
+        auto *showScore = section->findChild<QAbstractButton *>(u"showScore"_s);
+        const auto scoreShown = [&] {
+            const bool table = section->findChild<QWidget *>(u"lineScore"_s)->isVisibleTo(card);
+            if (table == showScore->isVisibleTo(card)) qFatal("the score and its button shown together or neither");
+            return table;
+        };
+        QVERIFY(m_viewModel->noSpoilers());
+        QVERIFY(!scoreShown());
+
+        // Tab reaches the button past the card's icons, and Return presses it instead of opening the game's page.
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        auto *close = card->findChild<QAbstractButton *>(u"closeButton"_s);
+        close->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(close, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), showScore);
+        QTest::keyClick(showScore, Qt::Key_Return);
+        QVERIFY(scoreShown());
+        QVERIFY(m_opened.isEmpty());
+
+        m_viewModel->selectGame(order[1]);
+        QVERIFY(!scoreShown());
+        m_viewModel->selectGame(order[0]);
+        QVERIFY(scoreShown());
+        m_viewModel->setNoSpoilers(false);
+        m_viewModel->selectGame(order[1]);
+        QVERIFY(scoreShown());
+        m_viewModel->setNoSpoilers(true);
+        QVERIFY(!scoreShown());
+        showScore->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(showScore, Qt::Key_Space);
+        QVERIFY(scoreShown());
+        m_viewModel->selectGame(order[2]);
+        QVERIFY(!scoreShown());
+        m_viewModel->selectGame(order[0]);
+        QVERIFY(scoreShown());
     }
 
     void tabsSwitchPages()
