@@ -1,5 +1,6 @@
 #include "fakescheduleapi.h"
 #include "notifications/notificationservice.h"
+#include "schedule/gameorder.h"
 #include "schedule/scheduleviewmodel.h"
 #include "stats/decoder.h"
 #include "testdata.h"
@@ -292,6 +293,57 @@ private Q_SLOTS:
         QVERIFY(!scoreShown());
         m_viewModel->selectGame(order[0]);
         QVERIFY(scoreShown());
+    }
+
+    // The card above the list changes height with its facts; the list takes the rest, and the selected row is
+    // centred again in it, not left where the old height put it.
+    void selectedRowStaysCentredWhenTheCardChangesHeight()
+    {
+        m_viewModel->setNoSpoilers(false);
+        std::vector<Game> games = recordedDay(u"schedule-2026-04-20-hydrated.json"_s);
+        const std::vector<qint64> order = gamePks(sortedGames(games, 111));
+        for (Game &game : games) {
+            if (game.gamePk != order[4]) continue;
+            game.status = { u"Live"_s, u"In Progress"_s, {}, {}, {}, {} };
+            game.linescore->currentInningOrdinal = u"7th"_s;
+        }
+        QTRY_COMPARE(m_api->requestCount(), 1);
+        m_api->succeed(0, games);
+
+        GameListView *list = m_view->gameList();
+        QScrollBar *bar = list->verticalScrollBar();
+        GameDetailPanelView *card = m_view->detailPanel();
+        const auto centred = [&](qint64 gamePk) {
+            const QRect row = list->row(gamePk)->geometry().translated(0, -bar->value());
+            return bar->value() == list->centredScrollValue(gamePk) && list->viewport()->rect().contains(row);
+        };
+        const auto inRange = [&] { return bar->value() > bar->minimum() && bar->value() < bar->maximum(); };
+        QTRY_VERIFY(bar->maximum() > 0);
+
+        m_viewModel->selectGame(order[4]);
+        QTRY_VERIFY(centred(order[4]));
+        const int loadingHeight = card->height();
+        QCOMPARE(m_api->detailRequestCount(), 1);
+        GameDetail detail
+            = GameDetail::fromFeed(decode<GameLiveFeedResponse>(readTestData(u"feed-live-inprogress-633860.json"_s)));
+        detail.gamePk = order[4];
+        m_api->succeedDetail(0, detail);
+        QTRY_VERIFY(card->height() > loadingHeight);
+        QTRY_VERIFY(centred(order[4]));
+        QVERIFY(inRange());
+
+        // A final game's card is shorter than a live one's.
+        const int liveHeight = card->height();
+        m_viewModel->selectGame(order[5]);
+        QTRY_VERIFY(card->height() < liveHeight);
+        QTRY_VERIFY(centred(order[5]));
+        QVERIFY(inRange());
+
+        // Hiding the score shortens it again.
+        const int finalHeight = card->height();
+        m_viewModel->setNoSpoilers(true);
+        QTRY_VERIFY(card->height() < finalHeight);
+        QTRY_VERIFY(centred(order[5]));
     }
 
     void tabsSwitchPages()
