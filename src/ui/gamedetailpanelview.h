@@ -9,8 +9,8 @@
 #include <QWidget>
 #include <optional>
 
-class QHBoxLayout;
 class QAbstractButton;
+class QHBoxLayout;
 class QLabel;
 class QToolButton;
 class QVBoxLayout;
