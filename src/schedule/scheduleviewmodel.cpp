@@ -96,6 +96,12 @@ void ScheduleViewModel::setNoSpoilers(bool on)
     writePreference(noSpoilersKey, on);
 }
 
+void ScheduleViewModel::revealScore(qint64 gamePk)
+{
+    if (!m_revealedScoreGamePks.insert(gamePk).second) return;
+    Q_EMIT changed();
+}
+
 bool ScheduleViewModel::notificationsEnabled() const
 {
     return m_settings->value(notificationsEnabledKey, false).toBool();

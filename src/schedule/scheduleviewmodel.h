@@ -15,6 +15,7 @@
 #include <chrono>
 #include <functional>
 #include <optional>
+#include <set>
 #include <vector>
 
 class DayChangeNotifier;
@@ -80,6 +81,12 @@ public:
     qint64 favoriteTeamId() const;
     bool noSpoilers() const;
     void setNoSpoilers(bool on);
+    // Games whose score the user chose to see while No Spoilers Mode is on; remembered for this run only, so
+    // turning the mode off and on again keeps them shown.
+    bool isScoreRevealed(qint64 gamePk) const { return m_revealedScoreGamePks.contains(gamePk); }
+    void revealScore(qint64 gamePk);
+    // No Spoilers Mode is on and the user has not revealed this game.
+    bool hidesScore(qint64 gamePk) const { return noSpoilers() && !isScoreRevealed(gamePk); }
     bool notificationsEnabled() const;
     // Which table the Standings tab shows: the divisions (default) or the wild-card race.
     bool standingsShowsWildCard() const;
@@ -170,6 +177,7 @@ private:
     std::optional<GameDetail> m_selectedGameDetail;
     bool m_isLoadingSelectedGameDetail = false;
     std::optional<QString> m_selectedGameDetailError;
+    std::set<qint64> m_revealedScoreGamePks;
     GameStartNotificationSyncStatus m_notificationSyncStatus = GameStartNotificationSyncStatus::off();
     std::optional<QString> m_debugNotificationStatusText;
     bool m_isSchedulingTestNotification = false;

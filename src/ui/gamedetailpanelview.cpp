@@ -6,9 +6,11 @@
 #include "ui/symbols.h"
 #include "ui/theme.h"
 
+#include <QAbstractButton>
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QTextLayout>
@@ -174,6 +176,50 @@ protected:
     }
 };
 
+// "Show Score": a small tinted pill in the card's own look. Space clicks it like any button, and so do
+// Return and Enter, which a button outside a dialog would otherwise pass on.
+class ShowScoreButton : public QAbstractButton {
+public:
+    explicit ShowScoreButton(QWidget *parent)
+        : QAbstractButton(parent)
+    {
+        setObjectName(u"showScore"_s);
+        setText(u"Show Score"_s);
+        setFont(theme::font(11, QFont::DemiBold));
+        setCursor(Qt::PointingHandCursor);
+        setFocusPolicy(Qt::TabFocus);
+        setAttribute(Qt::WA_Hover);
+        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    }
+
+    QSize sizeHint() const override
+    {
+        return { fontMetrics().horizontalAdvance(text()) + 2 * 10, fontMetrics().height() + 2 * 4 };
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const qreal opacity = isDown() ? 0.32 : underMouse() ? 0.24 : 0.16;
+        painter.setPen(hasFocus() ? QPen(theme::accent(palette(), 0.6), 1) : QPen(Qt::NoPen));
+        painter.setBrush(theme::accent(palette(), opacity));
+        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
+        painter.setPen(theme::primary(palette()));
+        painter.drawText(rect(), Qt::AlignCenter, text());
+    }
+
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            click();
+            return;
+        }
+        QAbstractButton::keyPressEvent(event);
+    }
+};
+
 QToolButton *iconButton(QWidget *parent, const QString &name, const QString &toolTip)
 {
     auto *button = new PlainButton(parent);
@@ -224,25 +270,32 @@ GameDetailPanelView::GameDetailPanelView(QWidget *parent)
 }
 
 GameDetailPanelView::GameDetailPanelView(const Game &game, const std::optional<GameDetail> &detail, bool isLoading,
-    const std::optional<QString> &detailError, QWidget *parent)
+    const std::optional<QString> &detailError, bool hidesScore, QWidget *parent)
     : QWidget(parent)
     , m_game(game)
     , m_detail(detail)
     , m_isLoading(isLoading)
     , m_detailError(detailError)
+    , m_hidesScore(hidesScore)
 {
     build();
     refresh();
 }
 
 void GameDetailPanelView::setInputs(const Game &game, const std::optional<GameDetail> &detail, bool isLoading,
-    const std::optional<QString> &detailError)
+    const std::optional<QString> &detailError, bool hidesScore)
 {
     m_game = game;
     m_detail = detail;
     m_isLoading = isLoading;
     m_detailError = detailError;
+    m_hidesScore = hidesScore;
     refresh();
+}
+
+bool GameDetailPanelView::showScoreHasFocus() const
+{
+    return m_finalShowScore->hasFocus() || m_liveShowScore->hasFocus();
 }
 
 void GameDetailPanelView::build()
@@ -300,6 +353,7 @@ void GameDetailPanelView::build()
     m_finalVenue = addFact(m_final, u"venue"_s, u"Venue"_s);
     m_finalStarters = addFact(m_final, u"starters"_s, u"Starters"_s);
     m_finalTable = addLineScoreTable(m_final);
+    m_finalShowScore = addShowScoreButton(m_final);
     m_finalTV = addFact(m_final, u"tv"_s, u"TV"_s);
 
     m_live = buildSection(u"liveSection"_s);
@@ -321,6 +375,7 @@ void GameDetailPanelView::build()
     m_liveOnDeck = addFact(m_live, u"onDeck"_s, u"On Deck"_s);
     m_liveVenue = addFact(m_live, u"venue"_s, u"Venue"_s);
     m_liveTable = addLineScoreTable(m_live);
+    m_liveShowScore = addShowScoreButton(m_live);
     m_liveTV = addFact(m_live, u"tv"_s, u"TV"_s);
 
     for (QWidget *section : { m_scheduled, m_postponed, m_final, m_live })
@@ -439,6 +494,15 @@ GameDetailPanelView::LineScoreTable GameDetailPanelView::addLineScoreTable(QWidg
     return table;
 }
 
+QAbstractButton *GameDetailPanelView::addShowScoreButton(QWidget *section)
+{
+    auto *button = new ShowScoreButton(section);
+    section->layout()->addWidget(button);
+    section->layout()->setAlignment(button, Qt::AlignLeft);
+    connect(button, &QAbstractButton::clicked, this, &GameDetailPanelView::showScoreRequested);
+    return button;
+}
+
 void GameDetailPanelView::refresh()
 {
     m_title->setText(MLBTeam::label(m_game.teams.away.team.id) + u" @ "_s + MLBTeam::label(m_game.teams.home.team.id));
@@ -491,19 +555,25 @@ void GameDetailPanelView::refreshFinal()
 {
     showText(m_finalVenue.row, m_finalVenue.value, venueName(m_game));
     showText(m_finalStarters.row, m_finalStarters.value, pitchersText(m_game));
-    refreshLineScoreTable(m_finalTable, m_game.linescore ? m_game.linescore->teams : std::nullopt);
+    const std::optional<LinescoreTeams> teams = m_game.linescore ? m_game.linescore->teams : std::nullopt;
+    // Starters were named before the first pitch and stay; the totals are the result.
+    refreshLineScoreTable(m_finalTable, m_hidesScore ? std::nullopt : teams);
+    m_finalShowScore->setVisible(m_hidesScore && teams);
     showText(m_finalTV.row, m_finalTV.value, m_game.broadcastText());
 }
 
 void GameDetailPanelView::refreshLive()
 {
     const std::optional<QString> inning = inningText(m_game, m_detail);
-    const std::optional<QString> count = m_detail ? m_detail->countText() : std::nullopt;
-    const std::optional<QString> outs = m_detail ? m_detail->outsText() : std::nullopt;
+    // With the score hidden only the inning stays, which the game's row shows as well: the count, the outs,
+    // the runners and who bats tell a viewer behind the live picture what is about to happen.
+    const bool play = !m_hidesScore;
+    const std::optional<QString> count = m_detail && play ? m_detail->countText() : std::nullopt;
+    const std::optional<QString> outs = m_detail && play ? m_detail->outsText() : std::nullopt;
     showText(m_inningChip.chip, m_inningChip.value, inning);
     showText(m_countChip.chip, m_countChip.value, count);
     showText(m_outsChip.chip, m_outsChip.value, outs);
-    const bool spinning = !outs && m_isLoading;
+    const bool spinning = !outs && m_isLoading && play;
     m_outsSpinner->setVisible(spinning);
     m_situation->setVisible(inning || count || outs || spinning);
 
@@ -517,9 +587,9 @@ void GameDetailPanelView::refreshLive()
         matchup = m_detail->matchupText();
         if (offense && offense->onDeck) onDeck = offense->onDeck->fullName;
     }
-    showText(m_liveRunners.row, m_liveRunners.value, runners);
-    showText(m_liveMatchup.row, m_liveMatchup.value, matchup);
-    showText(m_liveOnDeck.row, m_liveOnDeck.value, onDeck);
+    showText(m_liveRunners.row, m_liveRunners.value, play ? std::optional(runners) : std::nullopt);
+    showText(m_liveMatchup.row, m_liveMatchup.value, play ? matchup : std::nullopt);
+    showText(m_liveOnDeck.row, m_liveOnDeck.value, play ? onDeck : std::nullopt);
 
     const bool detailVenue = m_detail && m_detail->venueName;
     showText(m_liveVenue.row, m_liveVenue.value, detailVenue ? m_detail->venueName : venueName(m_game));
@@ -529,7 +599,8 @@ void GameDetailPanelView::refreshLive()
         teams = m_detail->linescore.teams;
     else if (m_game.linescore)
         teams = m_game.linescore->teams;
-    refreshLineScoreTable(m_liveTable, teams);
+    refreshLineScoreTable(m_liveTable, play ? teams : std::nullopt);
+    m_liveShowScore->setVisible(m_hidesScore);
     showText(m_liveTV.row, m_liveTV.value, m_game.broadcastText());
 }
 

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <optional>
 
+class QAbstractButton;
 class QHBoxLayout;
 class QLabel;
 class QToolButton;
@@ -23,22 +24,27 @@ QString panelStatusText(const Game &game, const std::optional<GameDetail> &detai
 QColor situationChipColor(const QPalette &palette);
 
 // The card for the selected game: matchup, state, three actions and the facts that fit the game's state.
+// With `hidesScore` a live or final game's score, and the live play that gives it away, sit behind "Show Score".
 class GameDetailPanelView : public QWidget {
     Q_OBJECT
 
 public:
     explicit GameDetailPanelView(QWidget *parent = nullptr);
     GameDetailPanelView(const Game &game, const std::optional<GameDetail> &detail, bool isLoading,
-        const std::optional<QString> &detailError, QWidget *parent = nullptr);
+        const std::optional<QString> &detailError, bool hidesScore = false, QWidget *parent = nullptr);
 
     // Updates the card in place.
     void setInputs(const Game &game, const std::optional<GameDetail> &detail, bool isLoading,
-        const std::optional<QString> &detailError);
+        const std::optional<QString> &detailError, bool hidesScore = false);
+
+    // Return and Enter belong to the "Show Score" button while it has the focus, not to the list's keys.
+    bool showScoreHasFocus() const;
 
 Q_SIGNALS:
     void openBoxScoreRequested();
     void openExternalRequested();
     void closeRequested();
+    void showScoreRequested();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -67,6 +73,7 @@ private:
     Fact addFact(QWidget *section, const QString &name, const QString &label);
     Chip addChip(QHBoxLayout *strip, const QString &name, const QString &label);
     LineScoreTable addLineScoreTable(QWidget *section);
+    QAbstractButton *addShowScoreButton(QWidget *section);
     void refresh();
     void refreshScheduled();
     void refreshPostponed();
@@ -79,6 +86,7 @@ private:
     std::optional<GameDetail> m_detail;
     bool m_isLoading = false;
     std::optional<QString> m_detailError;
+    bool m_hidesScore = false;
 
     QLabel *m_title = nullptr;
     QLabel *m_status = nullptr;
@@ -104,6 +112,7 @@ private:
     Fact m_finalVenue;
     Fact m_finalStarters;
     LineScoreTable m_finalTable;
+    QAbstractButton *m_finalShowScore = nullptr;
     Fact m_finalTV;
 
     QWidget *m_live = nullptr;
@@ -117,6 +126,7 @@ private:
     Fact m_liveOnDeck;
     Fact m_liveVenue;
     LineScoreTable m_liveTable;
+    QAbstractButton *m_liveShowScore = nullptr;
     Fact m_liveTV;
 
     QList<Fact *> m_facts;

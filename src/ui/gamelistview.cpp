@@ -4,6 +4,7 @@
 #include "ui/theme.h"
 
 #include <QEasingCurve>
+#include <QEvent>
 #include <QPainter>
 #include <QPropertyAnimation>
 #include <QScrollBar>
@@ -127,6 +128,38 @@ int GameListView::centredScrollValue(qint64 gamePk) const
     const int centre = target->geometry().center().y();
     const int value = centre - viewport()->height() / 2;
     return std::clamp(value, verticalScrollBar()->minimum(), verticalScrollBar()->maximum());
+}
+
+void GameListView::resizeEvent(QResizeEvent *event)
+{
+    QScrollArea::resizeEvent(event);
+    recentreAfterLayout();
+}
+
+// The scroll area watches its column already, to follow the column's size with the scroll range.
+bool GameListView::eventFilter(QObject *watched, QEvent *event)
+{
+    const bool handled = QScrollArea::eventFilter(watched, event);
+    if (watched == m_column && event->type() == QEvent::Resize) recentreAfterLayout();
+    return handled;
+}
+
+// The detail card above takes the height it needs and the list the rest, so a card that grows or shrinks
+// (another game's facts, a live detail arriving, a score revealed) moves the selected row off the centre; so
+// do rows above it that change height. Both show here once the layout has placed everything anew.
+void GameListView::recentreAfterLayout()
+{
+    const int viewportHeight = viewport()->height();
+    const int columnHeight = m_column->height();
+    if (viewportHeight == m_viewportHeight && columnHeight == m_columnHeight) return;
+    m_viewportHeight = viewportHeight;
+    m_columnHeight = columnHeight;
+    if (!m_selectedGameId || !row(*m_selectedGameId)) return;
+    const int value = centredScrollValue(*m_selectedGameId);
+    if (m_scroll->state() == QAbstractAnimation::Running)
+        m_scroll->setEndValue(value);
+    else
+        verticalScrollBar()->setValue(value);
 }
 
 void GameListView::scrollToCentre(qint64 gamePk)

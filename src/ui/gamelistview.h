@@ -12,7 +12,8 @@ class QPropertyAnimation;
 class QVBoxLayout;
 
 // The scrolling list of the day's games. Rows are kept by gamePk and updated in place, so hover and
-// scroll position survive a refresh; the selected row is scrolled to the centre when the selection moves.
+// scroll position survive a refresh; the selected row is scrolled to the centre when the selection moves
+// and again whenever the list's height changes.
 class GameListView : public QScrollArea {
     Q_OBJECT
 
@@ -33,8 +34,13 @@ public:
 Q_SIGNALS:
     void gameClicked(qint64 gamePk);
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void scrollToCentre(qint64 gamePk);
+    void recentreAfterLayout();
 
     QWidget *m_column;
     QVBoxLayout *m_layout;
@@ -43,4 +49,7 @@ private:
     std::vector<qint64> m_order;
     std::optional<qint64> m_selectedGameId;
     QPropertyAnimation *m_scroll;
+    // The heights the selected row was last centred in.
+    int m_viewportHeight = -1;
+    int m_columnHeight = -1;
 };

@@ -236,6 +236,9 @@ QWidget *MenuContentView::buildSchedulePage()
         if (const auto game = m_viewModel->selectedGame()) openBoxScore(game->gamePk);
     });
     connect(m_detailPanel, &GameDetailPanelView::closeRequested, m_viewModel, &ScheduleViewModel::closeGameDetail);
+    connect(m_detailPanel, &GameDetailPanelView::showScoreRequested, this, [this] {
+        if (const auto game = m_viewModel->selectedGame()) m_viewModel->revealScore(game->gamePk);
+    });
     m_detailSlot->hide();
     areaLayout->addWidget(m_detailSlot);
     m_gameList = new GameListView(gameArea);
@@ -343,7 +346,8 @@ void MenuContentView::update()
     const bool showDetail = state == ScheduleState::Games && m_viewModel->isShowingSelectedGameDetail() && selected;
     if (showDetail) {
         m_detailPanel->setInputs(*selected, m_viewModel->selectedGameDetail(),
-            m_viewModel->isLoadingSelectedGameDetail(), m_viewModel->selectedGameDetailError());
+            m_viewModel->isLoadingSelectedGameDetail(), m_viewModel->selectedGameDetailError(),
+            m_viewModel->hidesScore(selected->gamePk));
     }
     m_detailSlot->setVisible(showDetail);
 
@@ -374,6 +378,7 @@ bool MenuContentView::handleKeyDown(const QKeyEvent &event)
     switch (event.key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        if (m_detailPanel->showScoreHasFocus()) return false;
         return openSelectedGame();
     case Qt::Key_Escape:
         m_viewModel->closeGameDetail();

@@ -3,6 +3,7 @@
 #include "testdata.h"
 #include "ui/gamedetailpanelview.h"
 
+#include <QAbstractButton>
 #include <QLabel>
 #include <QLayout>
 #include <QSignalSpy>
@@ -19,6 +20,7 @@ struct Inputs {
     std::optional<GameDetail> detail;
     bool isLoading = false;
     std::optional<QString> detailError;
+    bool hidesScore = false;
 };
 
 Game recorded(const QString &file, int index, const std::function<void(Game &)> &adjust = {})
@@ -105,6 +107,8 @@ QStringList lines(const GameDetailPanelView &panel)
                 parts << texts.join(u' ');
             }
             result << u"R/H/E "_s + parts.join(u", "_s);
+        } else if (line->objectName() == u"showScore"_s) {
+            result << u"[Show Score]"_s;
         } else {
             const auto labels = line->findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
             result << labels.at(0)->text() + u": "_s + labels.at(1)->text();
@@ -216,6 +220,24 @@ private Q_SLOTS:
         QTest::newRow("final without line score")
             << Inputs { recorded(u"schedule-2022-04-07-postponed.json"_s, 0), {}, false, {} } << u"MIL @ CHC"_s
             << u"Final"_s << u"Gameday"_s << QStringList { u"Venue: Wrigley Field"_s, noTV } << u"-"_s;
+
+        // With the score hidden a live card keeps only the inning; the play would give the score away.
+        QTest::newRow("live, score hidden")
+            << Inputs { live(), inProgress(), true, {}, true } << u"TEX @ COL"_s << u"Bottom 7th"_s << u"MLB.TV"_s
+            << QStringList { u"Inning Bottom 7th"_s, u"Venue: Coors Field"_s, u"[Show Score]"_s, noTV } << u"-"_s;
+        QTest::newRow("final, score hidden")
+            << Inputs { finalGame(), {}, false, {}, true } << u"DET @ BOS"_s << u"Final"_s << u"Gameday"_s
+            << QStringList { u"Venue: Fenway Park"_s, u"Starters: Jack Flaherty vs Sonny Gray"_s, u"[Show Score]"_s,
+                   noTV }
+            << u"-"_s;
+        QTest::newRow("final without line score, nothing to hide")
+            << Inputs { recorded(u"schedule-2022-04-07-postponed.json"_s, 0), {}, false, {}, true } << u"MIL @ CHC"_s
+            << u"Final"_s << u"Gameday"_s << QStringList { u"Venue: Wrigley Field"_s, noTV } << u"-"_s;
+        QTest::newRow("scheduled, score hidden changes nothing")
+            << Inputs { scheduled(), {}, false, {}, true } << u"BOS @ NYY"_s << u"1:05 PM"_s << u"Preview"_s
+            << QStringList { u"Venue: George M. Steinbrenner Field"_s, u"Probables: Connelly Early vs Gerrit Cole"_s,
+                   noTV }
+            << u"-"_s;
     }
 
     void card()
@@ -229,10 +251,11 @@ private Q_SLOTS:
 
         QCOMPARE(panelStatusText(inputs.game, inputs.detail), status);
         // Built with these inputs, and brought to them from another state in place.
-        const GameDetailPanelView fresh(inputs.game, inputs.detail, inputs.isLoading, inputs.detailError);
-        GameDetailPanelView reused(live(), inProgress(), true, u"Failed to load live detail"_s);
-        reused.setInputs(finalGame(), {}, false, {});
-        reused.setInputs(inputs.game, inputs.detail, inputs.isLoading, inputs.detailError);
+        const GameDetailPanelView fresh(
+            inputs.game, inputs.detail, inputs.isLoading, inputs.detailError, inputs.hidesScore);
+        GameDetailPanelView reused(live(), inProgress(), true, u"Failed to load live detail"_s, !inputs.hidesScore);
+        reused.setInputs(finalGame(), {}, false, {}, !inputs.hidesScore);
+        reused.setInputs(inputs.game, inputs.detail, inputs.isLoading, inputs.detailError, inputs.hidesScore);
         for (const GameDetailPanelView *panel : { &fresh, &std::as_const(reused) }) {
             QCOMPARE(shown(*panel, u"title"_s), title);
             QCOMPARE(shown(*panel, u"statusText"_s), status);
@@ -244,17 +267,21 @@ private Q_SLOTS:
 
     void actions()
     {
-        GameDetailPanelView panel;
+        GameDetailPanelView panel(finalGame(), {}, false, {}, true);
         QSignalSpy boxScore(&panel, &GameDetailPanelView::openBoxScoreRequested);
         QSignalSpy external(&panel, &GameDetailPanelView::openExternalRequested);
         QSignalSpy close(&panel, &GameDetailPanelView::closeRequested);
+        QSignalSpy showScore(&panel, &GameDetailPanelView::showScoreRequested);
         const auto click = [&](const QString &name) {
-            panel.findChild<QToolButton *>(name)->click();
-            return QList { boxScore.count(), external.count(), close.count() };
+            // Each section has a "Show Score" of its own; the shown one is the one to press.
+            auto *button = shownSection(panel)->findChild<QAbstractButton *>(name);
+            (button ? button : panel.findChild<QAbstractButton *>(name))->click();
+            return QList { boxScore.count(), external.count(), close.count(), showScore.count() };
         };
-        QCOMPARE(click(u"boxScoreButton"_s), (QList<qsizetype> { 1, 0, 0 }));
-        QCOMPARE(click(u"externalButton"_s), (QList<qsizetype> { 1, 1, 0 }));
-        QCOMPARE(click(u"closeButton"_s), (QList<qsizetype> { 1, 1, 1 }));
+        QCOMPARE(click(u"boxScoreButton"_s), (QList<qsizetype> { 1, 0, 0, 0 }));
+        QCOMPARE(click(u"externalButton"_s), (QList<qsizetype> { 1, 1, 0, 0 }));
+        QCOMPARE(click(u"closeButton"_s), (QList<qsizetype> { 1, 1, 1, 0 }));
+        QCOMPARE(click(u"showScore"_s), (QList<qsizetype> { 1, 1, 1, 1 }));
         QCOMPARE(panel.findChild<QToolButton *>(u"boxScoreButton"_s)->toolTip(), u"Open box score"_s);
         QCOMPARE(panel.findChild<QToolButton *>(u"closeButton"_s)->toolTip(), u"Hide details"_s);
     }

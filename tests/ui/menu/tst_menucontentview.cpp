@@ -1,10 +1,12 @@
 #include "fakescheduleapi.h"
 #include "notifications/notificationservice.h"
+#include "schedule/gameorder.h"
 #include "schedule/scheduleviewmodel.h"
 #include "stats/decoder.h"
 #include "testdata.h"
 #include "ui/datenavigationview.h"
 #include "ui/datepickerpopover.h"
+#include "ui/gamedetailpanelview.h"
 #include "ui/gamelistview.h"
 #include "ui/gamerowview.h"
 #include "ui/menucontentview.h"
@@ -306,6 +308,102 @@ private Q_SLOTS:
         QTRY_COMPARE(bar->value(), list->centredScrollValue(middle));
         const QRect row = list->row(middle)->geometry().translated(0, -bar->value());
         QVERIFY(qAbs(row.center().y() - list->viewport()->height() / 2) <= 1);
+    }
+
+    // No Spoilers Mode keeps the card's score behind "Show Score", which reveals that one game for the run.
+    void showScoreRevealsOneGame()
+    {
+        loadDay();
+        const auto order = m_view->gameList()->rowOrder();
+        GameDetailPanelView *card = m_view->detailPanel();
+        auto *section = card->findChild<QWidget *>(u"finalSection"_s);
+        auto *showScore = section->findChild<QAbstractButton *>(u"showScore"_s);
+        const auto scoreShown = [&] {
+            const bool table = section->findChild<QWidget *>(u"lineScore"_s)->isVisibleTo(card);
+            if (table == showScore->isVisibleTo(card)) qFatal("the score and its button shown together or neither");
+            return table;
+        };
+        QVERIFY(m_viewModel->noSpoilers());
+        QVERIFY(!scoreShown());
+
+        // Tab reaches the button past the card's icons, and Return presses it instead of opening the game's page.
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        auto *close = card->findChild<QAbstractButton *>(u"closeButton"_s);
+        close->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(close, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), showScore);
+        QTest::keyClick(showScore, Qt::Key_Return);
+        QVERIFY(scoreShown());
+        QVERIFY(m_opened.isEmpty());
+
+        m_viewModel->selectGame(order[1]);
+        QVERIFY(!scoreShown());
+        m_viewModel->selectGame(order[0]);
+        QVERIFY(scoreShown());
+        m_viewModel->setNoSpoilers(false);
+        m_viewModel->selectGame(order[1]);
+        QVERIFY(scoreShown());
+        m_viewModel->setNoSpoilers(true);
+        QVERIFY(!scoreShown());
+        showScore->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(showScore, Qt::Key_Space);
+        QVERIFY(scoreShown());
+        m_viewModel->selectGame(order[2]);
+        QVERIFY(!scoreShown());
+        m_viewModel->selectGame(order[0]);
+        QVERIFY(scoreShown());
+    }
+
+    // The card above the list changes height with its facts; the list takes the rest, and the selected row is
+    // centred again in it, not left where the old height put it.
+    void selectedRowStaysCentredWhenTheCardChangesHeight()
+    {
+        m_viewModel->setNoSpoilers(false);
+        std::vector<Game> games = recordedDay(u"schedule-2026-04-20-hydrated.json"_s);
+        const std::vector<qint64> order = gamePks(sortedGames(games, 111));
+        for (Game &game : games) {
+            if (game.gamePk != order[4]) continue;
+            game.status = { u"Live"_s, u"In Progress"_s, {}, {}, {}, {} };
+            game.linescore->currentInningOrdinal = u"7th"_s;
+        }
+        QTRY_COMPARE(m_api->requestCount(), 1);
+        m_api->succeed(0, games);
+
+        GameListView *list = m_view->gameList();
+        QScrollBar *bar = list->verticalScrollBar();
+        GameDetailPanelView *card = m_view->detailPanel();
+        const auto centred = [&](qint64 gamePk) {
+            const QRect row = list->row(gamePk)->geometry().translated(0, -bar->value());
+            return bar->value() == list->centredScrollValue(gamePk) && list->viewport()->rect().contains(row);
+        };
+        const auto inRange = [&] { return bar->value() > bar->minimum() && bar->value() < bar->maximum(); };
+        QTRY_VERIFY(bar->maximum() > 0);
+
+        m_viewModel->selectGame(order[4]);
+        QTRY_VERIFY(centred(order[4]));
+        const int loadingHeight = card->height();
+        QCOMPARE(m_api->detailRequestCount(), 1);
+        GameDetail detail
+            = GameDetail::fromFeed(decode<GameLiveFeedResponse>(readTestData(u"feed-live-inprogress-633860.json"_s)));
+        detail.gamePk = order[4];
+        m_api->succeedDetail(0, detail);
+        QTRY_VERIFY(card->height() > loadingHeight);
+        QTRY_VERIFY(centred(order[4]));
+        QVERIFY(inRange());
+
+        // A final game's card is shorter than a live one's.
+        const int liveHeight = card->height();
+        m_viewModel->selectGame(order[5]);
+        QTRY_VERIFY(card->height() < liveHeight);
+        QTRY_VERIFY(centred(order[5]));
+        QVERIFY(inRange());
+
+        // Hiding the score shortens it again.
+        const int finalHeight = card->height();
+        m_viewModel->setNoSpoilers(true);
+        QTRY_VERIFY(card->height() < finalHeight);
+        QTRY_VERIFY(centred(order[5]));
     }
 
     void tabsSwitchPages()
