@@ -178,10 +178,10 @@ protected:
 
 // "Show Score": a small tinted pill in the card's own look. Space clicks it like any button, and so do
 // Return and Enter, which a button outside a dialog would otherwise pass on.
-class ShowScoreButton : public QAbstractButton {
+class ShowScoreButton : public FlatButton<QAbstractButton> {
 public:
     explicit ShowScoreButton(QWidget *parent)
-        : QAbstractButton(parent)
+        : FlatButton<QAbstractButton>(parent)
     {
         setObjectName(u"showScore"_s);
         setText(u"Show Score"_s);
@@ -203,7 +203,7 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         const qreal opacity = isDown() ? 0.32 : underMouse() ? 0.24 : 0.16;
-        painter.setPen(hasFocus() ? QPen(theme::accent(palette(), 0.6), 1) : QPen(Qt::NoPen));
+        painter.setPen(hasKeyboardFocus() ? QPen(theme::accent(palette(), 0.6), 1) : QPen(Qt::NoPen));
         painter.setBrush(theme::accent(palette(), opacity));
         painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
         painter.setPen(theme::primary(palette()));
@@ -216,7 +216,7 @@ protected:
             click();
             return;
         }
-        QAbstractButton::keyPressEvent(event);
+        FlatButton<QAbstractButton>::keyPressEvent(event);
     }
 };
 
