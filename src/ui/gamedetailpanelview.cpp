@@ -565,15 +565,14 @@ void GameDetailPanelView::refreshFinal()
 void GameDetailPanelView::refreshLive()
 {
     const std::optional<QString> inning = inningText(m_game, m_detail);
-    // With the score hidden only the inning stays, which the game's row shows as well: the count, the outs,
-    // the runners and who bats tell a viewer behind the live picture what is about to happen.
-    const bool play = !m_hidesScore;
-    const std::optional<QString> count = m_detail && play ? m_detail->countText() : std::nullopt;
-    const std::optional<QString> outs = m_detail && play ? m_detail->outsText() : std::nullopt;
+    // With the score hidden the play itself (count, outs, runners, who bats) still shows: it tells nothing of
+    // the score. Only the line score waits behind Show Score.
+    const std::optional<QString> count = m_detail ? m_detail->countText() : std::nullopt;
+    const std::optional<QString> outs = m_detail ? m_detail->outsText() : std::nullopt;
     showText(m_inningChip.chip, m_inningChip.value, inning);
     showText(m_countChip.chip, m_countChip.value, count);
     showText(m_outsChip.chip, m_outsChip.value, outs);
-    const bool spinning = !outs && m_isLoading && play;
+    const bool spinning = !outs && m_isLoading;
     m_outsSpinner->setVisible(spinning);
     m_situation->setVisible(inning || count || outs || spinning);
 
@@ -587,9 +586,9 @@ void GameDetailPanelView::refreshLive()
         matchup = m_detail->matchupText();
         if (offense && offense->onDeck) onDeck = offense->onDeck->fullName;
     }
-    showText(m_liveRunners.row, m_liveRunners.value, play ? std::optional(runners) : std::nullopt);
-    showText(m_liveMatchup.row, m_liveMatchup.value, play ? matchup : std::nullopt);
-    showText(m_liveOnDeck.row, m_liveOnDeck.value, play ? onDeck : std::nullopt);
+    showText(m_liveRunners.row, m_liveRunners.value, runners);
+    showText(m_liveMatchup.row, m_liveMatchup.value, matchup);
+    showText(m_liveOnDeck.row, m_liveOnDeck.value, onDeck);
 
     const bool detailVenue = m_detail && m_detail->venueName;
     showText(m_liveVenue.row, m_liveVenue.value, detailVenue ? m_detail->venueName : venueName(m_game));
@@ -599,7 +598,7 @@ void GameDetailPanelView::refreshLive()
         teams = m_detail->linescore.teams;
     else if (m_game.linescore)
         teams = m_game.linescore->teams;
-    refreshLineScoreTable(m_liveTable, play ? teams : std::nullopt);
+    refreshLineScoreTable(m_liveTable, m_hidesScore ? std::nullopt : teams);
     m_liveShowScore->setVisible(m_hidesScore);
     showText(m_liveTV.row, m_liveTV.value, m_game.broadcastText());
 }

@@ -221,10 +221,13 @@ private Q_SLOTS:
             << Inputs { recorded(u"schedule-2022-04-07-postponed.json"_s, 0), {}, false, {} } << u"MIL @ CHC"_s
             << u"Final"_s << u"Gameday"_s << QStringList { u"Venue: Wrigley Field"_s, noTV } << u"-"_s;
 
-        // With the score hidden a live card keeps only the inning; the play would give the score away.
+        // With the score hidden a live card keeps the play and puts only the line score behind the button.
         QTest::newRow("live, score hidden")
             << Inputs { live(), inProgress(), true, {}, true } << u"TEX @ COL"_s << u"Bottom 7th"_s << u"MLB.TV"_s
-            << QStringList { u"Inning Bottom 7th"_s, u"Venue: Coors Field"_s, u"[Show Score]"_s, noTV } << u"-"_s;
+            << QStringList { u"Inning Bottom 7th | Count 0-2 | Outs 0 outs"_s, u"Runners: 1B Diaz"_s,
+                   u"Matchup: Trejo vs Geus"_s, u"On Deck: Raimel Tapia"_s, u"Venue: Coors Field"_s, u"[Show Score]"_s,
+                   noTV }
+            << u"-"_s;
         QTest::newRow("final, score hidden")
             << Inputs { finalGame(), {}, false, {}, true } << u"DET @ BOS"_s << u"Final"_s << u"Gameday"_s
             << QStringList { u"Venue: Fenway Park"_s, u"Starters: Jack Flaherty vs Sonny Gray"_s, u"[Show Score]"_s,
