@@ -2,9 +2,58 @@
 
 #include "ui/theme.h"
 
+#include <QApplication>
 #include <QPainter>
 #include <QStyleOptionToolButton>
 #include <QStylePainter>
+
+namespace {
+
+// Notes whether the last key or mouse press the application saw was Tab (or Shift+Tab).
+class TabKeyWatcher : public QObject {
+public:
+    using QObject::QObject;
+    bool lastInputWasTab = false;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::KeyPress: {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            lastInputWasTab = key == Qt::Key_Tab || key == Qt::Key_Backtab;
+            break;
+        }
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+            lastInputWasTab = false;
+            break;
+        default:
+            break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+TabKeyWatcher *tabKeyWatcher = nullptr;
+
+} // namespace
+
+void watchTabKey()
+{
+    if (tabKeyWatcher || !qApp) return;
+    // Owned by the application, and gone with it.
+    tabKeyWatcher = new TabKeyWatcher(qApp);
+    qApp->installEventFilter(tabKeyWatcher);
+    QObject::connect(tabKeyWatcher, &QObject::destroyed, [] { tabKeyWatcher = nullptr; });
+}
+
+bool isFocusFromTabKey(Qt::FocusReason reason)
+{
+    const bool tabReason = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason;
+    return tabReason && tabKeyWatcher && tabKeyWatcher->lastInputWasTab;
+}
 
 PlainButton::PlainButton(QWidget *parent)
     : FlatButton<QToolButton>(parent)

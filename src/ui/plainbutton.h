@@ -6,11 +6,21 @@
 
 class QPainter;
 
+// Whether focus given for `reason` came from the user pressing Tab or Shift+Tab. Qt also gives Tab as the
+// reason when it moves the focus on from a widget being hidden; that focus is not drawn.
+bool isFocusFromTabKey(Qt::FocusReason reason);
+// Starts noting which input came last, once per application; isFocusFromTabKey() needs it.
+void watchTabKey();
+
 // What every borderless button of the window shares: a focus ring only when the focus came by Tab, and arrow
 // keys left to the window instead of moving the focus on to a neighbouring button.
 template <class Button> class FlatButton : public Button {
 public:
-    using Button::Button;
+    explicit FlatButton(QWidget *parent = nullptr)
+        : Button(parent)
+    {
+        watchTabKey();
+    }
 
     // Whether the button holds the focus and got it from Tab or Shift+Tab.
     bool hasKeyboardFocus() const { return this->hasFocus() && m_keyboardFocus; }
@@ -19,7 +29,7 @@ protected:
     void focusInEvent(QFocusEvent *event) override
     {
         // The window hands its first button the focus when it opens; that is nothing to draw.
-        m_keyboardFocus = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+        m_keyboardFocus = isFocusFromTabKey(event->reason());
         Button::focusInEvent(event);
     }
 

@@ -9,11 +9,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-Qt::WindowModality alertModality()
-{
-    return qEnvironmentVariableIsSet("BASELARK_TEST_RUNNER") ? Qt::NonModal : Qt::ApplicationModal;
-}
-
 // A status-area application has no window in front; its dialog must come forward by itself.
 void bringForward(QWidget *window)
 {
@@ -74,7 +69,9 @@ void WidgetUpdaterDialogs::showAlert(QMessageBox *alert)
     delete m_alert;
     m_alert = alert;
     alert->setAttribute(Qt::WA_DeleteOnClose);
-    alert->setWindowModality(alertModality());
+    // Never modal: the menu window stays on top of every other window, so an alert that blocked the application
+    // could end up beneath it and take its clicks, with nothing on screen to say why.
+    alert->setWindowModality(Qt::NonModal);
     alert->setTextFormat(Qt::PlainText);
     bringForward(alert);
 }

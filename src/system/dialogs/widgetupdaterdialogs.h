@@ -9,7 +9,7 @@
 #include <QMessageBox>
 
 // The updater's windows as widgets. None of them blocks: they are shown, never run in a loop of their own, and
-// under BASELARK_TEST_RUNNER they are not even modal.
+// none is modal.
 class WidgetUpdaterDialogs : public QObject, public UpdaterDialogs {
     Q_OBJECT
 public:

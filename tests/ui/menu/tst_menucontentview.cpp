@@ -255,13 +255,19 @@ private Q_SLOTS:
         loadDay();
         button(u"tabSettings"_s)->click();
         m_window->activateWindow();
-        // The focus the window hands out on opening draws no ring; Tab does.
+        // The focus the window hands out on opening, or passes on from a button being hidden after another key,
+        // draws no ring; the Tab key does.
         auto *refresh = qobject_cast<PlainButton *>(button(u"refresh"_s));
         refresh->setFocus(Qt::ActiveWindowFocusReason);
         QVERIFY(!refresh->hasKeyboardFocus());
+        QTest::keyClick(refresh, Qt::Key_Tab);
+        QVERIFY(!refresh->hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QVERIFY(refresh->hasKeyboardFocus());
+        QTest::keyClick(refresh, Qt::Key_Escape);
         refresh->clearFocus();
         refresh->setFocus(Qt::TabFocusReason);
-        QVERIFY(refresh->hasKeyboardFocus());
+        QVERIFY(!refresh->hasKeyboardFocus());
         for (const char *name : { "refresh", "tabSettings" }) {
             QAbstractButton *focused = button(QString::fromLatin1(name));
             focused->setFocus(Qt::TabFocusReason);
