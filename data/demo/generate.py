@@ -455,7 +455,10 @@ def main():
                    "rebaseDay": TODAY})
     routes.append({"path": "/api/v1/schedule", "params": {"teamId": "147"}, "file": "team-schedule-147.json",
                    "rebaseDay": TODAY})
-    routes.append({"path": "/api/v1/schedule", "timeline": timeline_days, "rebaseDay": TODAY})
+    routes.append({"path": "/api/v1/schedule", "params": {"date": "@today"}, "timeline": timeline_days,
+                   "rebaseDay": TODAY})
+    # Any other day (and another favourite's schedule) has no games.
+    routes.append({"path": "/api/v1/schedule", "body": '{"totalGames":0,"dates":[]}'})
     routes.append({"path": "/api/v1/standings", "file": "../../tests/data/standings-2024.json"})
     for team_id, (_, abbreviation, _) in sorted(CLUBS.items(), key=lambda item: item[1][1]):
         name = "ari" if abbreviation == "AZ" else abbreviation.lower()

@@ -49,7 +49,9 @@ bool queryMatches(const QMap<QString, QString> &params, QByteArrayView query)
             items.append({ percentDecoded(item.first(equals)), percentDecoded(item.sliced(equals + 1)) });
     }
     for (auto it = params.cbegin(); it != params.cend(); ++it) {
-        if (!items.contains(qMakePair(it.key(), it.value()))) return false;
+        // "@today" stands for the server's local day, as the application on the same machine writes it.
+        const QString value = it.value() == u"@today"_s ? QDate::currentDate().toString(u"yyyy-MM-dd"_s) : it.value();
+        if (!items.contains(qMakePair(it.key(), value))) return false;
     }
     return true;
 }

@@ -80,6 +80,7 @@ private Q_SLOTS:
         QTest::newRow("today, middle innings") << today << qint64(330) << 13 << u"Live"_s;
         QTest::newRow("today, ninth inning") << today << qint64(479) << 13 << u"Live"_s;
         QTest::newRow("today, over") << today << qint64(480) << 13 << u"Final"_s;
+        QTest::newRow("any other day") << today.addDays(-1) << qint64(0) << 0 << QString();
         QTest::newRow("finals") << QDate(2026, 4, 20) << qint64(0) << 10 << QString();
         QTest::newRow("postponements") << QDate(2022, 4, 7) << qint64(0) << 9 << QString();
     }

@@ -1,5 +1,6 @@
 #include "replay/replayserver.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
@@ -492,15 +493,19 @@ void TestReplayServer::rebasesDays()
         QByteArray(R"({"copyright":"2026-03-18 notice","date":"2026-03-19","gameDate":"2026-04-01T23:05:00Z",)"
                    R"("rescheduleGameDate":"2026-03-01T17:05:00-04:00"})"));
 
-    // The demo's team schedule and its day of spring games are today's, whatever day the demo runs.
+    // The demo's team schedule and its day of spring games are today's, whatever day the demo runs ("@today"
+    // matches the server's day); any other day has no games.
     QString error;
     QVERIFY2(m_server->loadManifest(QString::fromUtf8(BASELARK_SOURCE_DIR) + u"/data/demo/manifest.json"_s, &error),
         qPrintable(error));
-    for (const QByteArray target :
-        { "/api/v1/schedule?sportId=1&teamId=147&startDate=x", "/api/v1/schedule?sportId=1&date=2031-07-04" }) {
+    const QByteArray today = QDate::currentDate().toString(Qt::ISODate).toLatin1();
+    for (const QByteArray &target : { "/api/v1/schedule?sportId=1&teamId=147&startDate=x"_ba,
+             "/api/v1/schedule?sportId=1&date="_ba + today, "/api/v1/schedule?sportId=1&date=2031-07-04"_ba }) {
         const auto reply = startGet(*m_network, *m_server, target);
         const QJsonObject answer = QJsonDocument::fromJson(finish(*reply).body).object();
-        QCOMPARE(answer[u"dates"][0][u"date"].toString(), QDate::currentDate().toString(Qt::ISODate));
+        const bool otherDay = target.endsWith("2031-07-04");
+        QCOMPARE(answer[u"dates"][0][u"date"].toString(), otherDay ? QString() : QString::fromLatin1(today));
+        QCOMPARE(answer[u"dates"].toArray().isEmpty(), otherDay);
     }
 }
 
