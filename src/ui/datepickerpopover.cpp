@@ -12,8 +12,13 @@
 #include <QPainterPath>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <QtGui/qguiapplication_platform.h>
+
+#include <xcb/xcb.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -259,8 +264,30 @@ DatePickerPopover::DatePickerPopover(const ButtonFactory &makeButton, QWidget *p
 bool DatePickerPopover::translucencyAvailable()
 {
     const QString platform = QGuiApplication::platformName();
-    return platform.startsWith(u"wayland"_s) || platform == u"xcb"_s || platform == u"windows"_s
-        || platform == u"cocoa"_s;
+    if (platform == u"xcb"_s) return x11CompositingActive();
+    return platform.startsWith(u"wayland"_s) || platform == u"windows"_s || platform == u"cocoa"_s;
+}
+
+bool DatePickerPopover::x11CompositingActive()
+{
+    const auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !x11->connection()) return false;
+    xcb_connection_t *connection = x11->connection();
+    // A compositing manager owns the selection _NET_WM_CM_S<n> of the screen it composites.
+    const QByteArray display = qgetenv("DISPLAY");
+    const qsizetype colon = display.lastIndexOf(':');
+    const qsizetype dot = display.indexOf('.', colon + 1);
+    const int screen = colon >= 0 && dot > colon ? display.mid(dot + 1).toInt() : 0;
+    const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(screen);
+    const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> atom(
+        xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.constData()), nullptr),
+        &std::free);
+    if (!atom) return false;
+    const std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> owner(
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, atom->atom), nullptr),
+        &std::free);
+    return owner && owner->owner != XCB_NONE;
 }
 
 void DatePickerPopover::setTranslucent(bool translucent)
@@ -278,6 +305,13 @@ void DatePickerPopover::setTranslucent(bool translucent)
 void DatePickerPopover::popUp(QWidget *anchor)
 {
     m_anchor = anchor;
+    // A compositor may have started or stopped since the last time; the native window takes the new format
+    // when it is made again.
+    if (const bool translucent = x11CompositingActive();
+        QGuiApplication::platformName() == u"xcb"_s && translucent != m_translucent && !isVisible()) {
+        destroy();
+        setTranslucent(translucent);
+    }
     adjustSize();
     const QRect anchorRect(anchor->mapToGlobal(QPoint(0, 0)), anchor->size());
     const QRect screen = anchor->screen()->availableGeometry();

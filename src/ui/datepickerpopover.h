@@ -72,9 +72,11 @@ public:
     // Shows the popover below `anchor`, the arrow on the anchor's centre, kept on the anchor's screen.
     void popUp(QWidget *anchor);
 
-    // Without a compositor transparent pixels come out black, so elsewhere the panel fills the whole window
-    // and has no arrow. Takes effect only before the popover is first shown.
+    // Without a compositor transparent pixels come out black, so there the panel fills the whole window and
+    // has no arrow. Checked again each time the popover opens.
     static bool translucencyAvailable();
+    // Whether a compositing manager runs on the X11 display; false on other platforms.
+    static bool x11CompositingActive();
     bool isTranslucent() const { return m_translucent; }
     void setTranslucent(bool translucent);
 
