@@ -105,8 +105,6 @@ private Q_SLOTS:
     void rejectsBadRequests();
     void reportsManifestErrors_data();
     void reportsManifestErrors();
-    void demoDataSet_data();
-    void demoDataSet();
     void rebasesDays();
 
 private:
@@ -459,30 +457,6 @@ void TestReplayServer::reportsManifestErrors()
     QVERIFY2(error.startsWith(path) && error.contains(problem), qPrintable(error));
     const auto reply = startGet(*m_network, *m_server, "/a");
     QCOMPARE(finish(*reply).status, 404);
-}
-
-void TestReplayServer::demoDataSet_data()
-{
-    QTest::addColumn<QByteArray>("target");
-    QTest::addColumn<QString>("file");
-    QTest::newRow("postponed day") << QByteArray("/api/v1/schedule?sportId=1&date=2022-04-07")
-                                   << u"schedule-2022-04-07-postponed.json"_s;
-    QTest::newRow("final day") << QByteArray("/api/v1/schedule?sportId=1,51&date=2026-04-20&hydrate=linescore")
-                               << u"schedule-2026-04-20-hydrated.json"_s;
-}
-
-void TestReplayServer::demoDataSet()
-{
-    QFETCH(QByteArray, target);
-    QFETCH(QString, file);
-    QString error;
-    QVERIFY2(m_server->loadManifest(QString::fromUtf8(BASELARK_SOURCE_DIR) + u"/data/demo/manifest.json"_s, &error),
-        qPrintable(error));
-
-    const auto reply = startGet(*m_network, *m_server, target);
-    const Result result = finish(*reply);
-    QCOMPARE(result.status, 200);
-    QCOMPARE(result.body, readAll(testData(file)));
 }
 
 void TestReplayServer::rebasesDays()
