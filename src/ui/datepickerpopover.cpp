@@ -307,10 +307,11 @@ void DatePickerPopover::popUp(QWidget *anchor)
     m_anchor = anchor;
     // A compositor may have started or stopped since the last time; the native window takes the new format
     // when it is made again.
-    if (const bool translucent = x11CompositingActive();
-        QGuiApplication::platformName() == u"xcb"_s && translucent != m_translucent && !isVisible()) {
-        destroy();
-        setTranslucent(translucent);
+    if (QGuiApplication::platformName() == u"xcb"_s && !isVisible()) {
+        if (const bool translucent = x11CompositingActive(); translucent != m_translucent) {
+            destroy();
+            setTranslucent(translucent);
+        }
     }
     adjustSize();
     const QRect anchorRect(anchor->mapToGlobal(QPoint(0, 0)), anchor->size());
