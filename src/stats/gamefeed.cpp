@@ -34,6 +34,16 @@ GameDetail GameDetail::fromFeed(GameLiveFeedResponse feed)
     return detail;
 }
 
+GameDetail GameDetail::fromFeed(GameDetailFeed feed)
+{
+    GameDetail detail;
+    detail.gamePk = feed.gamePk;
+    if (feed.gameData.venue) detail.venueName = std::move(feed.gameData.venue->name);
+    detail.probablePitchers = std::move(feed.gameData.probablePitchers);
+    detail.linescore = std::move(feed.liveData.linescore);
+    return detail;
+}
+
 std::optional<QString> GameDetail::countText() const
 {
     if (!linescore.balls || !linescore.strikes) return std::nullopt;

@@ -257,6 +257,22 @@ struct GameLiveFeedResponse {
     GameLiveFeedLiveData liveData;
 };
 
+// The members of the live feed the detail panel reads, and nothing else.
+struct GameDetailFeedGameData {
+    std::optional<Venue> venue;
+    std::optional<GameDetailProbablePitchers> probablePitchers;
+};
+
+struct GameDetailFeedLiveData {
+    GameDetailLinescore linescore;
+};
+
+struct GameDetailFeed {
+    qint64 gamePk = 0;
+    GameDetailFeedGameData gameData;
+    GameDetailFeedLiveData liveData;
+};
+
 // What the detail panel of a live game needs from the feed; the rest is dropped.
 struct GameDetail {
     qint64 gamePk = 0;
@@ -265,6 +281,7 @@ struct GameDetail {
     GameDetailLinescore linescore;
 
     static GameDetail fromFeed(GameLiveFeedResponse feed);
+    static GameDetail fromFeed(GameDetailFeed feed);
 
     // Situation texts, computed on every call; absent when the feed does not give their inputs.
     std::optional<QString> countText() const;
@@ -573,6 +590,28 @@ constexpr auto fields(std::type_identity<GameLiveFeedLiveData>)
         field("boxscore", &GameLiveFeedLiveData::boxscore),
         field("plays", &GameLiveFeedLiveData::plays),
         field("decisions", &GameLiveFeedLiveData::decisions),
+    };
+}
+
+constexpr auto fields(std::type_identity<GameDetailFeedGameData>)
+{
+    return std::tuple {
+        field("venue", &GameDetailFeedGameData::venue),
+        field("probablePitchers", &GameDetailFeedGameData::probablePitchers),
+    };
+}
+
+constexpr auto fields(std::type_identity<GameDetailFeedLiveData>)
+{
+    return std::tuple { field("linescore", &GameDetailFeedLiveData::linescore) };
+}
+
+constexpr auto fields(std::type_identity<GameDetailFeed>)
+{
+    return std::tuple {
+        field("gamePk", &GameDetailFeed::gamePk),
+        field("gameData", &GameDetailFeed::gameData),
+        field("liveData", &GameDetailFeed::liveData),
     };
 }
 
