@@ -55,14 +55,21 @@ LiveFeedFollow LiveFeedStore::follow(qint64 gamePk)
     if (!entry) entry = std::make_shared<Entry>();
     ++entry->follows;
     struct Claim {
-        QPointer<LiveFeedStore> store;
-        qint64 gamePk;
+        Claim(LiveFeedStore *owner, qint64 game)
+            : store(owner)
+            , gamePk(game)
+        { }
+        Claim(const Claim &) = delete;
+        Claim &operator=(const Claim &) = delete;
         ~Claim()
         {
             if (store) store->release(gamePk);
         }
+
+        QPointer<LiveFeedStore> store;
+        qint64 gamePk;
     };
-    return LiveFeedFollow(std::make_shared<Claim>(Claim { this, gamePk }));
+    return LiveFeedFollow(std::make_shared<Claim>(this, gamePk));
 }
 
 void LiveFeedStore::release(qint64 gamePk)
