@@ -1,6 +1,7 @@
 #include "replay/replayserver.h"
 
 #include "replay/httpconnection.h"
+#include "replay/livefeedtimeline.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -37,9 +38,8 @@ QString percentDecoded(QByteArrayView part)
 }
 
 // Qt clients send '+' literally (a space goes out as %20), so '+' is not read as a space here.
-bool queryMatches(const QMap<QString, QString> &params, QByteArrayView query)
+QList<QPair<QString, QString>> queryItems(QByteArrayView query)
 {
-    if (params.isEmpty()) return true;
     QList<QPair<QString, QString>> items;
     for (const QByteArray &item : query.toByteArray().split('&')) {
         const qsizetype equals = item.indexOf('=');
@@ -48,6 +48,13 @@ bool queryMatches(const QMap<QString, QString> &params, QByteArrayView query)
         else
             items.append({ percentDecoded(item.first(equals)), percentDecoded(item.sliced(equals + 1)) });
     }
+    return items;
+}
+
+bool queryMatches(const QMap<QString, QString> &params, QByteArrayView query)
+{
+    if (params.isEmpty()) return true;
+    const QList<QPair<QString, QString>> items = queryItems(query);
     for (auto it = params.cbegin(); it != params.cend(); ++it) {
         // "@today" stands for the server's local day, as the application on the same machine writes it.
         const QString value = it.value() == u"@today"_s ? QDate::currentDate().toString(u"yyyy-MM-dd"_s) : it.value();
@@ -74,6 +81,21 @@ Answer plainTextAnswer(int status, const QString &text)
     answer.contentType = "text/plain;charset=UTF-8";
     answer.body = text.toUtf8() + '\n';
     return answer;
+}
+
+const QString diffPatchSuffix = u"/diffPatch"_s;
+
+bool isLiveFeedTimeline(const Route &route)
+{
+    return !route.timeline.empty() && route.path.endsWith(u"/feed/live"_s);
+}
+
+// The index of the latest timeline entry whose second has come.
+std::size_t entryAt(const std::vector<TimelineEntry> &timeline, qint64 now)
+{
+    const auto next
+        = std::find_if(timeline.begin(), timeline.end(), [now](const TimelineEntry &entry) { return entry.at > now; });
+    return next == timeline.begin() ? 0 : std::size_t(std::prev(next) - timeline.begin());
 }
 
 const QByteArray html500Page = "<!DOCTYPE html>\n<html><head><title>500 Internal Server Error</title></head>\n"
@@ -239,6 +261,7 @@ ReplayServer::ReplayServer(QObject *parent)
     , m_server(new QTcpServer(this))
 {
     m_started.start();
+    m_startedAt = QDateTime::currentDateTimeUtc();
     m_uptime = [this] { return m_started.elapsed() / 1000; };
     connect(m_server, &QTcpServer::newConnection, this, &ReplayServer::acceptConnections);
 }
@@ -253,6 +276,7 @@ bool ReplayServer::listen(const QHostAddress &address, quint16 port)
 {
     if (!m_server->listen(address, port)) return false;
     m_started.restart();
+    m_startedAt = QDateTime::currentDateTimeUtc();
     return true;
 }
 
@@ -320,7 +344,23 @@ void ReplayServer::acceptConnections()
             socket, [this](const HttpRequest &request) { return answer(request); }, this);
 }
 
+QString ReplayServer::timelineTimecode(qint64 at) const
+{
+    return serviceTimecode(m_startedAt.addSecs(at));
+}
+
 Answer ReplayServer::answer(const HttpRequest &request)
+{
+    Answer answer = answerUncompressed(request);
+    // A fault stands for something on the wire, which is clearer unencoded.
+    if (request.acceptsGzip && answer.fault == Fault::None && !answer.body.isEmpty()) {
+        answer.body = gzipCompressed(answer.body);
+        answer.extraHeaders.append({ QByteArray("Content-Encoding"), QByteArray("gzip") });
+    }
+    return answer;
+}
+
+Answer ReplayServer::answerUncompressed(const HttpRequest &request)
 {
     const QString target = QString::fromUtf8(request.target);
     m_log.append(target);
@@ -338,6 +378,14 @@ Answer ReplayServer::answer(const HttpRequest &request)
     for (RouteState &state : m_routes) {
         if (state.route.path == path && queryMatches(state.route.params, query)) return answerFromRoute(state);
     }
+    if (path.endsWith(diffPatchSuffix)) {
+        const QString feedPath = path.chopped(diffPatchSuffix.size());
+        for (const RouteState &state : m_routes) {
+            if (state.route.path == feedPath && isLiveFeedTimeline(state.route)
+                && queryMatches(state.route.params, query))
+                return answerDiffPatch(state, query);
+        }
+    }
     m_unanswered.append(target);
     Q_EMIT requestUnanswered(target);
     return notFound();
@@ -348,10 +396,7 @@ Answer ReplayServer::answerFromRoute(RouteState &state)
     const Route &route = state.route;
     QString fileName;
     if (!route.timeline.empty()) {
-        const qint64 now = m_uptime();
-        const auto next = std::find_if(
-            route.timeline.begin(), route.timeline.end(), [now](const TimelineEntry &entry) { return entry.at > now; });
-        fileName = next == route.timeline.begin() ? route.timeline.front().file : std::prev(next)->file;
+        fileName = route.timeline.at(entryAt(route.timeline, m_uptime())).file;
     } else if (!route.files.isEmpty()) {
         fileName = route.files.at(std::min(state.answered, route.files.size() - 1));
     }
@@ -377,8 +422,57 @@ Answer ReplayServer::answerFromRoute(RouteState &state)
 
     // Local date of the server: the demo's "today" is the day of the machine it runs on.
     if (route.rebaseDay.isValid()) answer.body = rebasedBody(answer.body, route.rebaseDay.daysTo(QDate::currentDate()));
+    if (isLiveFeedTimeline(route) && route.fault != Fault::Huge)
+        answer.body
+            = stampedFeed(answer.body, timelineTimecode(route.timeline.at(entryAt(route.timeline, m_uptime())).at));
+    applyFault(answer, route.fault);
+    return answer;
+}
 
-    switch (route.fault) {
+QByteArray ReplayServer::timelineBody(const Route &route, std::size_t entry) const
+{
+    QFile file(route.timeline.at(entry).file);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    QByteArray body = file.readAll();
+    if (route.rebaseDay.isValid()) body = rebasedBody(body, route.rebaseDay.daysTo(QDate::currentDate()));
+    return stampedFeed(body, timelineTimecode(route.timeline.at(entry).at));
+}
+
+// The changes from the entry whose time stamp is startTimecode to the one answering now; the whole feed when no
+// entry has that stamp, as the service does for a time code it does not know.
+Answer ReplayServer::answerDiffPatch(const RouteState &state, QByteArrayView query)
+{
+    const Route &route = state.route;
+    QString start;
+    for (const auto &[name, value] : queryItems(query)) {
+        if (name == u"startTimecode"_s) start = value;
+    }
+    const std::size_t now = entryAt(route.timeline, m_uptime());
+    std::optional<std::size_t> from;
+    for (std::size_t i = 0; i <= now; ++i) {
+        if (timelineTimecode(route.timeline.at(i).at) == start) from = i;
+    }
+
+    Answer answer;
+    answer.status = route.status;
+    answer.delayMs = route.delayMs;
+    answer.fault = route.fault;
+    answer.hugeBytes = route.hugeBytes;
+    answer.contentType = jsonContentType;
+    if (route.fault == Fault::Huge) return answer;
+    const QByteArray current = timelineBody(route, now);
+    if (from && *from == now)
+        answer.body = "[]";
+    else if (from)
+        answer.body = diffPatchAnswer(timelineBody(route, *from), current);
+    if (answer.body.isEmpty()) answer.body = current;
+    applyFault(answer, route.fault);
+    return answer;
+}
+
+void ReplayServer::applyFault(Answer &answer, Fault fault)
+{
+    switch (fault) {
     case Fault::Html500:
         answer.status = 500;
         answer.contentType = "text/html;charset=UTF-8";
@@ -390,5 +484,4 @@ Answer ReplayServer::answerFromRoute(RouteState &state)
     default:
         break;
     }
-    return answer;
 }
