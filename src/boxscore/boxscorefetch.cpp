@@ -17,10 +17,14 @@ BoxScoreFetchResult makeBoxScoreFetchResult(const GameLiveFeedResponse &feed)
     return result;
 }
 
+BoxScoreFetchResult readBoxScoreFetchResult(const nlohmann::json &feed)
+{
+    return makeBoxScoreFetchResult(decodeDocument<GameLiveFeedResponse>(feed));
+}
+
 QCoro::Task<BoxScoreFetchResult> fetchBoxScore(MLBAPIService &service, qint64 gamePk)
 {
-    auto update = co_await service.liveFeeds().update(gamePk,
-        [](const nlohmann::json &feed) { return makeBoxScoreFetchResult(decodeDocument<GameLiveFeedResponse>(feed)); });
+    auto update = co_await service.liveFeeds().update(gamePk, readBoxScoreFetchResult);
     update.value.wait = update.wait;
     co_return std::move(update.value);
 }

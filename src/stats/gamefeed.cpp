@@ -1,5 +1,7 @@
 #include "stats/gamefeed.h"
 
+#include "stats/documentdecoder.h"
+
 using namespace Qt::StringLiterals;
 
 QString shortPlayerName(const QString &fullName)
@@ -42,6 +44,11 @@ GameDetail GameDetail::fromFeed(GameDetailFeed feed)
     detail.probablePitchers = std::move(feed.gameData.probablePitchers);
     detail.linescore = std::move(feed.liveData.linescore);
     return detail;
+}
+
+GameDetail readGameDetail(const nlohmann::json &feed)
+{
+    return GameDetail::fromFeed(decodeDocument<GameDetailFeed>(feed));
 }
 
 std::optional<QString> GameDetail::countText() const

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <map>
+#include <nlohmann/json_fwd.hpp>
 #include <optional>
 #include <vector>
 
@@ -288,6 +289,9 @@ struct GameDetail {
     std::optional<QString> outsText() const;
     std::optional<QString> matchupText() const;
 };
+
+// The detail of a kept live-feed document. Throws ServiceError like decode().
+GameDetail readGameDetail(const nlohmann::json &feed);
 
 // The short form of a player's name used wherever a surname is shown: the last word,
 // keeping a generational suffix with the word before it ("Ken Griffey Jr." gives "Griffey Jr.").

@@ -1,7 +1,6 @@
 #include "stats/mlbapiservice.h"
 
 #include "stats/datetime.h"
-#include "stats/documentdecoder.h"
 #include "stats/livefeedstore.h"
 
 #include <QCoroNetworkReply>
@@ -196,8 +195,7 @@ QCoro::Task<std::vector<StandingsRecord>> MLBAPIService::fetchStandings(qint64 s
 
 QCoro::Task<GameDetail> MLBAPIService::fetchGameDetail(qint64 gamePk)
 {
-    auto update = co_await m_liveFeeds->update(
-        gamePk, [](const nlohmann::json &feed) { return GameDetail::fromFeed(decodeDocument<GameDetailFeed>(feed)); });
+    auto update = co_await m_liveFeeds->update(gamePk, readGameDetail);
     co_return std::move(update.value);
 }
 

@@ -160,6 +160,36 @@ private Q_SLOTS:
         QCOMPARE(feedtool({ u"boxscore"_s }).exitCode, 2);
     }
 
+    void patch_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("expected");
+        const QString feedA = recording("feed-live-inprogress-746139-a.json");
+        const QString feedB = recording("feed-live-inprogress-746139-b.json");
+        const QString patchA = recording("diffpatch-746139-a.json");
+        const QString patchB = recording("diffpatch-746139-b.json");
+        QTest::newRow("detail") << QStringList { u"patch"_s, feedA, patchA } << 0 << "\"countText\": \"1-2\""_ba;
+        QTest::newRow("box score") << QStringList { u"patch"_s, feedB, patchB, u"--kind"_s, u"boxscore"_s } << 0
+                                   << "\"status\": \"live\""_ba;
+        // Later patches go on from where the earlier ones left the feed; another base is refused.
+        QTest::newRow("in order") << QStringList { u"patch"_s, feedA, patchA, patchA } << 1 << "diffpatch-746139-a"_ba;
+        QTest::newRow("wrong base") << QStringList { u"patch"_s, feedA, patchB } << 1 << "does not apply"_ba;
+        QTest::newRow("no patch") << QStringList { u"patch"_s, feedA } << 2 << "at least one PATCH"_ba;
+        QTest::newRow("unknown kind") << QStringList { u"patch"_s, feedA, patchA, u"--kind"_s, u"plays"_s } << 2
+                                      << "unknown kind"_ba;
+    }
+
+    void patch()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, expected);
+        const Run run = feedtool(arguments);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2((exitCode == 0 ? run.out : run.err).contains(expected), run.out + run.err);
+    }
+
     void errors()
     {
         QCOMPARE(feedtool({}).exitCode, 2);
