@@ -17,7 +17,7 @@ BoxScoreFetchResult makeBoxScoreFetchResult(const GameLiveFeedResponse &feed)
     return result;
 }
 
-BoxScoreFetchResult readBoxScoreFetchResult(const nlohmann::json &feed)
+BoxScoreFetchResult readBoxScoreFetchResult(const nlohmann::ordered_json &feed)
 {
     return makeBoxScoreFetchResult(decodeDocument<GameLiveFeedResponse>(feed));
 }

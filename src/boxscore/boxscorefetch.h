@@ -24,7 +24,7 @@ struct BoxScoreFetchResult {
 // The box score and the markers of a decoded feed.
 BoxScoreFetchResult makeBoxScoreFetchResult(const GameLiveFeedResponse &feed);
 // The same of a kept live-feed document. Throws ServiceError like decode().
-BoxScoreFetchResult readBoxScoreFetchResult(const nlohmann::json &feed);
+BoxScoreFetchResult readBoxScoreFetchResult(const nlohmann::ordered_json &feed);
 
 // The game's live feed brought up to date in the service's kept documents, decoded and built on its executor.
 // Transfer and decoding errors reach the caller as the service's ServiceError.

@@ -10,9 +10,9 @@
 
 namespace decoding {
 
-template <> struct Reader<const nlohmann::json *> {
-    using Node = const nlohmann::json *;
-    using Object = const nlohmann::json *;
+template <class Json> struct DocumentReader {
+    using Node = const Json *;
+    using Object = const Json *;
 
     static bool object(Node node, Object &out)
     {
@@ -29,39 +29,39 @@ template <> struct Reader<const nlohmann::json *> {
     static bool string(Node node, std::string_view &out)
     {
         if (!node->is_string()) return false;
-        out = node->get_ref<const std::string &>();
+        out = node->template get_ref<const std::string &>();
         return true;
     }
     static bool boolean(Node node, bool &out)
     {
         if (!node->is_boolean()) return false;
-        out = node->get<bool>();
+        out = node->template get<bool>();
         return true;
     }
     // Non-negative integers are held unsigned; beyond 63 bits they do not fit, as with the service's bytes.
     static bool int64(Node node, std::int64_t &out)
     {
         if (node->is_number_unsigned()) {
-            const auto value = node->get<std::uint64_t>();
+            const auto value = node->template get<std::uint64_t>();
             if (value > std::uint64_t(std::numeric_limits<std::int64_t>::max())) return false;
             out = std::int64_t(value);
             return true;
         }
         if (!node->is_number_integer()) return false;
-        out = node->get<std::int64_t>();
+        out = node->template get<std::int64_t>();
         return true;
     }
     static bool number(Node node, double &out)
     {
         if (!node->is_number()) return false;
-        out = node->get<double>();
+        out = node->template get<double>();
         return true;
     }
     template <class Reserve, class Each> static bool forEachElement(Node node, Reserve reserve, Each each)
     {
         if (!node->is_array()) return false;
         reserve(node->size());
-        for (const nlohmann::json &item : *node)
+        for (const Json &item : *node)
             each(&item);
         return true;
     }
@@ -74,10 +74,12 @@ template <> struct Reader<const nlohmann::json *> {
     }
 };
 
+template <> struct Reader<const nlohmann::ordered_json *> : DocumentReader<nlohmann::ordered_json> { };
+
 } // namespace decoding
 
 // Decodes a document into T. Throws ServiceError of kind Decoding that names the JSON path of the offending member.
-template <class T> T decodeDocument(const nlohmann::json &document)
+template <class T, class Json> T decodeDocument(const Json &document)
 {
     T result {};
     decoding::decodeValue(&document, nullptr, result);

@@ -46,7 +46,7 @@ GameDetail GameDetail::fromFeed(GameDetailFeed feed)
     return detail;
 }
 
-GameDetail readGameDetail(const nlohmann::json &feed)
+GameDetail readGameDetail(const nlohmann::ordered_json &feed)
 {
     return GameDetail::fromFeed(decodeDocument<GameDetailFeed>(feed));
 }

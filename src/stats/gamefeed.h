@@ -291,7 +291,7 @@ struct GameDetail {
 };
 
 // The detail of a kept live-feed document. Throws ServiceError like decode().
-GameDetail readGameDetail(const nlohmann::json &feed);
+GameDetail readGameDetail(const nlohmann::ordered_json &feed);
 
 // The short form of a player's name used wherever a surname is shown: the last word,
 // keeping a generational suffix with the word before it ("Ken Griffey Jr." gives "Griffey Jr.").

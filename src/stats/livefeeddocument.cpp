@@ -4,16 +4,17 @@
 #include <nlohmann/json.hpp>
 
 using namespace Qt::StringLiterals;
-using Json = nlohmann::json;
+using Json = nlohmann::ordered_json;
 
 namespace {
 
-// The deepest nesting of arrays and objects in a JSON text, or `limit + 1` as soon as it goes deeper than `limit`.
-// Checked before parsing: copying and comparing documents recurse once per level.
-int nestingDepth(QByteArrayView text, int limit)
+// Whether a JSON text nests no deeper than `maximumDepth` and has no object of more than `maximumMembers` members,
+// checked before parsing: copying and comparing documents recurse once per level, and each member added to an object
+// is compared with those before it.
+bool hasTolerableShape(QByteArrayView text, int maximumDepth, qint64 maximumMembers)
 {
-    int depth = 0;
-    int deepest = 0;
+    // Per open container: its members so far, or -1 for an array.
+    std::vector<qint64> open;
     bool inString = false;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char c = text[i];
@@ -25,13 +26,15 @@ int nestingDepth(QByteArrayView text, int limit)
         } else if (c == '"') {
             inString = true;
         } else if (c == '[' || c == '{') {
-            deepest = std::max(deepest, ++depth);
-            if (deepest > limit) return limit + 1;
+            if (qsizetype(open.size()) == maximumDepth) return false;
+            open.push_back(c == '{' ? 0 : -1);
         } else if (c == ']' || c == '}') {
-            --depth;
+            if (!open.empty()) open.pop_back();
+        } else if (c == ':' && !open.empty() && open.back() >= 0) {
+            if (++open.back() > maximumMembers) return false;
         }
     }
-    return deepest;
+    return true;
 }
 
 struct Extent {
@@ -103,7 +106,8 @@ LiveFeedDocument::Outcome LiveFeedDocument::replace(QByteArrayView feed, QString
 {
     // The old document goes first: two feeds at once would double what following a game costs.
     clear();
-    if (nestingDepth(feed, maximumDepth) > maximumDepth) return reject(u"the feed nests too deep"_s, problem);
+    if (!hasTolerableShape(feed, maximumDepth, maximumMembers))
+        return reject(u"the feed nests too deep or has too many members"_s, problem);
     Json parsed = Json::parse(feed.begin(), feed.end(), nullptr, false);
     if (parsed.is_discarded()) return reject(u"the feed is not JSON"_s, problem);
     return take(std::move(parsed), problem);
@@ -123,8 +127,8 @@ LiveFeedDocument::Outcome LiveFeedDocument::take(Json feed, QString *problem)
 LiveFeedDocument::Outcome LiveFeedDocument::apply(QByteArrayView answer, QString *problem)
 {
     // Each operation sits three levels down: the list, its entry, the entry's operations.
-    if (nestingDepth(answer, maximumDepth + 3) > maximumDepth + 3)
-        return reject(u"the answer nests too deep"_s, problem);
+    if (!hasTolerableShape(answer, maximumDepth + 3, maximumMembers))
+        return reject(u"the answer nests too deep or has too many members"_s, problem);
     Json parsed = Json::parse(answer.begin(), answer.end(), nullptr, false);
     if (parsed.is_discarded()) return reject(u"the answer is not JSON"_s, problem);
     if (parsed.is_object()) {
@@ -173,9 +177,12 @@ QString LiveFeedDocument::applyOperation(Json operation)
     // What the operation takes away: the value it replaces, removes or overwrites as an object member.
     qint64 removed = 0;
     const bool targetExists = document.contains(path);
-    const bool overwrites = targetExists
-        && (kind == "replace" || kind == "remove" || path.empty() || document.at(path.parent_pointer()).is_object());
+    const Json *parent
+        = path.empty() || !document.contains(path.parent_pointer()) ? nullptr : &document.at(path.parent_pointer());
+    const bool overwrites = targetExists && (kind == "replace" || kind == "remove" || !parent || parent->is_object());
     if (overwrites && kind != "test") removed = extentOf(document.at(path), maximumNodes).nodes;
+    const bool addsMember = !targetExists && parent && parent->is_object() && kind != "remove" && kind != "test";
+    if (addsMember && qint64(parent->size()) >= maximumMembers) return u"the patch makes an object too large"_s;
 
     // What it brings: the value given, or the one copied or moved within the document.
     const Json *incoming = nullptr;

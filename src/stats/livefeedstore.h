@@ -54,7 +54,7 @@ public:
     // bad patch, so the feed is fetched whole and read once more.
     template <class Read>
     auto update(qint64 gamePk, Read read, LiveFeedOptions options = {})
-        -> QCoro::Task<LiveFeedUpdate<std::invoke_result_t<Read, const nlohmann::json &>>>;
+        -> QCoro::Task<LiveFeedUpdate<std::invoke_result_t<Read, const nlohmann::ordered_json &>>>;
 
 private:
     struct Entry;
@@ -65,7 +65,7 @@ private:
         std::optional<std::chrono::seconds> wait;
         LiveFeedDocument::Outcome outcome = LiveFeedDocument::Outcome::Unchanged;
     };
-    using Reader = std::function<void(const nlohmann::json &)>;
+    using Reader = std::function<void(const nlohmann::ordered_json &)>;
 
     QCoro::Task<Progress> run(qint64 gamePk, Reader read, LiveFeedOptions options);
     void release(qint64 gamePk);
@@ -76,13 +76,13 @@ private:
 
 template <class Read>
 auto LiveFeedStore::update(qint64 gamePk, Read read, LiveFeedOptions options)
-    -> QCoro::Task<LiveFeedUpdate<std::invoke_result_t<Read, const nlohmann::json &>>>
+    -> QCoro::Task<LiveFeedUpdate<std::invoke_result_t<Read, const nlohmann::ordered_json &>>>
 {
-    using Value = std::invoke_result_t<Read, const nlohmann::json &>;
+    using Value = std::invoke_result_t<Read, const nlohmann::ordered_json &>;
     // Filled on the executor; read here only after the step that filled it has completed.
     auto slot = std::make_shared<std::optional<Value>>();
     const Progress progress = co_await run(
-        gamePk, [slot, read = std::move(read)](const nlohmann::json &document) { *slot = read(document); },
+        gamePk, [slot, read = std::move(read)](const nlohmann::ordered_json &document) { *slot = read(document); },
         std::move(options));
     co_return LiveFeedUpdate<Value> { std::move(**slot), progress.timeStamp, progress.previousTimeStamp, progress.wait,
         progress.outcome };

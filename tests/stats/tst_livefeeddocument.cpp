@@ -122,8 +122,9 @@ private Q_SLOTS:
         QFETCH(QByteArray, expected);
         LiveFeedDocument document = documentOf(smallFeed);
         QCOMPARE(document.apply(answer), Outcome::Patched);
-        const nlohmann::json &patched = document.json().at(nlohmann::json::json_pointer(path.toStdString()));
-        QVERIFY2(patched == nlohmann::json::parse(expected.toStdString()), patched.dump().c_str());
+        const nlohmann::ordered_json &patched
+            = document.json().at(nlohmann::ordered_json::json_pointer(path.toStdString()));
+        QVERIFY2(patched == nlohmann::ordered_json::parse(expected.toStdString()), patched.dump().c_str());
     }
 
     void unusableAnswersLeaveNothingBehind_data()
@@ -161,6 +162,11 @@ private Q_SLOTS:
         for (int i = 0; i < 24; ++i)
             doubling += QByteArray(i ? "," : "") + "{\"op\":\"copy\",\"from\":\"\",\"path\":\"/c"
                 + QByteArray::number(i) + "\"}";
+        QByteArray members;
+        for (int i = 0; i <= LiveFeedDocument::maximumMembers; ++i)
+            members += QByteArray(i ? "," : "") + "\"m" + QByteArray::number(i) + "\":0";
+        QTest::newRow("object too wide") << smallFeed
+                                         << patchOf(R"({"op":"add","path":"/x","value":{)" + members + "}}");
         QTest::newRow("copies doubling the feed") << smallFeed << patchOf(doubling);
         QTest::newRow("nested too deep") << smallFeed
                                          << patchOf(R"({"op":"add","path":"/x","value":)" + QByteArray("[").repeated(80)
@@ -190,7 +196,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, answer);
         LiveFeedDocument document = documentOf(smallFeed);
-        const nlohmann::json before = document.json();
+        const nlohmann::ordered_json before = document.json();
         QCOMPARE(document.apply(answer), Outcome::Unchanged);
         QVERIFY(document.json() == before);
         QCOMPARE(document.timeStamp(), u"20240101_000000"_s);

@@ -28,7 +28,7 @@ QCoro::Task<std::optional<ServiceError>> failureOf(QCoro::Task<LiveFeedUpdate<qi
     co_return std::nullopt;
 }
 
-qint64 outsOf(const nlohmann::json &feed)
+qint64 outsOf(const nlohmann::ordered_json &feed)
 {
     return decodeDocument<GameDetailFeed>(feed).liveData.linescore.outs.value_or(-1);
 }

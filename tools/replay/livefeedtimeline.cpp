@@ -3,7 +3,7 @@
 #include <nlohmann/json.hpp>
 #include <zlib.h>
 
-using Json = nlohmann::json;
+using Json = nlohmann::ordered_json;
 
 QString serviceTimecode(const QDateTime &instant)
 {
