@@ -5,11 +5,19 @@
 #include "stats/gamefeed.h"
 #include "stats/livefeeddocument.h"
 
+#include <QDataStream>
 #include <QFile>
+#include <QTemporaryFile>
 #include <cstdio>
 #include <malloc.h>
+#include <map>
 #include <optional>
+#include <spawn.h>
+#include <string_view>
+#include <sys/wait.h>
 #include <unistd.h>
+
+extern char **environ;
 
 // Following a live game by patches against fetching the whole feed at every poll: the CPU of one update, the bytes
 // on the wire per hour and the resident memory over a replayed game.
@@ -87,9 +95,6 @@ void byPatch(benchmark::State &state, const Recorded &pair, bool dump)
             benchmark::DoNotOptimize(detail);
         }
     }
-    state.PauseTiming();
-    document.reset();
-    state.ResumeTiming();
 }
 
 void WholeFeedBall(benchmark::State &state)
@@ -138,9 +143,70 @@ qint64 headBytes(const QByteArray &target, qint64 bodyBytes)
     return request.size() + answer.size();
 }
 
-// The replayed game polled every `pollSeconds`: bytes on the wire per hour, whole feeds against patches, then the
-// resident memory of following it by those patches.
-void replayedGame(qint64 pollSeconds)
+// What the child process is handed: each poll's answer, unzipped, with a mark on the poll where the patch fails and
+// the whole feed is fetched again.
+void writeAnswers(QFile &file, const std::vector<QByteArray> &answers, std::size_t refetch)
+{
+    QDataStream out(&file);
+    out << quint64(answers.size()) << quint64(refetch);
+    for (const QByteArray &answer : answers)
+        out << answer;
+}
+
+// Follows a game from the answers in `path` as the application does, and prints the resident memory: the idle floor
+// (with the answers loaded) and, above it, the peak and the means over the first and the last hour of polls.
+int followGame(const char *path, qint64 pollSeconds)
+{
+    QFile file(QString::fromLocal8Bit(path));
+    if (!file.open(QIODevice::ReadOnly)) return 1;
+    QDataStream in(&file);
+    quint64 count = 0;
+    quint64 refetch = 0;
+    in >> count >> refetch;
+    std::vector<QByteArray> answers(count);
+    for (QByteArray &answer : answers)
+        in >> answer;
+    malloc_trim(0);
+    const double idle = residentMegabytes();
+    LiveFeedDocument document;
+    std::optional<BoxScoreFetchResult> shown;
+    std::optional<GameDetail> card;
+    double peak = idle;
+    double firstHour = 0;
+    double lastHour = 0;
+    int firstCount = 0;
+    int lastCount = 0;
+    const qint64 hourOfPolls = 3600 / pollSeconds;
+    for (std::size_t poll = 0; poll < answers.size(); ++poll) {
+        if (poll == refetch) document.apply("not a patch");
+        const auto outcome
+            = poll == 0 || poll == refetch ? document.replace(answers[poll]) : document.apply(answers[poll]);
+        if (outcome == LiveFeedDocument::Outcome::Rejected) std::fprintf(stderr, "poll %zu: refused\n", poll);
+        shown = readBoxScoreFetchResult(document.json());
+        card = readGameDetail(document.json());
+        const double now = residentMegabytes();
+        peak = std::max(peak, now);
+        if (qint64(poll) % hourOfPolls == 0 || poll == refetch)
+            std::printf("  after %.1f h%s: %.1f MB above idle, the feed %lld KB\n", double(poll) / double(hourOfPolls),
+                poll == refetch ? " (the whole feed again)" : "", now - idle,
+                static_cast<long long>(document.json().dump().size() / 1024));
+        if (qint64(poll) < hourOfPolls) {
+            firstHour += now;
+            ++firstCount;
+        } else if (qint64(answers.size() - poll) <= hourOfPolls) {
+            lastHour += now;
+            ++lastCount;
+        }
+    }
+    std::printf("resident memory following the game: idle %.1f MB; above it: peak %.1f MB, mean %.1f MB in the first "
+                "hour, %.1f MB in the last\n",
+        idle, peak - idle, firstHour / firstCount - idle, lastHour / std::max(lastCount, 1) - idle);
+    return 0;
+}
+
+// The replayed game polled every `pollSeconds`: bytes on the wire per hour, whole feeds against patches; then the
+// resident memory of following it by those patches, measured in a child process that never held anything else.
+void replayedGame(const char *self, qint64 pollSeconds)
 {
     const LiveGame game(QStringLiteral(BASELARK_TEST_DATA "/feed-live-final-748534.json"));
     const QByteArray feedTarget = "/api/v1.1/game/748534/feed/live";
@@ -150,8 +216,8 @@ void replayedGame(qint64 pollSeconds)
     std::optional<std::size_t> previous;
     QByteArray previousFeed;
     std::map<std::size_t, qint64> wholeSizes;
-    QByteArray midpointFeed;
     const qint64 polls = game.durationSeconds() / pollSeconds + 1;
+    const std::size_t refetch = std::size_t(polls / 2);
     for (qint64 poll = 0; poll < polls; ++poll) {
         const std::size_t moment = game.momentAt(poll * pollSeconds);
         QByteArray feed = moment == previous ? previousFeed : QByteArray::fromStdString(game.feedAt(moment).dump());
@@ -166,8 +232,7 @@ void replayedGame(qint64 pollSeconds)
             answer = diffPatchAnswer(previousFeed, feed);
         const qint64 zipped = gzipCompressed(answer).size();
         patchBytes += zipped + headBytes(feedTarget + "/diffPatch?language=en&startTimecode=20231102_000000", zipped);
-        answers.push_back(answer);
-        if (poll == polls / 2) midpointFeed = feed;
+        answers.push_back(std::size_t(poll) == refetch ? feed : answer);
         previous = moment;
         previousFeed = std::move(feed);
     }
@@ -177,42 +242,18 @@ void replayedGame(qint64 pollSeconds)
     std::printf("wire per hour: whole feeds %.1f MB, patches %.2f MB; ratio patches / whole feeds = %.3f\n",
         double(wholeBytes) / hours / 1e6, double(patchBytes) / hours / 1e6, double(patchBytes) / double(wholeBytes));
 
-    // Memory: what stays after the answers are made is the idle floor; the game is then followed as the application
-    // does, with one whole refetch halfway (a patch that does not apply).
-    previousFeed.clear();
-    malloc_trim(0);
-    const double idle = residentMegabytes();
-    LiveFeedDocument document;
-    std::optional<BoxScoreFetchResult> shown;
-    double peak = idle;
-    double firstHour = 0;
-    double lastHour = 0;
-    int firstCount = 0;
-    int lastCount = 0;
-    for (std::size_t poll = 0; poll < answers.size(); ++poll) {
-        if (poll == answers.size() / 2) {
-            document.apply("not a patch");
-            document.replace(midpointFeed);
-        } else if (document.apply(answers[poll]) == LiveFeedDocument::Outcome::Rejected) {
-            std::printf("poll %zu: the patch did not apply\n", poll);
-        }
-        shown = readBoxScoreFetchResult(document.json());
-        const GameDetail detail = readGameDetail(document.json());
-        benchmark::DoNotOptimize(detail);
-        const double now = residentMegabytes();
-        peak = std::max(peak, now);
-        const double second = double(poll) * double(pollSeconds);
-        if (second < 3600) {
-            firstHour += now;
-            ++firstCount;
-        } else if (second >= double(game.durationSeconds()) - 3600) {
-            lastHour += now;
-            ++lastCount;
-        }
-    }
-    std::printf("resident memory following the game: idle %.1f MB, peak %.1f MB above idle; mean %.1f MB above idle in "
-                "the first hour, %.1f MB in the last\n",
-        idle, peak - idle, firstHour / firstCount - idle, lastHour / lastCount - idle);
+    QTemporaryFile file;
+    if (!file.open()) return;
+    writeAnswers(file, answers, refetch);
+    file.close();
+    const QByteArray path = file.fileName().toLocal8Bit();
+    char *const argv[]
+        = { const_cast<char *>(self), const_cast<char *>("--follow"), const_cast<char *>(path.constData()), nullptr };
+    std::fflush(stdout);
+    pid_t pid = 0;
+    if (posix_spawn(&pid, self, nullptr, nullptr, argv, environ) != 0) return;
+    int status = 0;
+    waitpid(pid, &status, 0);
 }
 
 } // namespace
@@ -225,11 +266,12 @@ BENCHMARK(PatchDumpDecodePitchingChange)->Iterations(40)->Repetitions(3)->Report
 
 int main(int argc, char **argv)
 {
+    if (argc == 3 && std::string_view(argv[1]) == "--follow") return followGame(argv[2], 10);
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter({ { "PatchBall", "WholeFeedBall" }, { "PatchPitchingChange", "WholeFeedPitchingChange" },
         { "PatchDumpDecodePitchingChange", "WholeFeedPitchingChange" } });
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    replayedGame(10);
+    replayedGame("/proc/self/exe", 10);
     return 0;
 }

@@ -2,39 +2,79 @@
 
 #include <algorithm>
 #include <nlohmann/json.hpp>
+#include <simdjson.h>
+#include <variant>
 
 using namespace Qt::StringLiterals;
 using Json = nlohmann::ordered_json;
 
 namespace {
 
-// Whether a JSON text nests no deeper than `maximumDepth` and has no object of more than `maximumMembers` members,
-// checked before parsing: copying and comparing documents recurse once per level, and each member added to an object
-// is compared with those before it.
-bool hasTolerableShape(QByteArrayView text, int maximumDepth, qint64 maximumMembers)
+// The document of an answer parsed by simdjson (several times faster than nlohmann's own parser), or false when it
+// nests deeper than `depthLeft` or has an object of more than `maximumMembers` members: copying and comparing
+// documents recurse once per level, and each member an operation adds to an object is compared with those before it.
+bool toDocument(simdjson::dom::element element, int depthLeft, Json &out)
 {
-    // Per open container: its members so far, or -1 for an array.
-    std::vector<qint64> open;
-    bool inString = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (inString) {
-            if (c == '\\')
-                ++i;
-            else if (c == '"')
-                inString = false;
-        } else if (c == '"') {
-            inString = true;
-        } else if (c == '[' || c == '{') {
-            if (qsizetype(open.size()) == maximumDepth) return false;
-            open.push_back(c == '{' ? 0 : -1);
-        } else if (c == ']' || c == '}') {
-            if (!open.empty()) open.pop_back();
-        } else if (c == ':' && !open.empty() && open.back() >= 0) {
-            if (++open.back() > maximumMembers) return false;
+    if (depthLeft == 0) return false;
+    switch (element.type()) {
+    case simdjson::dom::element_type::ARRAY: {
+        const simdjson::dom::array array(element);
+        out = Json::array();
+        auto &items = out.get_ref<Json::array_t &>();
+        items.reserve(array.size());
+        for (simdjson::dom::element item : array) {
+            if (!toDocument(item, depthLeft - 1, items.emplace_back())) return false;
         }
+        return true;
     }
-    return true;
+    case simdjson::dom::element_type::OBJECT: {
+        const simdjson::dom::object object(element);
+        if (qint64(object.size()) > LiveFeedDocument::maximumMembers) return false;
+        out = Json::object();
+        auto &members = out.get_ref<Json::object_t &>();
+        members.reserve(object.size());
+        for (auto [key, value] : object) {
+            members.emplace_back(std::string(key), Json());
+            if (!toDocument(value, depthLeft - 1, members.back().second)) return false;
+        }
+        return true;
+    }
+    case simdjson::dom::element_type::STRING:
+        out = std::string(std::string_view(element));
+        return true;
+    case simdjson::dom::element_type::INT64:
+        out = std::int64_t(element);
+        return true;
+    case simdjson::dom::element_type::UINT64:
+        out = std::uint64_t(element);
+        return true;
+    case simdjson::dom::element_type::DOUBLE:
+        out = double(element);
+        return true;
+    case simdjson::dom::element_type::BOOL:
+        out = bool(element);
+        return true;
+    case simdjson::dom::element_type::NULL_VALUE:
+        out = nullptr;
+        return true;
+    }
+    return false;
+}
+
+// The answer as a document, or the reason it is none. The parser is this call's own: one kept for the thread would
+// hold on to memory for a whole feed for as long as the application runs.
+std::variant<Json, QString> documentOf(QByteArrayView answer, int maximumDepth)
+{
+    static constexpr QByteArrayView byteOrderMark("\xEF\xBB\xBF");
+    if (answer.startsWith(byteOrderMark)) answer = answer.sliced(byteOrderMark.size());
+    if (answer.isEmpty()) return u"the answer is empty"_s;
+    simdjson::dom::parser parser;
+    simdjson::dom::element root;
+    if (const auto error = parser.parse(answer.data(), std::size_t(answer.size()), true).get(root))
+        return u"the answer is not JSON: "_s + QString::fromUtf8(simdjson::error_message(error));
+    Json document;
+    if (!toDocument(root, maximumDepth, document)) return u"the answer nests too deep or has too many members"_s;
+    return document;
 }
 
 struct Extent {
@@ -75,6 +115,43 @@ QString text(const std::string &utf8)
     return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
 }
 
+// Where an RFC 6901 pointer leads: the value there and the container holding it, each null when missing. The
+// bounds are checked with one walk; the operation itself is then nlohmann's, which reports any malformed pointer.
+struct Location {
+    const Json *value = nullptr;
+    const Json *parent = nullptr;
+};
+
+Location locate(const Json &document, std::string_view pointer)
+{
+    if (pointer.empty()) return { &document, nullptr };
+    if (pointer.front() != '/') return {};
+    const Json *current = &document;
+    const Json *parent = nullptr;
+    std::string token;
+    for (std::size_t start = 1;;) {
+        const std::size_t end = std::min(pointer.find('/', start), pointer.size());
+        token.assign(pointer.substr(start, end - start));
+        for (std::size_t at = 0; (at = token.find('~', at)) != std::string::npos; ++at)
+            token.replace(at, 2, token.compare(at, 2, "~1") == 0 ? "/" : "~");
+        parent = current;
+        current = nullptr;
+        if (parent->is_object()) {
+            const auto found = parent->find(token);
+            if (found != parent->end()) current = &*found;
+        } else if (parent->is_array() && !token.empty() && token.size() < 10
+            && std::all_of(token.begin(), token.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+            const std::size_t index = std::stoul(token);
+            if (index < parent->size()) current = &(*parent)[index];
+        } else if (!parent->is_array()) {
+            return {};
+        }
+        if (end == pointer.size()) return { current, parent };
+        if (!current) return {};
+        start = end + 1;
+    }
+}
+
 qint64 tokenCount(const std::string &pointer)
 {
     return std::count(pointer.begin(), pointer.end(), '/');
@@ -106,11 +183,9 @@ LiveFeedDocument::Outcome LiveFeedDocument::replace(QByteArrayView feed, QString
 {
     // The old document goes first: two feeds at once would double what following a game costs.
     clear();
-    if (!hasTolerableShape(feed, maximumDepth, maximumMembers))
-        return reject(u"the feed nests too deep or has too many members"_s, problem);
-    Json parsed = Json::parse(feed.begin(), feed.end(), nullptr, false);
-    if (parsed.is_discarded()) return reject(u"the feed is not JSON"_s, problem);
-    return take(std::move(parsed), problem);
+    auto document = documentOf(feed, maximumDepth);
+    if (const auto *failure = std::get_if<QString>(&document)) return reject(*failure, problem);
+    return take(std::move(std::get<Json>(document)), problem);
 }
 
 LiveFeedDocument::Outcome LiveFeedDocument::take(Json feed, QString *problem)
@@ -127,10 +202,9 @@ LiveFeedDocument::Outcome LiveFeedDocument::take(Json feed, QString *problem)
 LiveFeedDocument::Outcome LiveFeedDocument::apply(QByteArrayView answer, QString *problem)
 {
     // Each operation sits three levels down: the list, its entry, the entry's operations.
-    if (!hasTolerableShape(answer, maximumDepth + 3, maximumMembers))
-        return reject(u"the answer nests too deep or has too many members"_s, problem);
-    Json parsed = Json::parse(answer.begin(), answer.end(), nullptr, false);
-    if (parsed.is_discarded()) return reject(u"the answer is not JSON"_s, problem);
+    auto document = documentOf(answer, maximumDepth + 3);
+    if (const auto *failure = std::get_if<QString>(&document)) return reject(*failure, problem);
+    Json &parsed = std::get<Json>(document);
     if (parsed.is_object()) {
         clear();
         return take(std::move(parsed), problem);
@@ -170,32 +244,28 @@ QString LiveFeedDocument::applyOperation(Json operation)
 {
     if (!operation.is_object()) return u"an operation is not an object"_s;
     const std::string kind = operation.value("op", std::string());
-    const std::string pathText = operation.at("path").get<std::string>();
-    const Json::json_pointer path(pathText);
+    const std::string &path = operation.at("path").get_ref<const std::string &>();
     Json &document = *m_json;
 
     // What the operation takes away: the value it replaces, removes or overwrites as an object member.
-    qint64 removed = 0;
-    const bool targetExists = document.contains(path);
-    const Json *parent
-        = path.empty() || !document.contains(path.parent_pointer()) ? nullptr : &document.at(path.parent_pointer());
-    const bool overwrites = targetExists && (kind == "replace" || kind == "remove" || !parent || parent->is_object());
-    if (overwrites && kind != "test") removed = extentOf(document.at(path), maximumNodes).nodes;
-    const bool addsMember = !targetExists && parent && parent->is_object() && kind != "remove" && kind != "test";
-    if (addsMember && qint64(parent->size()) >= maximumMembers) return u"the patch makes an object too large"_s;
+    const Location target = locate(document, path);
+    const bool overwrites = target.value && kind != "test"
+        && (kind == "replace" || kind == "remove" || !target.parent || target.parent->is_object());
+    const qint64 removed = overwrites ? extentOf(*target.value, maximumNodes).nodes : 0;
+    const bool addsMember = !target.value && target.parent && target.parent->is_object() && kind != "remove";
+    if (addsMember && qint64(target.parent->size()) >= maximumMembers) return u"the patch makes an object too large"_s;
 
     // What it brings: the value given, or the one copied or moved within the document.
     const Json *incoming = nullptr;
-    if (kind == "add" || kind == "replace") {
+    if (kind == "add" || kind == "replace")
         incoming = &operation.at("value");
-    } else if (kind == "copy" || kind == "move") {
-        incoming = &document.at(Json::json_pointer(operation.at("from").get<std::string>()));
-    }
+    else if (kind == "copy" || kind == "move")
+        incoming = locate(document, operation.at("from").get_ref<const std::string &>()).value;
     if (incoming) {
         const qint64 room = maximumNodes - (m_nodes - removed);
         const Extent extent = extentOf(*incoming, room);
         if (extent.nodes > room) return u"the patch makes the feed too large"_s;
-        if (tokenCount(pathText) + extent.depth > maximumDepth) return u"the patch nests the feed too deep"_s;
+        if (tokenCount(path) + extent.depth > maximumDepth) return u"the patch nests the feed too deep"_s;
         if (kind != "move") m_nodes += extent.nodes;
     }
     m_nodes -= removed;
