@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QTcpServer;
@@ -45,7 +46,7 @@ struct Route {
     int delayMs = 0;
     Fault fault = Fault::None;
     qint64 hugeBytes = qint64(64) * 1024 * 1024;
-    // When valid, every date in the body moves by whole days so that this recorded day becomes today.
+    // When valid, every date in the body moves by whole days so that this recorded day becomes the game day now.
     QDate rebaseDay {};
     // Used instead of files when not empty: the latest entry whose second has come answers. Ascending,
     // the first at second 0.
@@ -96,8 +97,12 @@ private:
         qsizetype answered = 0;
     };
 
+    using QueryItems = QList<QPair<QString, QString>>;
+
     void acceptConnections();
     Answer answer(const HttpRequest &request);
+    RouteState *matchingRoute(const QString &path, const QueryItems &query);
+    std::optional<Answer> answerScheduleRange(const QString &path, const QueryItems &query);
     Answer answerFromRoute(RouteState &state);
 
     QTcpServer *m_server;
