@@ -7,7 +7,6 @@
 #include "boxscore/views/inlineboxscoreview.h"
 #include "notifications/freedesktopnotificationcenterclient.h"
 #include "notifications/notificationservice.h"
-#include "schedule/panelstatus.h"
 #include "schedule/scheduleviewmodel.h"
 #include "system/dialogs/widgetupdaterdialogs.h"
 #include "system/loginitemservice.h"
@@ -83,9 +82,7 @@ void BaselarkApp::viewModelChanged()
 {
     const QString title = m_viewModel->menuBarTitle();
     m_statusItem->setLabel(title);
-    m_statusPublisher->setStatus(title,
-        panelState(m_viewModel->games(), m_viewModel->favoriteTeamId(), m_viewModel->noSpoilers()),
-        panelTooltip(m_viewModel->games(), m_viewModel->favoriteTeamId()));
+    m_statusPublisher->setStatus(title, m_viewModel->panelState(), m_viewModel->panelTooltip());
     m_window->setWide(m_viewModel->inlineBoxScoreGameId().has_value());
 }
 

@@ -18,6 +18,7 @@ const char usage[] = "usage: baselark-feedtool schedule FILE [--favorite ID] [--
                      "       baselark-feedtool standings FILE\n"
                      "       baselark-feedtool boxscore FILE\n"
                      "       baselark-feedtool plan FILE --lead N --now ISO8601 [--pending ID,...]\n"
+                     "       baselark-feedtool title FILE --now ISO8601 [--favorite ID] [--no-spoilers]\n"
                      "Decodes a saved stats-service answer and prints what Baselark derives from it as JSON.\n"
                      "Times are formatted in the time zone of TZ and the current locale.\n";
 
@@ -64,5 +65,6 @@ int main(int argc, char *argv[])
     if (command == u"standings") return runStandingsCommand(arguments);
     if (command == u"boxscore") return runBoxScoreCommand(arguments);
     if (command == u"plan") return runPlanCommand(arguments);
+    if (command == u"title") return runTitleCommand(arguments);
     return usageError(u"unknown command: "_s + command);
 }

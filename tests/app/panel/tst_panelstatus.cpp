@@ -15,6 +15,8 @@
 
 using namespace Qt::StringLiterals;
 
+Q_DECLARE_METATYPE(ScheduleAvailability)
+
 namespace {
 
 std::vector<Game> recordedDay(const QString &name)
@@ -76,18 +78,26 @@ private Q_SLOTS:
         QTest::addColumn<std::vector<Game>>("games");
         QTest::addColumn<qint64>("favorite");
         QTest::addColumn<bool>("noSpoilers");
+        QTest::addColumn<ScheduleAvailability>("availability");
         QTest::addColumn<QString>("state");
 
+        const auto loaded = ScheduleAvailability::Loaded;
         const auto finals = recordedDay(u"schedule-2026-04-20-hydrated.json"_s);
-        QTest::newRow("final") << finals << qint64(111) << false << u"final"_s;
-        QTest::newRow("final, no spoilers") << finals << qint64(111) << true << u"no-spoilers"_s;
-        QTest::newRow("live") << liveDay() << qint64(111) << false << u"live"_s;
+        QTest::newRow("final") << finals << qint64(111) << false << loaded << u"final"_s;
+        QTest::newRow("final, no spoilers") << finals << qint64(111) << true << loaded << u"no-spoilers"_s;
+        QTest::newRow("live") << liveDay() << qint64(111) << false << loaded << u"live"_s;
+        QTest::newRow("live, no spoilers") << liveDay() << qint64(111) << true << loaded << u"no-spoilers"_s;
         // Postponed games are final in the service's terms, but nothing is spoiled by saying so.
         QTest::newRow("postponed") << recordedDay(u"schedule-2022-04-07-postponed.json"_s) << qint64(147) << true
-                                   << u"postponed"_s;
+                                   << loaded << u"postponed"_s;
         QTest::newRow("preview") << recordedDay(u"schedule-2026-03-18-preview-probables.json"_s) << qint64(147) << true
-                                 << u"preview"_s;
-        QTest::newRow("off day") << finals << qint64(147) << true << u"off-day"_s;
+                                 << loaded << u"preview"_s;
+        QTest::newRow("off day") << finals << qint64(147) << true << loaded << u"off-day"_s;
+        // What the title says before the game day's answer and after a load that failed with nothing to show.
+        QTest::newRow("loading") << std::vector<Game> {} << qint64(147) << true << ScheduleAvailability::NotYetLoaded
+                                 << u"loading"_s;
+        QTest::newRow("offline") << std::vector<Game> {} << qint64(147) << true << ScheduleAvailability::Offline
+                                 << u"offline"_s;
     }
 
     void stateAndTooltip()
@@ -95,14 +105,16 @@ private Q_SLOTS:
         QFETCH(std::vector<Game>, games);
         QFETCH(qint64, favorite);
         QFETCH(bool, noSpoilers);
-        QTEST(panelState(games, favorite, noSpoilers), "state");
+        QFETCH(ScheduleAvailability, availability);
+        QTEST(panelState(statusGame(games, {}, favorite), noSpoilers, availability), "state");
     }
 
     void tooltipNamesTheGame()
     {
         const auto games = recordedDay(u"schedule-2026-04-20-hydrated.json"_s);
-        QCOMPARE(panelTooltip(games, 111), u"Detroit Tigers @ Boston Red Sox\n11:10 AM · Fenway Park"_s);
-        QCOMPARE(panelTooltip(games, 147), QString());
+        QCOMPARE(
+            panelTooltip(statusGame(games, {}, 111)), u"Detroit Tigers @ Boston Red Sox\n11:10 AM · Fenway Park"_s);
+        QCOMPARE(panelTooltip(statusGame(games, {}, 147)), QString());
     }
 
     // The interface itself: read-only properties, one Changed per real change, Toggle the only method.
