@@ -43,7 +43,8 @@ void GameDaySchedule::fail(const DayRange &range, QDate gameDay)
 
 void GameDaySchedule::forgetAllBut(QDate gameDay)
 {
-    std::erase_if(m_days, [&](const auto &entry) { return entry.first != gameDay && entry.first != gameDay.addDays(-1); });
+    std::erase_if(
+        m_days, [&](const auto &entry) { return entry.first != gameDay && entry.first != gameDay.addDays(-1); });
 }
 
 GameDaySchedule::Status GameDaySchedule::status(QDate gameDay, qint64 favoriteTeamId) const

@@ -137,6 +137,8 @@ private Q_SLOTS:
         vm->goToNextDay();
         QCOMPARE(api().requestCount(), 2);
         QCOMPARE(api().request(1).lastDay, api().request(0).lastDay.addDays(1));
+        // The day before, the game day and the next day, in one request.
+        QCOMPARE(api().request(1).firstDay, api().request(0).firstDay);
         api().succeed(1, { makeGame(2, 110, 111, u"2024-04-02T23:05:00Z"_s) });
         api().succeed(0, { makeGame(1, 147, 111, u"2024-04-01T23:05:00Z"_s) });
         QCOMPARE(gamePks(vm->games()), std::vector<qint64> { 1 });
@@ -156,6 +158,12 @@ private Q_SLOTS:
         auto quietTick = vm->refreshTimerFired();
         api().succeed(1, { finalGame(2, 1) });
         QCOMPARE(vm->refreshTimerPeriod(), std::chrono::milliseconds(300s));
+
+        // The club's live game keeps the status line on the minute while the window shows another day.
+        vm->setFavoriteTeam(147);
+        vm->goToNextDay();
+        api().succeedDays(2, { { vm->gameDay(), { liveGame(1, 0, true, u"1st"_s) } } });
+        QCOMPARE(vm->refreshTimerPeriod(), std::chrono::milliseconds(60s));
     }
 
     void failedLoadsRetrySoonThenAtTheNormalPeriod()
@@ -282,41 +290,49 @@ private Q_SLOTS:
 
     // At the turn of the game day a view left on the day that ended follows the league to the new one, unless a
     // game of it is still live: then it stays, and moves with the first load that finds none live. The title
-    // keeps the late game meanwhile, then takes the new day's game.
+    // keeps the late game meanwhile, then takes the new day's game. A late game last seen before its start (the
+    // machine slept through the evening) is asked about again.
     void rolloverWaitsForTheLastLiveGame_data()
     {
-        QTest::addColumn<bool>("liveAtTurn");
-        QTest::newRow("a game still live") << true;
-        QTest::newRow("every game over") << false;
+        QTest::addColumn<QString>("stateAtTurn");
+        QTest::addColumn<bool>("viewStays");
+        QTest::addColumn<bool>("dayBeforeAsked");
+        QTest::newRow("a game still live") << u"Live"_s << true << true;
+        QTest::newRow("every game over") << u"Final"_s << false << false;
+        QTest::newRow("last seen before its start") << u"Preview"_s << false << true;
     }
 
     void rolloverWaitsForTheLastLiveGame()
     {
-        QFETCH(bool, liveAtTurn);
+        QFETCH(QString, stateAtTurn);
+        QFETCH(bool, viewStays);
+        QFETCH(bool, dayBeforeAsked);
         const QDate monday(2024, 4, 1);
         const QDate tuesday(2024, 4, 2);
         m_clock = QDateTime(tuesday, QTime(8, 59), Qt::UTC); // 04:59 in New York
         auto vm = makeViewModel();
-        const Game late = makeGame(1, 147, 111, u"2024-04-02T02:05:00Z"_s, liveAtTurn ? u"Live"_s : u"Final"_s);
+        vm->closeGameDetail(); // no live detail to wait for
+        Game late = makeGame(1, 147, 111, u"2024-04-02T02:05:00Z"_s, stateAtTurn);
         const Game next = makeGame(2, 147, 111, u"2024-04-02T23:05:00Z"_s);
         auto load = vm->loadSchedule();
         answerGameDay(0, monday, { late });
 
         m_clock = QDateTime(tuesday, QTime(9, 1), Qt::UTC);
         vm->handleDayChange();
-        QCOMPARE(vm->selectedDate(), liveAtTurn ? monday : tuesday);
-        // The day that ended is asked for again only while its game may still be on.
-        QCOMPARE(api().request(1).firstDay, liveAtTurn ? monday : tuesday);
+        QCOMPARE(vm->selectedDate(), viewStays ? monday : tuesday);
+        QCOMPARE(api().request(1).firstDay, dayBeforeAsked ? monday : tuesday);
         QCOMPARE(api().request(1).lastDay, tuesday);
+        late.status.abstractGameState = stateAtTurn == u"Final"_s ? u"Final"_s : u"Live"_s;
         api().succeedDays(1, { { monday, { late } }, { tuesday, { next } } });
-        QCOMPARE(vm->menuBarTitle(), liveAtTurn ? u"NYY @ BOS · Live"_s : u"NYY @ BOS 7:05 PM"_s);
-        QCOMPARE(vm->selectedDateTitle(), liveAtTurn ? u"Mon, Apr 1"_s : u"Today"_s);
-        if (!liveAtTurn) return;
+        QCOMPARE(vm->selectedDate(), viewStays ? monday : tuesday);
+        QCOMPARE(vm->menuBarTitle(), dayBeforeAsked ? u"NYY @ BOS · Live"_s : u"NYY @ BOS 7:05 PM"_s);
+        QCOMPARE(vm->selectedDateTitle(), viewStays ? u"Mon, Apr 1"_s : u"Today"_s);
+        QCOMPARE(api().requestCount(), 2);
+        if (!viewStays) return;
 
-        Game over = late;
-        over.status = { u"Final"_s, u"Final"_s, {}, {}, {}, {} };
+        late.status.abstractGameState = u"Final"_s;
         load = vm->refreshTimerFired();
-        api().succeedDays(2, { { monday, { over } }, { tuesday, { next } } });
+        api().succeedDays(2, { { monday, { late } }, { tuesday, { next } } });
         QCOMPARE(vm->selectedDate(), tuesday);
         QCOMPARE(vm->menuBarTitle(), u"NYY @ BOS 7:05 PM"_s);
         QCOMPARE(api().requestCount(), 4);
