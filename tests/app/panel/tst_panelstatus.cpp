@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
+#include <QXmlStreamReader>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -56,6 +57,41 @@ QString readLine(QProcess &process)
         if (!ready.wait(5000)) return u"<nothing>"_s;
     }
     return QString::fromUtf8(process.readLine()).chopped(1);
+}
+
+const QString properties = u"org.freedesktop.DBus.Properties"_s;
+
+// A call to the publisher in this process: the event loop runs while it waits, so the publisher can answer.
+QDBusMessage callPublisher(const QString &interface, const QString &method, const QVariantList &arguments = {})
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        StatusPublisher::serviceName(), StatusPublisher::objectPath(), interface, method);
+    call.setArguments(arguments);
+    return QDBusConnection::sessionBus().call(call, QDBus::BlockWithGui, 5000);
+}
+
+// The members of one interface in introspection XML, one line each: "property Title s read", "method Toggle()".
+QStringList interfaceMembers(const QString &xml, const QString &interface)
+{
+    QStringList members;
+    QXmlStreamReader reader(xml);
+    bool inside = false;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        const QStringView element = reader.name();
+        const auto attribute = [&](const char *name) { return reader.attributes().value(QLatin1String(name)); };
+        if (reader.isStartElement() && element == u"interface") inside = attribute("name") == interface;
+        if (!inside) continue;
+        if (reader.isEndElement() && (element == u"method" || element == u"signal")) members.last() += u')';
+        if (!reader.isStartElement()) continue;
+        if (element == u"property")
+            members.append(u"property %1 %2 %3"_s.arg(attribute("name"), attribute("type"), attribute("access")));
+        else if (element == u"method" || element == u"signal")
+            members.append(element.toString() + u' ' + attribute("name").toString() + u'(');
+        else if (element == u"arg")
+            members.last() += attribute("type");
+    }
+    return members;
 }
 
 QJsonObject json(const QString &line)
@@ -105,11 +141,13 @@ private Q_SLOTS:
         QCOMPARE(panelTooltip(games, 147), QString());
     }
 
-    // The interface itself: read-only properties, one Changed per real change, Toggle the only method.
+    // The interface itself: exactly three read-only properties, Changed once per real change, Toggle the only
+    // method; nothing QObject brings (objectName) can be read or written from outside.
     void busInterface()
     {
         QDBusConnection bus = QDBusConnection::sessionBus();
         StatusPublisher publisher;
+        publisher.setObjectName(u"publisher"_s);
         QVERIFY(publisher.publish(bus));
         QSignalSpy changed(&publisher, &StatusPublisher::Changed);
         QSignalSpy toggled(&publisher, &StatusPublisher::toggleRequested);
@@ -117,11 +155,22 @@ private Q_SLOTS:
         publisher.setStatus(u"NYY @ BOS 7:05 PM"_s, u"preview"_s, u"tip"_s);
         QCOMPARE(changed.count(), 1);
 
-        auto set = QDBusMessage::createMethodCall(StatusPublisher::serviceName(), StatusPublisher::objectPath(),
-            u"org.freedesktop.DBus.Properties"_s, u"Set"_s);
-        set << StatusPublisher::interfaceName() << u"Title"_s << QVariant::fromValue(QDBusVariant(u"hacked"_s));
-        QCOMPARE(bus.call(set).type(), QDBusMessage::ErrorMessage);
+        const QDBusMessage introspection = callPublisher(u"org.freedesktop.DBus.Introspectable"_s, u"Introspect"_s);
+        QCOMPARE(interfaceMembers(introspection.arguments().value(0).toString(), StatusPublisher::interfaceName()),
+            QStringList({ u"property Title s read"_s, u"property State s read"_s, u"property Tooltip s read"_s,
+                u"signal Changed(sss)"_s, u"method Toggle()"_s }));
+        for (const QString &name : { u"Title"_s, u"objectName"_s }) {
+            const QVariant value = QVariant::fromValue(QDBusVariant(u"hacked"_s));
+            QCOMPARE(callPublisher(properties, u"Set"_s, { StatusPublisher::interfaceName(), name, value }).type(),
+                QDBusMessage::ErrorMessage);
+        }
         QCOMPARE(publisher.title(), u"NYY @ BOS 7:05 PM"_s);
+        QCOMPARE(publisher.objectName(), u"publisher"_s);
+        QCOMPARE(callPublisher(properties, u"Get"_s, { StatusPublisher::interfaceName(), u"objectName"_s }).type(),
+            QDBusMessage::ErrorMessage);
+        const QDBusMessage all = callPublisher(properties, u"GetAll"_s, { StatusPublisher::interfaceName() });
+        QCOMPARE(qdbus_cast<QVariantMap>(all.arguments().value(0)).keys(),
+            QStringList({ u"State"_s, u"Title"_s, u"Tooltip"_s }));
 
         // A second publisher (another copy) cannot take the name.
         StatusPublisher second;
