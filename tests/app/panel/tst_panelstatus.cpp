@@ -12,7 +12,10 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QXmlStreamReader>
+#include <fcntl.h>
 #include <memory>
+#include <poll.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -236,6 +239,56 @@ private Q_SLOTS:
         follow.waitForFinished();
         bus.unregisterObject(StatusPublisher::objectPath());
         bus.interface()->unregisterService(StatusPublisher::serviceName());
+    }
+
+    // A follower nobody can read any more ends by itself, reporting it, instead of lingering for ever.
+    void followEndsWithItsReaderOrItsBus_data()
+    {
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("reader leaves") << u"reader leaves"_s;
+        QTest::newRow("no reader from the start") << u"no reader"_s;
+        QTest::newRow("output full") << u"full"_s;
+        QTest::newRow("bus goes away") << u"bus"_s;
+    }
+
+    void followEndsWithItsReaderOrItsBus()
+    {
+        QFETCH(QString, ending);
+        QProcess follow;
+        QProcess bus;
+        if (ending == u"bus"_s) {
+            bus.start(u"dbus-daemon"_s, { u"--session"_s, u"--nofork"_s, u"--print-address=1"_s });
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, readLine(bus));
+            follow.setProcessEnvironment(environment);
+        }
+        if (ending == u"full"_s) follow.setStandardOutputFile(u"/dev/full"_s);
+        // A pipe of the test's own, whose reading end it can close.
+        int output[2] = { -1, -1 };
+        if (ending.contains(u"reader"_s)) {
+            QVERIFY(::pipe2(output, O_CLOEXEC) == 0);
+            follow.setChildProcessModifier([&output] { ::dup2(output[1], STDOUT_FILENO); });
+            if (ending == u"no reader"_s) ::close(std::exchange(output[0], -1));
+        }
+        follow.start(QStringLiteral(BASELARK_BINARY), { u"--follow"_s });
+        QVERIFY(follow.waitForStarted());
+        if (output[1] >= 0) ::close(output[1]);
+        if (ending == u"reader leaves"_s) {
+            pollfd readable { output[0], POLLIN, 0 };
+            QCOMPARE(::poll(&readable, 1, 5000), 1);
+            char line[16];
+            QCOMPARE(::read(output[0], line, sizeof line), 1); // an empty line: the application is not running
+            ::close(output[0]);
+        }
+        if (ending == u"bus"_s) {
+            QCOMPARE(readLine(follow), QString());
+            bus.kill();
+            bus.waitForFinished();
+        }
+        QVERIFY(follow.waitForFinished(5000));
+        QCOMPARE(follow.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(follow.exitCode(), 1);
+        QVERIFY(follow.readAllStandardError().startsWith("baselark: "));
     }
 };
 
