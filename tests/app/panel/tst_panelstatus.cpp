@@ -1,3 +1,4 @@
+#include "app/statusclient.h"
 #include "app/statuspublisher.h"
 #include "schedule/panelstatus.h"
 #include "stats/schedule.h"
@@ -200,6 +201,48 @@ private Q_SLOTS:
                 QCOMPARE(run.err, u"baselark: Baselark is not running\n"_s);
             }
         }
+    }
+
+    // Waybar reads text and tooltip as Pango markup; the state names a CSS class and is left alone.
+    void panelLine_data()
+    {
+        QTest::addColumn<bool>("waybar");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("tooltip");
+        QTest::addColumn<QString>("line");
+
+        QTest::newRow("plain is the title as it is") << false << u"A < B & C > D"_s << u"tip"_s << u"A < B & C > D"_s;
+        QTest::newRow("waybar escapes markup")
+            << true << u"<b>A</b> & B"_s << u"x < y"_s
+            << uR"({"alt":"live","class":"live","text":"&lt;b&gt;A&lt;/b&gt; &amp; B","tooltip":"x &lt; y"})"_s;
+    }
+
+    void panelLine()
+    {
+        QFETCH(bool, waybar);
+        QFETCH(QString, title);
+        QFETCH(QString, tooltip);
+        QTEST(statusclient::formatLine(
+                  waybar ? statusclient::Format::Waybar : statusclient::Format::Plain, title, u"live"_s, tooltip),
+            "line");
+    }
+
+    // A plain line is the title alone: a change of state or tooltip prints nothing new.
+    void followPrintsEachLineOnce()
+    {
+        StatusPublisher publisher;
+        publisher.setStatus(u"NYY @ BOS 7:05 PM"_s, u"preview"_s, QString());
+        QVERIFY(publisher.publish(QDBusConnection::sessionBus()));
+        QProcess follow;
+        follow.start(QStringLiteral(BASELARK_BINARY), { u"--follow"_s });
+        QCOMPARE(readLine(follow), u"NYY @ BOS 7:05 PM"_s);
+        publisher.setStatus(u"NYY @ BOS 7:05 PM"_s, u"preview"_s, u"New York Yankees @ Boston Red Sox"_s);
+        publisher.setStatus(u"NYY @ BOS · Top 1st"_s, u"live"_s, u"New York Yankees @ Boston Red Sox"_s);
+        QCOMPARE(readLine(follow), u"NYY @ BOS · Top 1st"_s);
+        follow.kill();
+        follow.waitForFinished();
+        QDBusConnection::sessionBus().unregisterObject(StatusPublisher::objectPath());
+        QDBusConnection::sessionBus().interface()->unregisterService(StatusPublisher::serviceName());
     }
 
     // One line per change, in waybar's JSON, across a restart of the application.
