@@ -103,6 +103,21 @@ private Q_SLOTS:
         QCOMPARE(picked.at(0).at(0).toDate(), QDate(2026, 4, 21));
     }
 
+    // A held key repeats its press: the day is picked once.
+    void heldEnterPicksOnce()
+    {
+        DatePickerPopover popover(makeButton, nullptr);
+        QSignalSpy picked(&popover, &DatePickerPopover::picked);
+        popover.popUp(&m_anchor);
+        for (const Qt::Key key : { Qt::Key_Return, Qt::Key_Space }) {
+            for (int i = 0; i < 10; ++i) {
+                QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(), i > 0);
+                QApplication::sendEvent(popover.grid(), &press);
+            }
+        }
+        QCOMPARE(picked.count(), 2);
+    }
+
     void clickPicksAnyShownDay_data()
     {
         QTest::addColumn<QDate>("day");

@@ -361,6 +361,33 @@ private Q_SLOTS:
         QVERIFY(scoreShown());
     }
 
+    // A held Return (or one whose release went astray) repeats its press, each repeat going to whichever widget
+    // holds the focus by then: one page opens, and the score the first press shows stays shown.
+    void heldReturnActsOnce()
+    {
+        loadDay();
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        const auto hold = [this] {
+            for (int i = 0; i < 20; ++i) {
+                QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), i > 0);
+                QWidget *focus = QApplication::focusWidget();
+                QApplication::sendEvent(focus ? focus : m_window.get(), &press);
+            }
+        };
+        button(u"refresh"_s)->setFocus();
+        hold();
+        QCOMPARE(m_opened.size(), 1);
+
+        auto *section = m_view->detailPanel()->findChild<QWidget *>(u"finalSection"_s);
+        auto *showScore = section->findChild<QAbstractButton *>(u"showScore"_s);
+        QVERIFY(showScore->isVisibleTo(m_view));
+        showScore->setFocus(Qt::TabFocusReason);
+        hold();
+        QVERIFY(section->findChild<QWidget *>(u"lineScore"_s)->isVisibleTo(m_view));
+        QCOMPARE(m_opened.size(), 1);
+    }
+
     // The card above the list changes height with its facts; the list takes the rest, and the selected row is
     // centred again in it, not left where the old height put it.
     void selectedRowStaysCentredWhenTheCardChangesHeight()
