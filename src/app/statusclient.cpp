@@ -1,5 +1,6 @@
 #include "app/statusclient.h"
 
+#include "app/quitsignals.h"
 #include "app/statuspublisher.h"
 
 #include <QCoreApplication>
@@ -151,6 +152,9 @@ int follow(Format format, QTextStream &out, QTextStream &err)
     }
     // A write to a pipe nobody reads fails with an error to act on, instead of killing the process unannounced.
     std::signal(SIGPIPE, SIG_IGN);
+    // A panel that stops its clients gets an orderly exit with status 0.
+    QuitSignals quitSignals;
+    QObject::connect(&quitSignals, &QuitSignals::quitRequested, qApp, &QCoreApplication::quit);
     Follower follower(bus, format, out, err);
     QDBusServiceWatcher watcher(StatusPublisher::serviceName(), bus,
         QDBusServiceWatcher::WatchForRegistration | QDBusServiceWatcher::WatchForUnregistration);

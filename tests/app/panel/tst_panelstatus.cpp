@@ -239,8 +239,11 @@ private Q_SLOTS:
         publisher.setStatus(u"NYY @ BOS 7:05 PM"_s, u"preview"_s, u"New York Yankees @ Boston Red Sox"_s);
         publisher.setStatus(u"NYY @ BOS · Top 1st"_s, u"live"_s, u"New York Yankees @ Boston Red Sox"_s);
         QCOMPARE(readLine(follow), u"NYY @ BOS · Top 1st"_s);
-        follow.kill();
-        follow.waitForFinished();
+        // A panel stopping its client.
+        follow.terminate();
+        QVERIFY(follow.waitForFinished(5000));
+        QCOMPARE(follow.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(follow.exitCode(), 0);
         QDBusConnection::sessionBus().unregisterObject(StatusPublisher::objectPath());
         QDBusConnection::sessionBus().interface()->unregisterService(StatusPublisher::serviceName());
     }
