@@ -1,5 +1,6 @@
 #include "app/baselarkapp.h"
 #include "app/commandline.h"
+#include "app/quitsignals.h"
 #include "app/singleinstanceguard.h"
 #include "stats/logocache.h"
 #include "stats/mlbapiservice.h"
@@ -20,6 +21,8 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(u"io.github.baselark.Baselark"_s);
     // The status item is the application's only lasting presence.
     QApplication::setQuitOnLastWindowClosed(false);
+    QuitSignals quitSignals;
+    QObject::connect(&quitSignals, &QuitSignals::quitRequested, &app, &QCoreApplication::quit);
 
     // Test harnesses that start several copies at once set this, like a test runner would.
     if (!qEnvironmentVariableIsSet("BASELARK_TEST_RUNNER") && !SingleInstanceGuard::shared().acquire()) return 0;

@@ -191,7 +191,8 @@ void MonthGrid::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Space:
-        Q_EMIT picked(m_selected);
+        // A held key repeats its press; the day is picked once.
+        if (!event->isAutoRepeat()) Q_EMIT picked(m_selected);
         break;
     default:
         QWidget::keyPressEvent(event);

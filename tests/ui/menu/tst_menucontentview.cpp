@@ -193,6 +193,10 @@ private Q_SLOTS:
         QCOMPARE(m_viewModel->selectedGameId(), std::optional(order[std::size_t(selectionMove)]));
         QCOMPARE(m_opened.size(), opens ? 1 : 0);
         if (opens) QCOMPARE(m_opened.front(), m_viewModel->selectedGame()->externalURL().value());
+        // A held key (or one whose release went astray) repeats its press: one press opens one page.
+        QKeyEvent repeat(QEvent::KeyPress, key, modifiers, QString(), true);
+        m_view->handleKeyDown(repeat);
+        QCOMPARE(m_opened.size(), opens ? 1 : 0);
     }
 
     void keysReachTheListWhicheverChildHasFocus()
