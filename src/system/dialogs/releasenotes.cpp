@@ -17,32 +17,40 @@ protected:
 
 void sanitize(QTextDocument &document)
 {
-    QTextCursor cursor(&document);
+    // Ranges are collected first and changed after: formatting a fragment can merge it with its neighbour and
+    // free it, and removing text shifts every position behind it.
+    struct Range {
+        int position;
+        int length;
+        QTextCharFormat format;
+    };
+    std::vector<Range> links;
+    std::vector<Range> images;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        // Collected first: removing text while walking the fragments would invalidate the iterator.
-        std::vector<std::pair<int, int>> images;
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             if (!fragment.isValid()) continue;
             QTextCharFormat format = fragment.charFormat();
             if (format.isImageFormat()) {
-                images.emplace_back(fragment.position(), fragment.length());
-                continue;
-            }
-            if (format.isAnchor() && !isExternalLink(QUrl(format.anchorHref()))) {
+                images.push_back({ fragment.position(), fragment.length(), {} });
+            } else if (format.isAnchor() && !isExternalLink(QUrl(format.anchorHref()))) {
                 format.setAnchor(false);
                 format.setAnchorHref(QString());
                 format.clearProperty(QTextFormat::TextToolTip);
-                cursor.setPosition(fragment.position());
-                cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
-                cursor.setCharFormat(format);
+                links.push_back({ fragment.position(), fragment.length(), format });
             }
         }
-        for (auto image = images.rbegin(); image != images.rend(); ++image) {
-            cursor.setPosition(image->first);
-            cursor.setPosition(image->first + image->second, QTextCursor::KeepAnchor);
-            cursor.removeSelectedText();
-        }
+    }
+    QTextCursor cursor(&document);
+    for (const Range &link : links) {
+        cursor.setPosition(link.position);
+        cursor.setPosition(link.position + link.length, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(link.format);
+    }
+    for (auto image = images.rbegin(); image != images.rend(); ++image) {
+        cursor.setPosition(image->position);
+        cursor.setPosition(image->position + image->length, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
     }
 }
 
