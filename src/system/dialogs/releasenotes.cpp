@@ -15,6 +15,27 @@ protected:
     QVariant loadResource(int, const QUrl &) override { return {}; }
 };
 
+// Whether the link's format had to change: a mail link loses its query (a mail program may read "attach=" in it),
+// and a link that may not be opened becomes plain text that does not look like a link either.
+bool sanitizeLink(QTextCharFormat &format)
+{
+    const QUrl href(format.anchorHref());
+    QUrl url = href;
+    if (url.scheme().compare(u"mailto"_s, Qt::CaseInsensitive) == 0)
+        url = url.adjusted(QUrl::RemoveQuery | QUrl::RemoveFragment);
+    if (isExternalLink(url)) {
+        if (url == href) return false;
+        format.setAnchorHref(url.toString(QUrl::FullyEncoded));
+        return true;
+    }
+    format.setAnchor(false);
+    format.setAnchorHref(QString());
+    format.clearProperty(QTextFormat::TextToolTip);
+    format.setFontUnderline(false);
+    format.clearForeground();
+    return true;
+}
+
 void sanitize(QTextDocument &document)
 {
     // Ranges are collected first and changed after: formatting a fragment can merge it with its neighbour and
@@ -33,11 +54,8 @@ void sanitize(QTextDocument &document)
             QTextCharFormat format = fragment.charFormat();
             if (format.isImageFormat()) {
                 images.push_back({ fragment.position(), fragment.length(), {} });
-            } else if (format.isAnchor() && !isExternalLink(QUrl(format.anchorHref()))) {
-                format.setAnchor(false);
-                format.setAnchorHref(QString());
-                format.clearProperty(QTextFormat::TextToolTip);
-                links.push_back({ fragment.position(), fragment.length(), format });
+            } else if (format.isAnchor()) {
+                if (sanitizeLink(format)) links.push_back({ fragment.position(), fragment.length(), format });
             }
         }
     }
@@ -59,7 +77,7 @@ void sanitize(QTextDocument &document)
 bool isExternalLink(const QUrl &url)
 {
     const QString scheme = url.scheme().toLower();
-    if (scheme == u"mailto"_s) return !url.path().isEmpty();
+    if (scheme == u"mailto"_s) return !url.path().isEmpty() && !url.hasQuery() && !url.hasFragment();
     return (scheme == u"https"_s || scheme == u"http"_s) && !url.host().isEmpty();
 }
 
