@@ -170,13 +170,23 @@ void FreedesktopNotificationCenterClient::load()
 {
     QFile file(m_storePath);
     if (!file.exists()) return;
+    // Anything but a plain file (a pipe, a device) could block the read or never end.
+    if (!QFileInfo(m_storePath).isFile()) {
+        moveAsideCorruptStore(u"not a regular file"_s);
+        return;
+    }
     if (!file.open(QIODevice::ReadOnly)) {
         moveAsideCorruptStore(file.errorString());
         return;
     }
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
+    const QByteArray bytes = file.read(maxStoreBytes + 1);
     file.close();
+    if (bytes.size() > maxStoreBytes) {
+        moveAsideCorruptStore(u"larger than %1 bytes"_s.arg(maxStoreBytes));
+        return;
+    }
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
         moveAsideCorruptStore(parseError.errorString());
         return;
@@ -184,6 +194,10 @@ void FreedesktopNotificationCenterClient::load()
     const QJsonValue requests = document.object().value(u"requests"_s);
     if (!document.isObject() || !requests.isArray()) {
         moveAsideCorruptStore(u"no list of requests"_s);
+        return;
+    }
+    if (requests.toArray().size() > maxStoreRequests) {
+        moveAsideCorruptStore(u"more than %1 requests"_s.arg(maxStoreRequests));
         return;
     }
     std::vector<Pending> loaded;

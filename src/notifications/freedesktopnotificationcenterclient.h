@@ -21,6 +21,10 @@ public:
     // The longest the timer waits before it looks at the wall clock again, so that a clock set forward or back
     // delays an alert by at most this much.
     static constexpr std::chrono::milliseconds maxWait { 60'000 };
+    // A store beyond either limit is not one we wrote (a sync plans two weeks of games): it is set aside unread,
+    // so that a huge file cannot hold up the start.
+    static constexpr qint64 maxStoreBytes = 1024 * 1024;
+    static constexpr qsizetype maxStoreRequests = 1000;
     static inline const QString notificationsService = QStringLiteral("org.freedesktop.Notifications");
 
     // storePath: the JSON file of pending requests. desktopEntry: the application's desktop-file id, sent as the
