@@ -48,6 +48,8 @@ FreedesktopNotificationCenterClient::FreedesktopNotificationCenterClient(QString
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &FreedesktopNotificationCenterClient::deliverDue);
+    m_saveRetry.setSingleShot(true);
+    connect(&m_saveRetry, &QTimer::timeout, this, &FreedesktopNotificationCenterClient::retryUnsaved);
     // Adding the match rule does not wait for the bus; a resume re-aims the timer, which did not count the sleep.
     if (systemBus.isConnected()) {
         systemBus.connect(u"org.freedesktop.login1"_s, u"/org/freedesktop/login1"_s,
@@ -88,6 +90,8 @@ QCoro::Task<NotificationPermissionStatus> FreedesktopNotificationCenterClient::a
 
 QCoro::Task<QStringList> FreedesktopNotificationCenterClient::pendingNotificationRequestIds()
 {
+    // Each sync pass starts here, so a store that failed is tried again at least as often as the passes run.
+    retryUnsaved();
     QStringList ids;
     for (const Pending &pending : m_pending)
         ids.append(pending.id);
@@ -107,13 +111,22 @@ QCoro::Task<> FreedesktopNotificationCenterClient::addGameStartNotification(
     pending.title = content.title;
     pending.body = content.body;
 
+    retryUnsaved();
+    // Every sync pass adds its whole plan again; an unchanged request is no reason to write.
+    if (std::ranges::find(m_pending, pending) != m_pending.end()) co_return;
     const auto previous = m_pending;
+    const bool wasUnsaved = m_saveError.has_value();
     // One pending request per identifier, as the system centres keep them.
     std::erase_if(m_pending, [&](const Pending &other) { return other.id == pending.id; });
     m_pending.push_back(std::move(pending));
     QString error;
     if (!save(&error)) {
+        // Refused as a whole: the caller hears of it, and the store on disk still agrees unless it did not before.
         m_pending = previous;
+        if (!wasUnsaved) {
+            m_saveError.reset();
+            m_saveRetry.stop();
+        }
         throw NotificationCenterError(u"Could not save the pending alerts: "_s + error);
     }
     aim();
@@ -122,6 +135,7 @@ QCoro::Task<> FreedesktopNotificationCenterClient::addGameStartNotification(
 
 QCoro::Task<> FreedesktopNotificationCenterClient::removePendingNotificationRequests(QStringList identifiers)
 {
+    retryUnsaved();
     const auto removed
         = std::erase_if(m_pending, [&](const Pending &pending) { return identifiers.contains(pending.id); });
     if (removed > 0) {
@@ -129,6 +143,17 @@ QCoro::Task<> FreedesktopNotificationCenterClient::removePendingNotificationRequ
         aim();
     }
     co_return;
+}
+
+std::optional<QString> FreedesktopNotificationCenterClient::storeError() const
+{
+    if (!m_saveError) return std::nullopt;
+    return u"Could not save the pending alerts (%1); trying again"_s.arg(*m_saveError);
+}
+
+void FreedesktopNotificationCenterClient::retryUnsaved()
+{
+    if (m_saveError) save();
 }
 
 void FreedesktopNotificationCenterClient::deliverDue()
@@ -248,8 +273,15 @@ bool FreedesktopNotificationCenterClient::save(QString *error)
     const bool saved = file.open(QIODevice::WriteOnly)
         && file.write(QJsonDocument(QJsonObject { { u"requests"_s, requests } }).toJson()) >= 0 && file.commit();
     if (!saved) {
-        qCWarning(lcAlerts) << "could not write the pending alerts store" << m_storePath << file.errorString();
+        // Logged once per failing spell, not at every retry.
+        if (!m_saveError)
+            qCWarning(lcAlerts) << "could not write the pending alerts store" << m_storePath << file.errorString();
+        m_saveError = file.errorString();
+        m_saveRetry.start(saveRetryInterval);
         if (error) *error = file.errorString();
+    } else {
+        m_saveError.reset();
+        m_saveRetry.stop();
     }
     return saved;
 }

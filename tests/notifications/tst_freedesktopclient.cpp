@@ -23,6 +23,16 @@ Planner::Request firingIn(qint64 gamePk, qint64 seconds)
     return request;
 }
 
+QCoro::Task<bool> addingFails(FreedesktopNotificationCenterClient *centre, Planner::Request request)
+{
+    try {
+        co_await centre->addGameStartNotification(std::move(request));
+    } catch (const NotificationCenterError &) {
+        co_return true;
+    }
+    co_return false;
+}
+
 } // namespace
 
 // The freedesktop notification centre on a private bus against a stand-in daemon.
@@ -40,12 +50,13 @@ class TestFreedesktopClient : public QObject {
             [clockOffsetSeconds] { return QDateTime::currentDateTimeUtc().addSecs(clockOffsetSeconds); });
     }
 
-    QJsonArray storedRequests() const
+    QByteArray storedBytes() const
     {
         QFile file(m_store);
-        if (!file.open(QIODevice::ReadOnly)) return {};
-        return QJsonDocument::fromJson(file.readAll())[u"requests"].toArray();
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
+
+    QJsonArray storedRequests() const { return QJsonDocument::fromJson(storedBytes())[u"requests"].toArray(); }
 
 private Q_SLOTS:
     void init()
@@ -132,6 +143,43 @@ private Q_SLOTS:
         QTRY_VERIFY(storedRequests().isEmpty());
         QTest::qWait(200);
         QCOMPARE(m_server.received.size(), delivered);
+    }
+
+    // A sync pass adds its whole plan again: only a change is written. A failed add is undone and reported; a
+    // failed removal stands, is reported, and is written once the store can be written again.
+    void storeWrites()
+    {
+        auto centre = client();
+        const auto seven = firingIn(7, 3600);
+        QCoro::waitFor(centre->addGameStartNotification(seven));
+        QCoro::waitFor(centre->addGameStartNotification(firingIn(8, 3600)));
+        QFile store(m_store);
+        QVERIFY(store.open(QIODevice::Append));
+        store.write("\n ");
+        store.close();
+        QCoro::waitFor(centre->addGameStartNotification(seven));
+        QVERIFY(storedBytes().endsWith("\n "));
+
+        // The store's folder becomes a file.
+        const QString folder = QFileInfo(m_store).absolutePath();
+        QVERIFY(QDir().rename(folder, folder + u".away"_s));
+        QFile blocker(folder);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QVERIFY(QCoro::waitFor(addingFails(centre.get(), firingIn(9, 60))));
+        QCOMPARE(QCoro::waitFor(centre->pendingNotificationRequestIds()).size(), 2);
+        QVERIFY(!centre->storeError());
+        QCoro::waitFor(centre->removePendingNotificationRequests({ Planner::identifier(7) }));
+        QCOMPARE(QCoro::waitFor(centre->pendingNotificationRequestIds()), QStringList { Planner::identifier(8) });
+        QVERIFY(centre->storeError() && centre->storeError()->startsWith(u"Could not save the pending alerts"_s));
+
+        QVERIFY(QFile::remove(folder));
+        QVERIFY(QDir().rename(folder + u".away"_s, folder));
+        QCOMPARE(storedRequests().size(), 2);
+        QCoro::waitFor(centre->pendingNotificationRequestIds());
+        QVERIFY(!centre->storeError());
+        QCOMPARE(storedRequests().size(), 1);
+        QCOMPARE(storedRequests().first()[u"id"].toString(), Planner::identifier(8));
     }
 
     void corruptStore_data()

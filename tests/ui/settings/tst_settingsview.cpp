@@ -20,6 +20,8 @@
 
 using namespace Qt::StringLiterals;
 
+Q_DECLARE_METATYPE(NotificationPermissionStatus)
+
 namespace {
 
 std::vector<Game> recordedDay(const QString &name)
@@ -64,6 +66,7 @@ private Q_SLOTS:
     {
         m_settings = std::make_unique<QSettings>(m_dir.filePath(u"prefs.ini"_s), QSettings::IniFormat);
         m_settings->clear();
+        m_centre = FakeNotificationCenterClient();
         m_api = std::make_unique<FakeScheduleAPI>();
         m_viewModel = std::make_unique<ScheduleViewModel>(
             m_api.get(), &m_notifications, m_settings.get(), [] { return QDateTime::currentDateTime(); }, false, false);
@@ -138,6 +141,40 @@ private Q_SLOTS:
         lead->setFocus();
         QTest::keyClick(lead, Qt::Key_Down);
         QCOMPARE(m_viewModel->notificationLeadMinutes(), 30);
+    }
+
+    void alertStatusAndButton_data()
+    {
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<NotificationPermissionStatus>("permission");
+        QTest::addColumn<QString>("storeError");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("grant");
+        QTest::addColumn<bool>("openSettings");
+        using enum NotificationPermissionStatus;
+        QTest::newRow("undecided: Grant Permission")
+            << true << NotDetermined << QString() << u"Enable desktop notifications to receive game alerts"_s << true
+            << false;
+        QTest::newRow("denied: Open System Settings")
+            << true << Denied << QString() << u"Notifications are disabled in the desktop settings"_s << false << true;
+        QTest::newRow("unavailable: no button")
+            << true << Unavailable << QString() << u"Notifications are unavailable in this build"_s << false << false;
+        const QString failed = u"Could not save the pending alerts (No space left on device); trying again"_s;
+        QTest::newRow("switched off, store not written") << false << Authorized << failed << failed << false << false;
+    }
+
+    void alertStatusAndButton()
+    {
+        QFETCH(bool, enabled);
+        QFETCH(NotificationPermissionStatus, permission);
+        QFETCH(QString, storeError);
+        m_centre.status = m_centre.statusAfterRequest = permission;
+        if (!storeError.isEmpty()) m_centre.unsavedError = storeError;
+        auto task = m_viewModel->setNotificationsEnabled(enabled);
+        QTRY_VERIFY(!m_viewModel->isSyncingNotifications());
+        QTEST(child<QLabel>(u"notificationStatus"_s)->text(), "text");
+        QTEST(child<QPushButton>(u"grantPermission"_s)->isVisible(), "grant");
+        QTEST(child<QPushButton>(u"openSystemSettings"_s)->isVisible(), "openSettings");
     }
 
     void logoClicks_data()
