@@ -35,6 +35,34 @@ QDateTime instantFrom(const QJsonValue &value)
     return instant.isValid() && instant.timeSpec() != Qt::LocalTime ? instant.toUTC() : QDateTime();
 }
 
+// Servers that read body markup take "&" and "<" as its syntax; the text must come through as written.
+QString markupEscaped(const QString &text)
+{
+    QString escaped = text;
+    return escaped.replace(u'&', u"&amp;"_s).replace(u'<', u"&lt;"_s).replace(u'>', u"&gt;"_s);
+}
+
+// Asks the server what it reads before every alert: the server may have been replaced since the last one.
+QCoro::Task<> sendNotification(QDBusConnection bus, QString desktopEntry, QString title, QString body)
+{
+    const QString service = FreedesktopNotificationCenterClient::notificationsService;
+    const QString path = u"/org/freedesktop/Notifications"_s;
+    const QDBusPendingCall capabilitiesCall
+        = bus.asyncCall(QDBusMessage::createMethodCall(service, path, service, u"GetCapabilities"_s));
+    const QDBusMessage capabilities = co_await capabilitiesCall;
+    if (capabilities.type() == QDBusMessage::ReplyMessage
+        && capabilities.arguments().value(0).toStringList().contains(u"body-markup"_s))
+        body = markupEscaped(body);
+    QDBusMessage call = QDBusMessage::createMethodCall(service, path, service, u"Notify"_s);
+    const QVariantMap hints {
+        { u"desktop-entry"_s, desktopEntry },
+        { u"sound-name"_s, u"message-new-instant"_s },
+        { u"urgency"_s, QVariant::fromValue(uchar(1)) },
+    };
+    call << u"Baselark"_s << uint(0) << desktopEntry << title << body << QStringList() << hints << qint32(-1);
+    bus.asyncCall(call);
+}
+
 } // namespace
 
 FreedesktopNotificationCenterClient::FreedesktopNotificationCenterClient(QString storePath, QString desktopEntry,
@@ -304,15 +332,7 @@ void FreedesktopNotificationCenterClient::notify(const Pending &pending)
         qCWarning(lcAlerts) << "no session bus to deliver alert" << pending.id;
         return;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        notificationsService, u"/org/freedesktop/Notifications"_s, notificationsService, u"Notify"_s);
-    const QVariantMap hints {
-        { u"desktop-entry"_s, m_desktopEntry },
-        { u"sound-name"_s, u"message-new-instant"_s },
-        { u"urgency"_s, QVariant::fromValue(uchar(1)) },
-    };
-    call << u"Baselark"_s << uint(0) << m_desktopEntry << pending.title << pending.body << QStringList() << hints
-         << qint32(-1);
     // Not awaited: a server that is slow to answer must not hold up the next alert.
-    m_sessionBus.asyncCall(call);
+    auto task = sendNotification(m_sessionBus, m_desktopEntry, pending.title, pending.body);
+    Q_UNUSED(task);
 }

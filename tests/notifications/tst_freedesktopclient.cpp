@@ -64,6 +64,7 @@ private Q_SLOTS:
         m_dir = std::make_unique<QTemporaryDir>();
         m_store = m_dir->filePath(u"baselark/pending-alerts.json"_s);
         m_server.received.clear();
+        m_server.capabilities = { u"body"_s };
         QVERIFY(m_server.start());
     }
 
@@ -81,10 +82,28 @@ private Q_SLOTS:
         QCOMPARE(QCoro::waitFor(noBus.authorizationStatus()), NotificationPermissionStatus::Unavailable);
     }
 
+    void deliveryAtTrigger_data()
+    {
+        QTest::addColumn<QStringList>("capabilities");
+        QTest::addColumn<QString>("club");
+        QTest::addColumn<QString>("body");
+        QTest::newRow("plain text") << QStringList { u"body"_s } << u"New York Yankees"_s
+                                    << u"New York Yankees @ Baltimore Orioles starts in 15 minutes"_s;
+        QTest::newRow("plain text keeps markup characters")
+            << QStringList { u"body"_s } << u"A&B <i>"_s << u"A&B <i> @ Baltimore Orioles starts in 15 minutes"_s;
+        QTest::newRow("body markup: escaped") << QStringList { u"body"_s, u"body-markup"_s } << u"A&B <i>"_s
+                                              << u"A&amp;B &lt;i&gt; @ Baltimore Orioles starts in 15 minutes"_s;
+    }
+
     void deliveryAtTrigger()
     {
+        QFETCH(QStringList, capabilities);
+        QFETCH(QString, club);
+        m_server.capabilities = capabilities;
         auto centre = client();
-        QCoro::waitFor(centre->addGameStartNotification(firingIn(7, 1)));
+        auto request = firingIn(7, 1);
+        request.game.teams.away.team.name = club;
+        QCoro::waitFor(centre->addGameStartNotification(request));
         QCOMPARE(storedRequests().size(), 1);
         QCOMPARE(m_server.received.size(), 0u);
         QTRY_COMPARE_WITH_TIMEOUT(m_server.received.size(), 1u, 5000);
@@ -92,7 +111,7 @@ private Q_SLOTS:
         QCOMPARE(shown.appName, u"Baselark"_s);
         QCOMPARE(shown.appIcon, u"io.github.baselark.Baselark"_s);
         QCOMPARE(shown.summary, u"Game Starting Soon"_s);
-        QCOMPARE(shown.body, u"New York Yankees @ Baltimore Orioles starts in 15 minutes"_s);
+        QTEST(shown.body, "body");
         QCOMPARE(shown.hints.value(u"desktop-entry"_s).toString(), u"io.github.baselark.Baselark"_s);
         QVERIFY(QCoro::waitFor(centre->pendingNotificationRequestIds()).isEmpty());
         QVERIFY(storedRequests().isEmpty());
