@@ -1,5 +1,7 @@
 #include "system/loginitemservice.h"
 
+#include "system/installlocation.h"
+
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -99,8 +101,8 @@ LoginItemService &LoginItemService::shared()
 {
     static LoginItemService service(
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u"/autostart"_s,
-        stableExecutablePath(
-            QCoreApplication::applicationFilePath(), qEnvironmentVariable("APPIMAGE"), temporaryFolders()),
+        stableExecutablePath(QCoreApplication::applicationFilePath(), qEnvironmentVariable("APPIMAGE"),
+            qEnvironmentVariable("APPDIR"), temporaryFolders()),
         openStartupSettings);
     return service;
 }
@@ -207,10 +209,11 @@ void LoginItemService::setStatus(Status status)
     Q_EMIT changed();
 }
 
-std::optional<QString> LoginItemService::stableExecutablePath(
-    const QString &applicationFilePath, const QString &appImage, const QStringList &temporaryFolders)
+std::optional<QString> LoginItemService::stableExecutablePath(const QString &applicationFilePath,
+    const QString &appImage, const QString &appDir, const QStringList &temporaryFolders)
 {
-    if (!appImage.isEmpty()) return QFileInfo(appImage).absoluteFilePath();
+    const QString ownAppImage = trustedAppImage(applicationFilePath, appImage, appDir);
+    if (!ownAppImage.isEmpty()) return QFileInfo(ownAppImage).absoluteFilePath();
     // An AppImage unpacks itself under a fresh mount point on every start.
     if (applicationFilePath.contains(u"/.mount_"_s)) return std::nullopt;
     if (applicationFilePath.isEmpty() || !QFileInfo(applicationFilePath).isAbsolute()) return std::nullopt;

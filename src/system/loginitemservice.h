@@ -40,9 +40,9 @@ public:
     void openLoginItemsSettings();
 
     // The executable an autostart entry can name, or nothing for a copy run from a build tree, a temporary
-    // folder or an unpacked AppImage. `appImage` is the AppImage's own path ($APPIMAGE) when run from one.
-    static std::optional<QString> stableExecutablePath(
-        const QString &applicationFilePath, const QString &appImage, const QStringList &temporaryFolders);
+    // folder or an unpacked AppImage. `appImage` and `appDir` are $APPIMAGE and $APPDIR (see trustedAppImage).
+    static std::optional<QString> stableExecutablePath(const QString &applicationFilePath, const QString &appImage,
+        const QString &appDir, const QStringList &temporaryFolders);
     // The Exec value that runs `program`, quoted and escaped as desktop entries require.
     static QString execValue(const QString &program);
     // The program and arguments of the startup-applications settings of the desktop named by

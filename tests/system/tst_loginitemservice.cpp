@@ -218,25 +218,38 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("appImage");
+        QTest::addColumn<QString>("appDir");
         QTest::addColumn<QString>("expected"); // empty: none
-        QTest::newRow("installed") << u"/usr/bin/baselark"_s << QString() << u"/usr/bin/baselark"_s;
-        QTest::newRow("temporary folder") << u"/tmp/x/baselark"_s << QString() << QString();
-        QTest::newRow("runtime folder") << u"/run/user/1000/baselark"_s << QString() << QString();
-        QTest::newRow("folder named like tmp") << u"/tmpfoo/baselark"_s << QString() << u"/tmpfoo/baselark"_s;
+        const QString mount = u"/tmp/.mount_BaselaXYZ"_s;
+        const QString image = u"/home/u/Baselark.AppImage"_s;
+        QTest::newRow("installed") << u"/usr/bin/baselark"_s << QString() << QString() << u"/usr/bin/baselark"_s;
+        QTest::newRow("temporary folder") << u"/tmp/x/baselark"_s << QString() << QString() << QString();
+        QTest::newRow("runtime folder") << u"/run/user/1000/baselark"_s << QString() << QString() << QString();
+        QTest::newRow("folder named like tmp")
+            << u"/tmpfoo/baselark"_s << QString() << QString() << u"/tmpfoo/baselark"_s;
         QTest::newRow("AppImage without $APPIMAGE")
-            << u"/home/u/.mount_BaselaXYZ/usr/bin/baselark"_s << QString() << QString();
-        QTest::newRow("AppImage") << u"/tmp/.mount_BaselaXYZ/usr/bin/baselark"_s << u"/home/u/Baselark.AppImage"_s
-                                  << u"/home/u/Baselark.AppImage"_s;
-        QTest::newRow("build tree") << QCoreApplication::applicationFilePath() << QString() << QString();
-        QTest::newRow("relative") << u"bin/baselark"_s << QString() << QString();
+            << u"/home/u/.mount_BaselaXYZ/usr/bin/baselark"_s << QString() << QString() << QString();
+        QTest::newRow("AppImage") << mount + u"/usr/bin/baselark"_s << image << mount << image;
+        QTest::newRow("extracted AppImage under $APPDIR")
+            << u"/home/u/squashfs-root/usr/bin/baselark"_s << image << u"/home/u/squashfs-root/"_s << image;
+        // Started from a terminal inside another AppImage: its variables are inherited, not ours.
+        QTest::newRow("installed, another AppImage's $APPIMAGE")
+            << u"/usr/bin/baselark"_s << u"/home/u/Other.AppImage"_s << u"/tmp/.mount_OtherXYZ"_s
+            << u"/usr/bin/baselark"_s;
+        QTest::newRow("$APPDIR a look-alike prefix")
+            << u"/opt/appx/baselark"_s << u"/home/u/Other.AppImage"_s << u"/opt/app"_s << u"/opt/appx/baselark"_s;
+        QTest::newRow("build tree") << QCoreApplication::applicationFilePath() << QString() << QString() << QString();
+        QTest::newRow("relative") << u"bin/baselark"_s << QString() << QString() << QString();
     }
 
     void stableExecutablePath()
     {
         QFETCH(QString, path);
         QFETCH(QString, appImage);
+        QFETCH(QString, appDir);
         QFETCH(QString, expected);
-        const auto found = LoginItemService::stableExecutablePath(path, appImage, { u"/tmp"_s, u"/run/user/1000/"_s });
+        const auto found
+            = LoginItemService::stableExecutablePath(path, appImage, appDir, { u"/tmp"_s, u"/run/user/1000/"_s });
         QCOMPARE(found.value_or(QString()), expected);
     }
 

@@ -4,6 +4,7 @@
 #include "system/updaterservice.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -313,6 +314,18 @@ private Q_SLOTS:
         QFETCH(QString, home);
         QFETCH(bool, installed);
         QCOMPARE(isInstalledLocation(path, home), installed);
+    }
+
+    void runningProgramIgnoresAnotherAppImage()
+    {
+        const QString program = QCoreApplication::applicationFilePath();
+        qputenv("APPIMAGE", "/home/ada/Other.AppImage");
+        qputenv("APPDIR", "/tmp/.mount_OtherXYZ");
+        QCOMPARE(runningProgramPath(), program);
+        qputenv("APPDIR", QFile::encodeName(QFileInfo(program).path()));
+        QCOMPARE(runningProgramPath(), u"/home/ada/Other.AppImage"_s);
+        qunsetenv("APPIMAGE");
+        qunsetenv("APPDIR");
     }
 
     void warnsOncePerVersion()
