@@ -21,6 +21,7 @@ namespace {
 struct EntryFacts {
     bool ours = false;
     bool disabled = false;
+    QString exec;
 };
 
 bool isTrue(const QString &value)
@@ -55,8 +56,19 @@ EntryFacts readEntry(const QByteArray &bytes)
             facts.disabled = true;
         else if (key == u"X-GNOME-Autostart-enabled"_s && isFalse(value))
             facts.disabled = true;
+        else if (key == u"Exec"_s)
+            facts.exec = value;
     }
     return facts;
+}
+
+// Whether the session could start `program`: an executable file, or a name found on $PATH.
+bool programExists(const QString &program)
+{
+    if (program.isEmpty()) return false;
+    if (!program.contains(u'/')) return !QStandardPaths::findExecutable(program).isEmpty();
+    const QFileInfo info(program);
+    return info.isAbsolute() && info.isFile() && info.isExecutable();
 }
 
 bool isReserved(QChar c)
@@ -115,6 +127,9 @@ QString LoginItemService::entryPath() const
 QString LoginItemService::loginStatusText() const
 {
     if (m_errorMessage) return u"Could not update start on login: "_s + *m_errorMessage;
+    if (m_missingProgram && isEnabled())
+        return u"Baselark will not start on login: %1 no longer exists"_s.arg(
+            m_missingProgram->isEmpty() ? u"the program to start"_s : *m_missingProgram);
     switch (m_status) {
     case Status::NotRegistered:
         return u"Open Baselark automatically when you log in"_s;
@@ -141,7 +156,11 @@ void LoginItemService::setEnabled(bool enabled)
 
 void LoginItemService::refresh()
 {
-    setStatus(readStatus());
+    const auto missingBefore = m_missingProgram;
+    const Status status = readStatus();
+    if (status == m_status && missingBefore == m_missingProgram) return;
+    m_status = status;
+    Q_EMIT changed();
 }
 
 void LoginItemService::openLoginItemsSettings()
@@ -149,13 +168,37 @@ void LoginItemService::openLoginItemsSettings()
     if (m_openSettings) m_openSettings(m_autostartFolder);
 }
 
-LoginItemService::Status LoginItemService::readStatus() const
+LoginItemService::Status LoginItemService::readStatus()
 {
+    m_missingProgram.reset();
     QFile file(entryPath());
     if (!file.exists()) return m_executablePath ? Status::NotRegistered : Status::NotFound;
     if (!file.open(QIODevice::ReadOnly)) return Status::Unknown;
+    const QByteArray bytes = file.readAll();
+    file.close();
+    const EntryFacts facts = readEntry(bytes);
+    // A moved or removed program leaves an entry that starts nothing; ours follows this copy, a user's stays.
+    const QString program = execProgram(facts.exec);
+    if (!programExists(program) && !(facts.ours && repointEntry(bytes))) m_missingProgram = program;
     // A user's own entry of this name starts Baselark as well, so it counts as on.
-    return readEntry(file.readAll()).disabled ? Status::RequiresApproval : Status::Enabled;
+    return facts.disabled ? Status::RequiresApproval : Status::Enabled;
+}
+
+bool LoginItemService::repointEntry(const QByteArray &entry)
+{
+    if (!m_executablePath || !programExists(*m_executablePath)) return false;
+    // Only the Exec line changes: what the desktop or the user set in the entry stays.
+    QStringList lines = QString::fromUtf8(entry).split(u'\n');
+    bool inMainGroup = false;
+    for (QString &line : lines) {
+        const QString trimmed = line.trimmed();
+        if (trimmed.startsWith(u'['))
+            inMainGroup = trimmed == u"[Desktop Entry]"_s;
+        else if (inMainGroup && trimmed.section(u'=', 0, 0).trimmed() == u"Exec"_s)
+            line = u"Exec="_s + execValue(*m_executablePath);
+    }
+    QSaveFile file(entryPath());
+    return file.open(QIODevice::WriteOnly) && file.write(lines.join(u'\n').toUtf8()) >= 0 && file.commit();
 }
 
 std::optional<QString> LoginItemService::registerEntry()
@@ -200,13 +243,6 @@ QString LoginItemService::entryText() const
            "Terminal=false\n"
            "X-GNOME-Autostart-enabled=true\n"
            "%2=true\n"_s.arg(execValue(m_executablePath.value_or(QString())), QLatin1StringView(ownerKey));
-}
-
-void LoginItemService::setStatus(Status status)
-{
-    if (m_status == status) return;
-    m_status = status;
-    Q_EMIT changed();
 }
 
 std::optional<QString> LoginItemService::stableExecutablePath(const QString &applicationFilePath,
@@ -257,6 +293,31 @@ QString LoginItemService::execValue(const QString &program)
             value += c;
     }
     return value;
+}
+
+QString LoginItemService::execProgram(const QString &execValue)
+{
+    // The general string escapes first, then the quoting of the first argument.
+    QString text;
+    for (qsizetype i = 0; i < execValue.size(); ++i) {
+        QChar c = execValue[i];
+        if (c == u'\\' && i + 1 < execValue.size()) {
+            const QChar next = execValue[++i];
+            c = next == u's' ? u' ' : next == u'n' ? u'\n' : next == u't' ? u'\t' : next == u'r' ? u'\r' : next;
+        }
+        text += c;
+    }
+    text = text.trimmed();
+    QString program;
+    if (text.startsWith(u'"')) {
+        for (qsizetype i = 1; i < text.size() && text[i] != u'"'; ++i) {
+            if (text[i] == u'\\' && i + 1 < text.size()) ++i;
+            program += text[i];
+        }
+    } else {
+        program = text.section(u' ', 0, 0);
+    }
+    return program.replace(u"%%"_s, u"%"_s);
 }
 
 std::optional<QStringList> LoginItemService::startupSettingsCommand(

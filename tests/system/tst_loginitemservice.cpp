@@ -14,8 +14,6 @@ namespace {
 
 using Status = LoginItemService::Status;
 
-const QString installedProgram = u"/usr/bin/baselark"_s;
-
 QByteArray readAll(const QString &path)
 {
     QFile file(path);
@@ -29,13 +27,13 @@ void write(const QString &path, const QByteArray &bytes)
     file.write(bytes);
 }
 
+// Entries name the program as the placeholder @; tests put in a path of their own.
 QByteArray ourEntry(const QByteArray &extra = {})
 {
-    return "[Desktop Entry]\nType=Application\nName=Baselark\nExec=/usr/bin/baselark\nX-Baselark-Autostart=true\n"
-        + extra;
+    return "[Desktop Entry]\nType=Application\nName=Baselark\nExec=@\nX-Baselark-Autostart=true\n" + extra;
 }
 
-const QByteArray usersOwnEntry = "[Desktop Entry]\nType=Application\nName=Baselark\nExec=baselark --debug\n";
+const QByteArray usersOwnEntry = "[Desktop Entry]\nType=Application\nName=Baselark\nExec=@ --debug\n";
 
 } // namespace
 
@@ -46,10 +44,19 @@ class TestLoginItemService : public QObject {
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_folder;
     QString m_entry;
+    QString m_program; // an executable file standing in for the installed program
 
-    std::unique_ptr<LoginItemService> service(std::optional<QString> executable = installedProgram)
+    std::unique_ptr<LoginItemService> service(std::optional<QString> executable = QString())
     {
+        if (executable && executable->isEmpty()) executable = m_program;
         return std::make_unique<LoginItemService>(m_folder, std::move(executable), nullptr);
+    }
+
+    void writeEntry(QByteArray bytes, const QString &program = {})
+    {
+        QVERIFY(QDir().mkpath(m_folder));
+        write(
+            m_entry, bytes.replace('@', LoginItemService::execValue(program.isEmpty() ? m_program : program).toUtf8()));
     }
 
 private Q_SLOTS:
@@ -58,6 +65,9 @@ private Q_SLOTS:
         m_dir = std::make_unique<QTemporaryDir>();
         m_folder = m_dir->filePath(u"config/autostart"_s);
         m_entry = m_folder + u"/io.github.baselark.Baselark.desktop"_s;
+        m_program = m_dir->filePath(u"baselark"_s);
+        write(m_program, "#!/bin/sh\n");
+        QVERIFY(QFile::setPermissions(m_program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     }
 
     void statusText_data()
@@ -87,9 +97,8 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, entry);
         QFETCH(bool, stableExecutable);
-        QVERIFY(QDir().mkpath(m_folder));
-        if (!entry.isEmpty()) write(m_entry, entry);
-        auto login = service(stableExecutable ? std::optional(installedProgram) : std::nullopt);
+        if (!entry.isEmpty()) writeEntry(entry);
+        auto login = service(stableExecutable ? std::optional(m_program) : std::nullopt);
         QFETCH(int, status);
         QFETCH(QString, text);
         QCOMPARE(int(login->status()), status);
@@ -110,13 +119,18 @@ private Q_SLOTS:
 
     void switchingOnWritesOurEntryAndOffRemovesIt()
     {
-        auto login = std::make_unique<LoginItemService>(m_folder, u"/opt/My Apps/50% \"off\"/baselark"_s, nullptr);
+        // Read back, the quoted path must name the program again, or the entry would count as broken.
+        QVERIFY(QDir().mkpath(m_dir->filePath(u"My \"Apps\""_s)));
+        const QString program = m_dir->filePath(u"My \"Apps\"/baselark"_s);
+        QVERIFY(QFile::copy(m_program, program));
+        auto login = std::make_unique<LoginItemService>(m_folder, program, nullptr);
         login->setEnabled(true);
         QCOMPARE(login->status(), Status::Enabled);
-        QVERIFY(!login->errorMessage());
+        QCOMPARE(login->loginStatusText(), u"Baselark will open automatically when you log in"_s);
         const QByteArray text = readAll(m_entry);
         QVERIFY(text.startsWith("[Desktop Entry]\n"));
-        QVERIFY(text.contains("\nExec=\"/opt/My Apps/50%% \\\\\"off\\\\\"/baselark\"\n"));
+        QVERIFY(text.contains(
+            "\nExec=\"" + QFileInfo(program).path().chopped(6).toUtf8() + "\\\\\"Apps\\\\\"/baselark\"\n"));
         QVERIFY(text.contains("\nX-Baselark-Autostart=true\n"));
 
         login->setEnabled(false);
@@ -136,9 +150,8 @@ private Q_SLOTS:
         QVERIFY(login->loginStatusText().contains(m_folder));
 
         QVERIFY(QFile::remove(m_dir->filePath(u"config"_s)));
-        QVERIFY(QDir().mkpath(m_folder));
-        const QByteArray handWritten = ourEntry("# kept as it is\n");
-        write(m_entry, handWritten);
+        writeEntry(ourEntry("# kept as it is\n"));
+        const QByteArray handWritten = readAll(m_entry);
         login->refresh();
         QSignalSpy changed(login.get(), &LoginItemService::changed);
         login->setEnabled(true);
@@ -150,8 +163,7 @@ private Q_SLOTS:
 
     void switchingOffWhileAwaitingApprovalRemovesTheEntry()
     {
-        QVERIFY(QDir().mkpath(m_folder));
-        write(m_entry, ourEntry("Hidden=true\n"));
+        writeEntry(ourEntry("Hidden=true\n"));
         auto login = service();
         QVERIFY(login->isEnabled());
         login->setEnabled(false);
@@ -162,23 +174,22 @@ private Q_SLOTS:
 
     void usersOwnEntryIsNeverRemoved()
     {
-        QVERIFY(QDir().mkpath(m_folder));
-        write(m_entry, usersOwnEntry);
+        writeEntry(usersOwnEntry);
+        const QByteArray users = readAll(m_entry);
         auto login = service();
         QCOMPARE(login->status(), Status::Enabled);
         login->setEnabled(false);
-        QCOMPARE(readAll(m_entry), usersOwnEntry);
+        QCOMPARE(readAll(m_entry), users);
         QCOMPARE(login->status(), Status::Enabled);
         QVERIFY(login->loginStatusText().startsWith(u"Could not update start on login: "_s));
     }
 
     void approvalOutsideShowsOnRefresh()
     {
-        QVERIFY(QDir().mkpath(m_folder));
-        write(m_entry, ourEntry("X-GNOME-Autostart-enabled=false\n"));
+        writeEntry(ourEntry("X-GNOME-Autostart-enabled=false\n"));
         auto login = service();
         QCOMPARE(login->status(), Status::RequiresApproval);
-        write(m_entry, ourEntry("X-GNOME-Autostart-enabled=true\n"));
+        writeEntry(ourEntry("X-GNOME-Autostart-enabled=true\n"));
         QSignalSpy changed(login.get(), &LoginItemService::changed);
         login->refresh();
         QCOMPARE(changed.size(), 1);
@@ -212,6 +223,44 @@ private Q_SLOTS:
         QFETCH(QString, program);
         QFETCH(QString, value);
         QCOMPARE(LoginItemService::execValue(program), value);
+        QCOMPARE(LoginItemService::execProgram(value + u" --flag"_s), program);
+    }
+
+    void entryWhoseProgramIsGone_data()
+    {
+        QTest::addColumn<QByteArray>("entry");
+        QTest::addColumn<bool>("stableExecutable");
+        QTest::addColumn<bool>("repointed");
+        QTest::newRow("ours: follows this copy") << ourEntry("X-GNOME-Autostart-enabled=false\n") << true << true;
+        QTest::newRow("ours, this copy has no fixed place") << ourEntry() << false << false;
+        QTest::newRow("the user's own: left alone") << usersOwnEntry << true << false;
+    }
+
+    void entryWhoseProgramIsGone()
+    {
+        QFETCH(QByteArray, entry);
+        QFETCH(bool, stableExecutable);
+        QFETCH(bool, repointed);
+        const QString gone = m_dir->filePath(u"moved away/baselark"_s);
+        writeEntry(entry, gone);
+        const QByteArray before = readAll(m_entry);
+        auto login = service(stableExecutable ? std::optional(m_program) : std::nullopt);
+        QVERIFY(login->isEnabled());
+        if (repointed) {
+            QCOMPARE(readAll(m_entry),
+                QByteArray(before).replace(LoginItemService::execValue(gone).toUtf8(), m_program.toUtf8()));
+            QVERIFY(!login->loginStatusText().contains(u"not start"_s));
+        } else {
+            QCOMPARE(readAll(m_entry), before);
+            QCOMPARE(login->loginStatusText(), u"Baselark will not start on login: %1 no longer exists"_s.arg(gone));
+        }
+        // The program comes back: the status line says so at the next look.
+        QVERIFY(QDir().mkpath(QFileInfo(gone).path()));
+        QVERIFY(QFile::copy(m_program, gone));
+        QSignalSpy changed(login.get(), &LoginItemService::changed);
+        login->refresh();
+        QCOMPARE(changed.size(), repointed ? 0 : 1);
+        QVERIFY(!login->loginStatusText().contains(u"not start"_s));
     }
 
     void stableExecutablePath_data()

@@ -75,7 +75,8 @@ private Q_SLOTS:
         m_updater = std::make_unique<UpdaterService>(
             environment, m_settings.get(), nullptr, nullptr, [] { return QDateTime::currentDateTime(); }, false);
         QDir(autostartFolder()).removeRecursively();
-        m_loginItem = std::make_unique<LoginItemService>(autostartFolder(), u"/usr/bin/baselark"_s, nullptr);
+        m_loginItem
+            = std::make_unique<LoginItemService>(autostartFolder(), QCoreApplication::applicationFilePath(), nullptr);
         m_view = std::make_unique<SettingsView>(m_viewModel.get(), m_updater.get(), m_loginItem.get());
         m_view->resize(320, 700);
         m_view->show();
@@ -278,6 +279,19 @@ private Q_SLOTS:
         QVERIFY(box->isChecked());
         QCOMPARE(status->text(), u"Approve Baselark in Login Items to finish enabling start on login"_s);
         QVERIFY(openSettings->isVisible());
+
+        // Approved in the desktop's settings: coming back to the application is enough.
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray approved = file.readAll().replace("Hidden=true\n", "");
+        file.close();
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(approved);
+        file.close();
+        Q_EMIT qApp->applicationStateChanged(Qt::ApplicationInactive);
+        QVERIFY(openSettings->isVisible());
+        Q_EMIT qApp->applicationStateChanged(Qt::ApplicationActive);
+        QCOMPARE(status->text(), u"Baselark will open automatically when you log in"_s);
+        QVERIFY(!openSettings->isVisible());
     }
 
     void tabMovesThroughTheControls()
