@@ -186,7 +186,7 @@ LoginItemService::Status LoginItemService::readStatus()
 
 bool LoginItemService::repointEntry(const QByteArray &entry)
 {
-    if (!m_executablePath || !programExists(*m_executablePath)) return false;
+    if (!m_executablePath || !programExists(*m_executablePath) || m_executablePath->contains(u'%')) return false;
     // Only the Exec line changes: what the desktop or the user set in the entry stays.
     QStringList lines = QString::fromUtf8(entry).split(u'\n');
     bool inMainGroup = false;
@@ -204,6 +204,10 @@ bool LoginItemService::repointEntry(const QByteArray &entry)
 std::optional<QString> LoginItemService::registerEntry()
 {
     if (!m_executablePath) return u"this copy has no fixed location to start from"_s;
+    // Written as the format says ("%%"), such an entry is still not started by gio or the systemd generator.
+    if (m_executablePath->contains(u'%'))
+        return u"%1 contains a \"%\", which desktop sessions cannot start; move Baselark to a folder without one"_s.arg(
+            *m_executablePath);
     if (!QDir().mkpath(m_autostartFolder)) return u"cannot create the folder %1"_s.arg(m_autostartFolder);
     const QString path = entryPath();
     // Whatever stands there and is not ours stays as it is.

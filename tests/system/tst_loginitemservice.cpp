@@ -206,6 +206,17 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(m_entry));
     }
 
+    void pathWithPercentIsRefused()
+    {
+        auto login = service(u"/opt/100%/baselark"_s);
+        login->setEnabled(true);
+        QVERIFY(!QFile::exists(m_entry));
+        QCOMPARE(login->status(), Status::NotRegistered);
+        QCOMPARE(login->loginStatusText(),
+            u"Could not update start on login: /opt/100%/baselark contains a \"%\", which desktop sessions cannot "
+            u"start; move Baselark to a folder without one"_s);
+    }
+
     void execValue_data()
     {
         QTest::addColumn<QString>("program");
