@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -131,6 +132,20 @@ private Q_SLOTS:
         dialog.downloadButton()->click();
         QCOMPARE(opened.last(), QUrl(u"https://baselark.github.io/releases/0.2.0/baselark_0.2.0_amd64.deb"_s));
         QVERIFY(!dialog.isVisible());
+    }
+
+    void longVersionKeepsTheDialogOnScreen()
+    {
+        AppcastItem item = release(u"Notes "_s + QString(5000, u'x'));
+        item.shortVersionString = QString(10000, u'9');
+        UpdateDialog dialog(item, u"0.1.0"_s, [](const QUrl &) {});
+        dialog.show();
+        const QRect screen = dialog.screen()->availableGeometry();
+        QVERIFY2(dialog.width() <= screen.width(), qPrintable(QString::number(dialog.width())));
+        QVERIFY(dialog.height() <= screen.height());
+        QVERIFY(dialog.rect().contains(dialog.downloadButton()->geometry().translated(
+            dialog.downloadButton()->parentWidget()->mapTo(&dialog, QPoint()))));
+        QVERIFY(dialog.messageLabel()->text().startsWith(u"Baselark 99999999999999999999\u2026999"_s));
     }
 
     void skipReachesTheUpdater()
