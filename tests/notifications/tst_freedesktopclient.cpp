@@ -1,6 +1,7 @@
 #include "notifications/freedesktopnotificationcenterclient.h"
 #include "testnotificationserver.h"
 
+#include <QDBusMessage>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -142,6 +143,30 @@ private Q_SLOTS:
         auto restarted = client();
         QCOMPARE(QCoro::waitFor(restarted->pendingNotificationRequestIds()), QStringList { Planner::identifier(7) });
         QTRY_COMPARE_WITH_TIMEOUT(m_server.received.size(), 1u, 6000);
+    }
+
+    // A suspended machine wakes with a trigger behind it; the private bus stands in for the system bus.
+    void resumeDeliversWhatFellDueAsleep()
+    {
+        QDBusConnection logind = QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"fake-logind"_s);
+        QVERIFY(logind.registerService(u"org.freedesktop.login1"_s));
+        qint64 slept = 0;
+        FreedesktopNotificationCenterClient centre(m_store, u"io.github.baselark.Baselark"_s,
+            QDBusConnection::sessionBus(), QDBusConnection::sessionBus(),
+            [&slept] { return QDateTime::currentDateTimeUtc().addSecs(slept); });
+        QCoro::waitFor(centre.addGameStartNotification(firingIn(7, 600)));
+        slept = 700;
+        const auto prepareForSleep = [](bool start) {
+            return QDBusMessage::createSignal(
+                       u"/org/freedesktop/login1"_s, u"org.freedesktop.login1.Manager"_s, u"PrepareForSleep"_s)
+                << start;
+        };
+        QVERIFY(logind.send(prepareForSleep(true)));
+        QTest::qWait(200);
+        QCOMPARE(m_server.received.size(), 0u);
+        QVERIFY(logind.send(prepareForSleep(false)));
+        QTRY_COMPARE_WITH_TIMEOUT(m_server.received.size(), 1u, 5000);
+        QDBusConnection::disconnectFromBus(u"fake-logind"_s);
     }
 
     void missedTrigger_data()
