@@ -165,6 +165,8 @@ private Q_SLOTS:
         QCOMPARE(failed.state, State::Failed);
         QCOMPARE(failed.removedRequestIds, QStringList { Planner::testRequestId });
         QVERIFY(failed.addedRequestIds.isEmpty());
+        // The earlier test alert went before the failed one was tried: no stale test alert is left.
+        QVERIFY(!m_center.pendingIds().contains(Planner::testRequestId));
     }
 
     void withoutBundleIdentifierNothingIsTouched()

@@ -184,6 +184,17 @@ private Q_SLOTS:
         QVERIFY(login->loginStatusText().startsWith(u"Could not update start on login: "_s));
     }
 
+    void usersOwnEntryIsNeverOverwritten()
+    {
+        // The user writes an entry of the same name after the service last looked.
+        auto login = service();
+        writeEntry(usersOwnEntry);
+        const QByteArray users = readAll(m_entry);
+        login->setEnabled(true);
+        QCOMPARE(readAll(m_entry), users);
+        QVERIFY(login->errorMessage() && login->errorMessage()->endsWith(u"was not made by Baselark"_s));
+    }
+
     void approvalOutsideShowsOnRefresh()
     {
         writeEntry(ourEntry("X-GNOME-Autostart-enabled=false\n"));

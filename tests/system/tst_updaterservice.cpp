@@ -218,6 +218,10 @@ private Q_SLOTS:
         service->setAutomaticallyChecks(false);
         QVERIFY(!service->nextCheckDate());
         QCOMPARE(m_settings->value(u"automaticallyChecksForUpdates"_s).toBool(), false);
+        // A manual check afterwards does not start the daily ones again.
+        service->checkForUpdates();
+        QTRY_VERIFY(service->canCheckForUpdates());
+        QVERIFY(!service->nextCheckDate());
     }
 
     void scheduleFollowsTheLastCheck_data()
