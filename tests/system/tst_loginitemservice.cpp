@@ -301,6 +301,7 @@ private Q_SLOTS:
         QTest::newRow("AppImage without $APPIMAGE")
             << u"/home/u/.mount_BaselaXYZ/usr/bin/baselark"_s << QString() << QString() << QString();
         QTest::newRow("AppImage") << mount + u"/usr/bin/baselark"_s << image << mount << image;
+        QTest::newRow("AppImage, no $APPDIR") << mount + u"/usr/bin/baselark"_s << image << QString() << image;
         QTest::newRow("extracted AppImage under $APPDIR")
             << u"/home/u/squashfs-root/usr/bin/baselark"_s << image << u"/home/u/squashfs-root/"_s << image;
         // Started from a terminal inside another AppImage: its variables are inherited, not ours.
