@@ -253,7 +253,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("entry");
         QTest::addColumn<bool>("stableExecutable");
         QTest::addColumn<bool>("repointed");
-        QTest::newRow("ours: follows this copy") << ourEntry("X-GNOME-Autostart-enabled=false\n") << true << true;
+        QTest::newRow("ours: follows this copy")
+            << ourEntry("X-GNOME-Autostart-enabled=false\n[Desktop Action x]\nExec=other\n") << true << true;
         QTest::newRow("ours, this copy has no fixed place") << ourEntry() << false << false;
         QTest::newRow("the user's own: left alone") << usersOwnEntry << true << false;
     }
