@@ -108,17 +108,6 @@ private Q_SLOTS:
         QCOMPARE(content.trigger, QDateTime(QDate(2026, 4, 20), QTime(22, 55, 30), Qt::UTC));
     }
 
-    void testRequest()
-    {
-        const QDateTime fire(QDate(2026, 4, 20), QTime(18, 0, 5, 400), Qt::UTC);
-        const auto request = Planner::testRequest(fire);
-        QCOMPARE(request.id, u"baselark-game-start-test-preview"_s);
-        QCOMPARE(request.triggerDate, fire);
-        QCOMPARE(request.game.gamePk, -1);
-        QCOMPARE(request.game.gameDate, u"2026-04-20T18:15:05Z"_s);
-        QCOMPARE(Planner::content(request).body, u"New York Yankees @ Baltimore Orioles starts in 15 minutes"_s);
-    }
-
     void nextRequest()
     {
         QVERIFY(!Planner::nextRequest({}));

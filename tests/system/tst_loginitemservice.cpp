@@ -195,18 +195,6 @@ private Q_SLOTS:
         QVERIFY(login->errorMessage() && login->errorMessage()->endsWith(u"was not made by Baselark"_s));
     }
 
-    void approvalOutsideShowsOnRefresh()
-    {
-        writeEntry(ourEntry("X-GNOME-Autostart-enabled=false\n"));
-        auto login = service();
-        QCOMPARE(login->status(), Status::RequiresApproval);
-        writeEntry(ourEntry("X-GNOME-Autostart-enabled=true\n"));
-        QSignalSpy changed(login.get(), &LoginItemService::changed);
-        login->refresh();
-        QCOMPARE(changed.size(), 1);
-        QCOMPARE(login->loginStatusText(), u"Baselark will open automatically when you log in"_s);
-    }
-
     void copyWithoutStableLocationCannotRegister()
     {
         auto login = service(std::nullopt);
@@ -223,9 +211,7 @@ private Q_SLOTS:
         login->setEnabled(true);
         QVERIFY(!QFile::exists(m_entry));
         QCOMPARE(login->status(), Status::NotRegistered);
-        QCOMPARE(login->loginStatusText(),
-            u"Could not update start on login: /opt/100%/baselark contains a \"%\", which desktop sessions cannot "
-            u"start; move Baselark to a folder without one"_s);
+        QVERIFY(login->loginStatusText().contains(u"/opt/100%/baselark contains a \"%\""_s));
     }
 
     void execValue_data()
@@ -269,14 +255,11 @@ private Q_SLOTS:
         const QByteArray before = readAll(m_entry);
         auto login = service(stableExecutable ? std::optional(m_program) : std::nullopt);
         QVERIFY(login->isEnabled());
-        if (repointed) {
-            QCOMPARE(readAll(m_entry),
-                QByteArray(before).replace(LoginItemService::execValue(gone).toUtf8(), m_program.toUtf8()));
-            QVERIFY(!login->loginStatusText().contains(u"not start"_s));
-        } else {
-            QCOMPARE(readAll(m_entry), before);
-            QCOMPARE(login->loginStatusText(), u"Baselark will not start on login: %1 no longer exists"_s.arg(gone));
-        }
+        QCOMPARE(readAll(m_entry),
+            repointed ? QByteArray(before).replace(LoginItemService::execValue(gone).toUtf8(), m_program.toUtf8())
+                      : before);
+        QCOMPARE(login->loginStatusText() == u"Baselark will not start on login: %1 no longer exists"_s.arg(gone),
+            !repointed);
         // The program comes back: the status line says so at the next look.
         QVERIFY(QDir().mkpath(QFileInfo(gone).path()));
         QVERIFY(QFile::copy(m_program, gone));

@@ -4,7 +4,6 @@
 #include "system/updaterservice.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -251,27 +250,6 @@ private Q_SLOTS:
         QCOMPARE(restarted->nextCheckDate(), expected);
     }
 
-    void versionDescription_data()
-    {
-        QTest::addColumn<QString>("version");
-        QTest::addColumn<QString>("build");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("both") << u"0.1.0"_s << u"1"_s << u"0.1.0 (1)"_s;
-        QTest::newRow("no build") << u"0.1.0"_s << QString() << u"0.1.0 (?)"_s;
-        QTest::newRow("no version") << QString() << u"7"_s << u"? (7)"_s;
-    }
-
-    void versionDescription()
-    {
-        QFETCH(QString, version);
-        QFETCH(QString, build);
-        QFETCH(QString, expected);
-        UpdaterEnvironment env = environment();
-        env.shortVersionString = version;
-        env.bundleVersion = build;
-        QCOMPARE(makeService(env)->versionDescription(), expected);
-    }
-
     void feedAddress_data()
     {
         QTest::addColumn<QString>("endpoint");
@@ -318,18 +296,6 @@ private Q_SLOTS:
         QFETCH(QString, home);
         QFETCH(bool, installed);
         QCOMPARE(isInstalledLocation(path, home), installed);
-    }
-
-    void runningProgramIgnoresAnotherAppImage()
-    {
-        const QString program = QCoreApplication::applicationFilePath();
-        qputenv("APPIMAGE", "/home/ada/Other.AppImage");
-        qputenv("APPDIR", "/tmp/.mount_OtherXYZ");
-        QCOMPARE(runningProgramPath(), program);
-        qputenv("APPDIR", QFile::encodeName(QFileInfo(program).path()));
-        QCOMPARE(runningProgramPath(), u"/home/ada/Other.AppImage"_s);
-        qunsetenv("APPIMAGE");
-        qunsetenv("APPDIR");
     }
 
     void warnsOncePerVersion()

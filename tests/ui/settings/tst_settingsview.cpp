@@ -200,25 +200,6 @@ private Q_SLOTS:
         QCOMPARE(m_view->isShowingDebugArea(), child<QWidget>(u"debugSection"_s)->isVisible());
     }
 
-    void quickClickCounter_data()
-    {
-        QTest::addColumn<QList<qint64>>("times");
-        QTest::addColumn<QList<bool>>("completes");
-        QTest::newRow("quick triple") << QList<qint64> { 0, 300, 600 } << QList<bool> { false, false, true };
-        QTest::newRow("slow third") << QList<qint64> { 0, 300, 701 } << QList<bool> { false, false, false };
-    }
-
-    void quickClickCounter()
-    {
-        QFETCH(QList<qint64>, times);
-        QFETCH(QList<bool>, completes);
-        QuickClickCounter counter;
-        QList<bool> results;
-        for (qint64 time : times)
-            results << counter.click(time, 400);
-        QCOMPARE(results, completes);
-    }
-
     void testButtonDisabledWhileScheduling()
     {
         clickLogo(3);
