@@ -21,6 +21,12 @@ public:
     // The longest the timer waits before it looks at the wall clock again, so that a clock set forward or back
     // delays an alert by at most this much.
     static constexpr std::chrono::milliseconds maxWait { 60'000 };
+    // How soon a store that could not be written is tried again; every change tries it as well.
+    static constexpr std::chrono::milliseconds saveRetryInterval { 30'000 };
+    // A store beyond either limit is not one we wrote (a sync plans two weeks of games): it is set aside unread,
+    // so that a huge file cannot hold up the start.
+    static constexpr qint64 maxStoreBytes = 1024 * 1024;
+    static constexpr qsizetype maxStoreRequests = 1000;
     static inline const QString notificationsService = QStringLiteral("org.freedesktop.Notifications");
 
     // storePath: the JSON file of pending requests. desktopEntry: the application's desktop-file id, sent as the
@@ -37,6 +43,7 @@ public:
     QCoro::Task<QStringList> pendingNotificationRequestIds() override;
     QCoro::Task<> addGameStartNotification(GameStartNotificationPlanner::Request request) override;
     QCoro::Task<> removePendingNotificationRequests(QStringList identifiers) override;
+    std::optional<QString> storeError() const override;
 
     // Delivers every request whose trigger has passed (dropping those whose game has begun), then re-aims the timer.
     void deliverDue();
@@ -54,12 +61,15 @@ private:
         QDateTime gameStart;
         QString title;
         QString body;
+
+        bool operator==(const Pending &) const = default;
     };
 
     void load();
     void moveAsideCorruptStore(const QString &reason);
-    // Writes the store atomically; false with the reason when it cannot.
+    // Writes the store atomically; false with the reason when it cannot, and then tries again later.
     bool save(QString *error = nullptr);
+    void retryUnsaved();
     void aim();
     void notify(const Pending &pending);
 
@@ -69,4 +79,6 @@ private:
     Clock m_now;
     std::vector<Pending> m_pending;
     QTimer m_timer;
+    std::optional<QString> m_saveError;
+    QTimer m_saveRetry;
 };

@@ -589,9 +589,9 @@ QCoro::Task<> ScheduleViewModel::setNotificationsEnabled(bool enabled)
     // The running loop's extra pass sees the feature off and removes whatever its interrupted pass added.
     if (m_isSyncingNotifications) m_needsNotificationResync = true;
     QPointer self(this);
-    co_await m_notificationService->disableGameStartNotifications();
+    const auto result = co_await m_notificationService->disableGameStartNotifications();
     if (!self) co_return;
-    setNotificationSyncStatus(GameStartNotificationSyncStatus::off());
+    setNotificationSyncStatus(syncStatus(result));
 }
 
 QCoro::Task<> ScheduleViewModel::grantNotificationPermission()
@@ -630,9 +630,9 @@ QCoro::Task<> ScheduleViewModel::syncNotifications(bool requestPermission)
     using Permission = NotificationPermissionStatus;
     QPointer self(this);
     if (!notificationsEnabled()) {
-        co_await m_notificationService->disableGameStartNotifications();
+        const auto result = co_await m_notificationService->disableGameStartNotifications();
         if (!self) co_return;
-        setNotificationSyncStatus(GameStartNotificationSyncStatus::off());
+        setNotificationSyncStatus(syncStatus(result));
         co_return;
     }
     setNotificationSyncStatus(GameStartNotificationSyncStatus::syncing());

@@ -41,6 +41,7 @@ public:
     }
 
     std::vector<Notification> received;
+    QStringList capabilities { QStringLiteral("body"), QStringLiteral("sound") };
 
 public Q_SLOTS:
     Q_SCRIPTABLE uint Notify(const QString &appName, uint, const QString &appIcon, const QString &summary,
@@ -49,7 +50,7 @@ public Q_SLOTS:
         received.push_back({ appName, appIcon, summary, body, hints, expireTimeout });
         return uint(received.size());
     }
-    Q_SCRIPTABLE QStringList GetCapabilities() { return { QStringLiteral("body"), QStringLiteral("sound") }; }
+    Q_SCRIPTABLE QStringList GetCapabilities() { return capabilities; }
     Q_SCRIPTABLE void CloseNotification(uint) { }
 
 private:

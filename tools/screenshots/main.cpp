@@ -200,7 +200,7 @@ bool renderSettings(const SettingsScene &scene, const QPalette &palette, const Q
         if (!entry.open(QIODevice::WriteOnly)) return false;
         entry.write(scene.autostartEntry);
     }
-    LoginItemService loginItem(autostart, u"/usr/bin/baselark"_s, nullptr);
+    LoginItemService loginItem(autostart, QCoreApplication::applicationFilePath(), nullptr);
     settings.setValue(
         u"lastUpdateCheckDate"_s, QDateTime(QDate(2026, 4, 20), QTime(9, 41)).toUTC().toString(Qt::ISODateWithMs));
     UpdaterEnvironment environment;
