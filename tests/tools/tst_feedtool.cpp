@@ -287,6 +287,44 @@ private Q_SLOTS:
         QCOMPARE(feedtool({ u"title"_s, file }).exitCode, 2); // --now is required
     }
 
+    // The alerts for what happened between two saved states: the recorded final, cut after its first run.
+    void events()
+    {
+        QFile recorded(recording("feed-live-final-748534.json"));
+        QVERIFY(recorded.open(QIODevice::ReadOnly));
+        QJsonObject root = QJsonDocument::fromJson(recorded.readAll()).object();
+        QTemporaryFile after;
+        QVERIFY(after.open());
+        after.write(QJsonDocument(root).toJson(QJsonDocument::Compact));
+        after.close();
+        QJsonObject liveData = root[u"liveData"].toObject();
+        QJsonObject plays = liveData[u"plays"].toObject();
+        plays[u"scoringPlays"] = QJsonArray { 48 };
+        liveData[u"plays"] = plays;
+        root[u"liveData"] = liveData;
+        QJsonObject gameData = root[u"gameData"].toObject();
+        gameData[u"status"] = QJsonObject { { u"abstractGameState"_s, u"Live"_s } };
+        root[u"gameData"] = gameData;
+        QTemporaryFile before;
+        QVERIFY(before.open());
+        before.write(QJsonDocument(root).toJson(QJsonDocument::Compact));
+        before.close();
+
+        const Run run = feedtool({ u"events"_s, before.fileName(), after.fileName() });
+        QCOMPARE(run.exitCode, 0);
+        const QJsonArray events = QJsonDocument::fromJson(run.out)[u"events"].toArray();
+        QStringList lines;
+        for (const QJsonValue &event : events) {
+            QCOMPARE(event.toObject().keys(), (QStringList { u"body"_s, u"id"_s, u"kind"_s, u"title"_s }));
+            lines << event[u"kind"].toString() + u' ' + event[u"id"].toString() + u' ' + event[u"title"].toString();
+        }
+        QCOMPARE(lines,
+            (QStringList { u"score baselark-score-748534-68 TEX 3, AZ 0"_s,
+                u"score baselark-score-748534-71 TEX 5, AZ 0"_s,
+                u"final baselark-final-748534 Final: Texas Rangers 5, Arizona Diamondbacks 0"_s }));
+        QCOMPARE(feedtool({ u"events"_s, before.fileName() }).exitCode, 2);
+    }
+
     void plan()
     {
         QTemporaryFile file;
