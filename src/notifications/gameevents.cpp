@@ -8,7 +8,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-template <class Outer, class Inner> const Inner *member(const std::optional<Outer> &outer, std::optional<Inner> Outer::*m)
+template <class Outer, class Inner>
+const Inner *member(const std::optional<Outer> &outer, std::optional<Inner> Outer::*m)
 {
     return outer && (*outer.*m) ? &*(*outer.*m) : nullptr;
 }
@@ -61,8 +62,9 @@ GameEventState gameEventState(const GameEventFeed &feed)
             if (!play.about || !play.about->atBatIndex || seen.contains(*play.about->atBatIndex)) continue;
             seen.insert(*play.about->atBatIndex);
             const EventFeedPlayResult result = play.result.value_or(EventFeedPlayResult {});
-            state.scoringPlays.push_back({ *play.about->atBatIndex, result.awayScore.value_or(0),
-                result.homeScore.value_or(0), result.description.value_or(QString()).trimmed() });
+            state.scoringPlays.push_back(
+                { *play.about->atBatIndex, result.awayScore.value_or(0), result.homeScore.value_or(0),
+                    result.description.value_or(QString()).trimmed(), instant(play.about->endTime, false) });
         }
     }
     if (!all.empty() && all.back().about) state.endedAt = instant(all.back().about->endTime, false);
@@ -99,8 +101,8 @@ std::vector<GameEvent> gameEvents(
                 play.description });
         }
     }
-    const bool justEnded = before ? !before->isFinal
-                                  : after.endedAt && after.endedAt->secsTo(now) < qint64(recentFinal.count()) * 60;
+    const bool justEnded
+        = before ? !before->isFinal : after.endedAt && after.endedAt->secsTo(now) < qint64(recentFinal.count()) * 60;
     if (after.isFinal && justEnded) {
         events.push_back({ GameEvent::Kind::Final, after.gamePk, finalEventId(after.gamePk),
             u"Final: "_s + after.finalTitle, after.decisions.value_or(QString()) });

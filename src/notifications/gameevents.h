@@ -71,6 +71,7 @@ struct GameEventState {
         qint64 awayScore = 0;
         qint64 homeScore = 0;
         QString description;
+        std::optional<QDateTime> endedAt;
     };
 
     qint64 gamePk = 0;

@@ -79,25 +79,25 @@ private Q_SLOTS:
         const QString semien = u"baselark-score-748534-71 | TEX 5, AZ 0 | Marcus Semien homers (2) on a fly ball "_s;
         const QString over = u"baselark-final-748534 | Final: Texas Rangers 5, Arizona Diamondbacks 0 | "_s;
         QTest::newRow("one run") << cut(m_final, 47, live) << cut(m_final, 48, live) << QStringList { garver };
-        QTest::newRow("two runs on one play") << cut(m_final, 67, live) << cut(m_final, 68, live) << QStringList { heim };
+        QTest::newRow("two runs on one play")
+            << cut(m_final, 67, live) << cut(m_final, 68, live) << QStringList { heim };
         QTest::newRow("no run") << cut(m_final, 49, live) << cut(m_final, 67, live) << QStringList {};
         QTest::newRow("the home side") << cut(m_inProgress, 13, live) << cut(m_inProgress, 14, live)
                                        << QStringList { u"baselark-score-633860-14 | TEX 0, COL 1 | "_s };
         QTest::newRow("both sides at once, in order")
             << cut(m_inProgress, 50, live) << cut(m_inProgress, 56, live)
-            << QStringList { u"baselark-score-633860-51 | TEX 0, COL 8 | "_s, u"baselark-score-633860-53 | TEX 0, COL 9 | "_s,
-                   u"baselark-score-633860-56 | TEX 2, COL 9 | "_s };
+            << QStringList { u"baselark-score-633860-51 | TEX 0, COL 8 | "_s,
+                   u"baselark-score-633860-53 | TEX 0, COL 9 | "_s, u"baselark-score-633860-56 | TEX 2, COL 9 | "_s };
         QTest::newRow("the final") << cut(m_final, 76, live) << cut(m_final, 76, final)
                                    << QStringList { over + u"W: Eovaldi · L: Gallen · Sv: Sborz"_s };
         QTest::newRow("a final without a save") << cut(m_final, 76, live, false) << cut(m_final, 76, final, false)
                                                 << QStringList { over + u"W: Eovaldi · L: Gallen"_s };
         // As a walk-off comes: the run and the end in the same update.
-        QTest::newRow("the last run and the final together")
-            << cut(m_final, 70, live) << cut(m_final, 71, final)
-            << QStringList { semien, over + u"W: Eovaldi · L: Gallen · Sv: Sborz"_s };
-        QTest::newRow("first pitch to final") << cut(m_final, 0, live) << cut(m_final, 76, final)
-                                              << QStringList { garver, heim, semien,
-                                                     over + u"W: Eovaldi · L: Gallen · Sv: Sborz"_s };
+        QTest::newRow("the last run and the final together") << cut(m_final, 70,
+            live) << cut(m_final, 71, final) << QStringList { semien, over + u"W: Eovaldi · L: Gallen · Sv: Sborz"_s };
+        QTest::newRow("first pitch to final")
+            << cut(m_final, 0, live) << cut(m_final, 76, final)
+            << QStringList { garver, heim, semien, over + u"W: Eovaldi · L: Gallen · Sv: Sborz"_s };
         QTest::newRow("a final seen again") << cut(m_final, 76, final) << cut(m_final, 76, final) << QStringList {};
     }
 
