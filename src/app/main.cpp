@@ -3,6 +3,7 @@
 #include "app/desktopsession.h"
 #include "app/quitsignals.h"
 #include "app/singleinstanceguard.h"
+#include "app/x11windowclass.h"
 #include "stats/logocache.h"
 #include "stats/mlbapiservice.h"
 
@@ -27,6 +28,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(u"baselark"_s);
     QApplication::setApplicationDisplayName(u"Baselark"_s);
     QApplication::setDesktopFileName(u"io.github.baselark.Baselark"_s);
+    X11WindowClass windowClass(QApplication::desktopFileName().toUtf8());
     // The status item is the application's only lasting presence.
     QApplication::setQuitOnLastWindowClosed(false);
     QuitSignals quitSignals;
