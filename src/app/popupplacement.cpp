@@ -28,6 +28,7 @@ const PlacementScreen *screenAt(const QList<PlacementScreen> &screens, QPoint po
 
 bool compositorPlacesWindows(const PlacementInput &input)
 {
+    // A Wayland client can neither move its window nor read the pointer outside its own windows.
     if (input.nativeWayland) return true;
     // Measured under sway: an Xwayland window opens centred whatever position it asks for. Tiling compositors
     // place windows by the user's rules.
@@ -50,8 +51,7 @@ std::optional<Anchor> findAnchor(const PlacementInput &input)
         return Anchor { *input.itemGeometry, true };
     if (input.activatePoint && hostKnowsScreenPoints(input.session) && screenAt(input.screens, *input.activatePoint))
         return Anchor { QRect(*input.activatePoint, QSize(1, 1)), true };
-    // A Wayland client learns the pointer only while it is over its own windows.
-    if (input.pointer && !input.nativeWayland) return Anchor { QRect(*input.pointer, QSize(1, 1)), false };
+    if (input.pointer) return Anchor { QRect(*input.pointer, QSize(1, 1)), false };
     return std::nullopt;
 }
 
