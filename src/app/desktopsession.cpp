@@ -35,8 +35,8 @@ QByteArray preferredPlatform(DesktopSession session, bool userNamedPlatform, boo
 {
     if (userNamedPlatform || !xDisplayAvailable || session.type != SessionType::Wayland) return {};
     // Mutter and KWin place an Xwayland window where it asks to be; through their Wayland protocols a client
-    // cannot say where its window goes at all.
-    if (session.compositor == Compositor::Gnome || session.compositor == Compositor::Kde) return "xcb"_ba;
+    // cannot say where its window goes at all. Wayland remains should Xwayland fail to start.
+    if (session.compositor == Compositor::Gnome || session.compositor == Compositor::Kde) return "xcb;wayland"_ba;
     return {};
 }
 

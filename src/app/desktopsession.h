@@ -23,8 +23,8 @@ struct DesktopSession {
     static DesktopSession current();
 };
 
-// The Qt platform to run on when the user named none: "xcb" (Xwayland) in a Wayland session whose compositor keeps
-// an X11 client's own position for its window, else empty, which leaves the choice to Qt.
+// The Qt platforms to try when the user named none: Xwayland first in a Wayland session whose compositor keeps an
+// X11 client's own position for its window, else empty, which leaves the choice to Qt.
 QByteArray preferredPlatform(DesktopSession session, bool userNamedPlatform, bool xDisplayAvailable);
 
 // Whether the command line or the environment names a Qt platform (-platform NAME, QT_QPA_PLATFORM).

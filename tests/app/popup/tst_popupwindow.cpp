@@ -82,13 +82,7 @@ private:
         return [this] { return m_now; };
     }
 
-    static PlacementInput atItem()
-    {
-        PlacementInput where;
-        where.activatePoint = QPoint(100, 10);
-        where.screens = PopupWindow::screens();
-        return where;
-    }
+    static PlacementInput atItem() { return { {}, false, QPoint(100, 10), {}, {}, PopupWindow::screens() }; }
 
     static void deactivate(PopupWindow &window)
     {
