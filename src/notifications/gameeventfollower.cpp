@@ -122,7 +122,8 @@ QCoro::Task<> GameEventFollower::look()
         co_return;
     }
     if (!update) {
-        const auto wait = m_failures < int(std::size(retryWaits)) ? retryWaits[m_failures] : retryWaits[std::size(retryWaits) - 1];
+        const auto wait
+            = m_failures < int(std::size(retryWaits)) ? retryWaits[m_failures] : retryWaits[std::size(retryWaits) - 1];
         ++m_failures;
         scheduleLook(wait);
         co_return;

@@ -19,6 +19,7 @@ public:
         QString body;
         QVariantMap hints;
         int expireTimeout = 0;
+        uint replacesId = 0;
     };
 
     TestNotificationServer()
@@ -44,10 +45,10 @@ public:
     QStringList capabilities { QStringLiteral("body"), QStringLiteral("sound") };
 
 public Q_SLOTS:
-    Q_SCRIPTABLE uint Notify(const QString &appName, uint, const QString &appIcon, const QString &summary,
+    Q_SCRIPTABLE uint Notify(const QString &appName, uint replacesId, const QString &appIcon, const QString &summary,
         const QString &body, const QStringList &, const QVariantMap &hints, int expireTimeout)
     {
-        received.push_back({ appName, appIcon, summary, body, hints, expireTimeout });
+        received.push_back({ appName, appIcon, summary, body, hints, expireTimeout, replacesId });
         return uint(received.size());
     }
     Q_SCRIPTABLE QStringList GetCapabilities() { return capabilities; }

@@ -1,10 +1,14 @@
+#include "notifications/fakenotificationcenterclient.h"
+#include "notifications/gameeventfollower.h"
 #include "notifications/gameevents.h"
 #include "testdata.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSignalSpy>
 #include <QTest>
+#include <deque>
 
 using namespace Qt::StringLiterals;
 
@@ -41,6 +45,14 @@ QByteArray cut(const QJsonObject &feed, qsizetype lastPlay, const QString &state
     return QJsonDocument(root).toJson(QJsonDocument::Compact);
 }
 
+QStringList shownIds(const FakeNotificationCenterClient &center)
+{
+    QStringList ids;
+    for (const auto &shown : center.shown)
+        ids << shown.id;
+    return ids;
+}
+
 QStringList describe(const std::vector<GameEvent> &events)
 {
     QStringList lines;
@@ -65,6 +77,12 @@ private Q_SLOTS:
         m_final = QJsonDocument::fromJson(readTestData(u"feed-live-final-748534.json"_s)).object();
         m_inProgress = QJsonDocument::fromJson(readTestData(u"feed-live-inprogress-633860.json"_s)).object();
         QVERIFY(!m_final.isEmpty() && !m_inProgress.isEmpty());
+    }
+
+    void init()
+    {
+        m_answers.clear();
+        m_now = QDateTime(QDate(2023, 11, 2), QTime(3, 5), Qt::UTC);
     }
 
     void betweenTwoStates_data()
@@ -156,6 +174,137 @@ private Q_SLOTS:
             gameEventState(cut(corrected, 50, u"Live"_s)), QDateTime::currentDateTimeUtc());
         QVERIFY(events.empty());
     }
+
+    // The follower against a feed that answers with the states the test lines up, at the clock the test sets.
+    void followerTellsEachEventOnce()
+    {
+        FakeNotificationCenterClient center;
+        GameEventFollower follower = makeFollower(center);
+        QSignalSpy over(&follower, &GameEventFollower::gameOver);
+        follower.follow(748534, {});
+        for (const auto &[lastPlay, state] :
+            { std::pair(47, u"Live"_s), std::pair(48, u"Live"_s), std::pair(48, u"Live"_s), std::pair(76, u"Final"_s) })
+            look(follower, cut(m_final, lastPlay, state));
+        QCOMPARE(shownIds(center),
+            (QStringList { u"baselark-score-748534-48"_s, u"baselark-score-748534-68"_s, u"baselark-score-748534-71"_s,
+                u"baselark-final-748534"_s }));
+        // One game's popups replace each other.
+        QVERIFY(std::ranges::all_of(center.shown, [](const auto &shown) { return shown.thread == u"game-748534"_s; }));
+        QCOMPARE(over.count(), 1);
+        QVERIFY(!follower.followedGame());
+    }
+
+    // A restart between two looks tells what came meanwhile, unless it is old news, and repeats nothing.
+    void restartBetweenTwoLooks_data()
+    {
+        QTest::addColumn<int>("minutesLater");
+        QTest::addColumn<QStringList>("told");
+        // Play 68 ended at 02:46:54, play 71 at 02:50:58.
+        QTest::newRow("right after the runs")
+            << 0 << QStringList { u"baselark-score-748534-68"_s, u"baselark-score-748534-71"_s };
+        QTest::newRow("eight minutes on") << 8 << QStringList { u"baselark-score-748534-71"_s };
+        QTest::newRow("half an hour on") << 30 << QStringList {};
+    }
+
+    void restartBetweenTwoLooks()
+    {
+        QFETCH(int, minutesLater);
+        FakeNotificationCenterClient center;
+        {
+            GameEventFollower before = makeFollower(center);
+            before.follow(748534, {});
+            look(before, cut(m_final, 47, u"Live"_s));
+            look(before, cut(m_final, 48, u"Live"_s));
+        }
+        center.shown.clear();
+        m_now = QDateTime(QDate(2023, 11, 2), QTime(2, 51), Qt::UTC).addSecs(minutesLater * 60);
+        GameEventFollower after = makeFollower(center);
+        after.follow(748534, {});
+        look(after, cut(m_final, 71, u"Live"_s));
+        QTEST(shownIds(center), "told");
+    }
+
+    // Starting mid-game, or waking up, tells nothing of what came before; what comes next is told.
+    void firstLookTellsNothingOfThePast_data()
+    {
+        QTest::addColumn<bool>("wakeUp");
+        QTest::newRow("start mid-game") << false;
+        QTest::newRow("wake-up") << true;
+    }
+
+    void firstLookTellsNothingOfThePast()
+    {
+        QFETCH(bool, wakeUp);
+        FakeNotificationCenterClient center;
+        GameEventFollower follower = makeFollower(center);
+        follower.follow(748534, {});
+        if (wakeUp) {
+            look(follower, cut(m_final, 40, u"Live"_s));
+            follower.resumed();
+        }
+        look(follower, cut(m_final, 70, u"Live"_s));
+        QVERIFY(center.shown.empty());
+        look(follower, cut(m_final, 71, u"Live"_s));
+        QCOMPARE(shownIds(center), QStringList { u"baselark-score-748534-71"_s });
+    }
+
+    // A kind switched off is passed over for good: switching it on later does not bring back what was missed.
+    void kindSwitchedOffIsPassedOver()
+    {
+        FakeNotificationCenterClient center;
+        GameEventFollower follower = makeFollower(center);
+        follower.follow(748534, { .scoring = false, .final = true });
+        look(follower, cut(m_final, 47, u"Live"_s));
+        look(follower, cut(m_final, 48, u"Live"_s));
+        follower.follow(748534, {});
+        look(follower, cut(m_final, 68, u"Live"_s));
+        look(follower, cut(m_final, 76, u"Final"_s));
+        QCOMPARE(shownIds(center),
+            (QStringList { u"baselark-score-748534-68"_s, u"baselark-score-748534-71"_s, u"baselark-final-748534"_s }));
+    }
+
+    // Failed looks come again after 15, 30, then 60 s; a good one follows the feed's own pace.
+    void failedLooksComeAgainSoon()
+    {
+        FakeNotificationCenterClient center;
+        GameEventFollower follower = makeFollower(center);
+        follower.follow(748534, {});
+        for (const int seconds : { 15, 30, 60, 60 }) {
+            look(follower, {});
+            QCOMPARE(follower.nextLookIn(), std::chrono::milliseconds(seconds * 1000));
+        }
+        look(follower, cut(m_final, 47, u"Live"_s), std::chrono::seconds(7));
+        QCOMPARE(follower.nextLookIn(), std::chrono::milliseconds(7000));
+    }
+
+private:
+    GameEventFollower makeFollower(FakeNotificationCenterClient &center)
+    {
+        return GameEventFollower(
+            &center,
+            [this](qint64) -> QCoro::Task<GameEventFollower::Update> {
+                std::optional<GameEventFollower::Update> next = std::move(m_answers.front());
+                m_answers.pop_front();
+                if (!next) throw std::runtime_error("offline");
+                co_return std::move(*next);
+            },
+            [this] { return m_now; });
+    }
+
+    // One look of the follower at the state in `feed` (a failed look when empty).
+    void look(
+        GameEventFollower &follower, const QByteArray &feed, std::optional<std::chrono::seconds> wait = std::nullopt)
+    {
+        if (feed.isEmpty())
+            m_answers.push_back(std::nullopt);
+        else
+            m_answers.push_back(GameEventFollower::Update { gameEventState(feed), wait });
+        auto task = follower.look();
+        QVERIFY(task.isReady());
+    }
+
+    std::deque<std::optional<GameEventFollower::Update>> m_answers;
+    QDateTime m_now;
 };
 
 QTEST_GUILESS_MAIN(TestGameEvents)
