@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the schedule decoder and, when they decode, derives every text
 // the status item and the game rows show from them.
 
+#include "schedule/gamedayschedule.h"
 #include "schedule/gameorder.h"
 #include "stats/decoder.h"
 #include "stats/schedule.h"
@@ -28,7 +29,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 (void)game.externalURL();
             }
             (void)sortedGames(date.games, 147);
-            (void)menuBarTitle(date.games, 147, false);
+        }
+        // The title as the application makes it of an answer for the game day and the day before.
+        const ScheduleDays days = scheduleDays(response);
+        if (!days.empty()) {
+            const QDate last = days.rbegin()->first;
+            GameDaySchedule schedule;
+            schedule.store({ last.addDays(-1), last }, days, last);
+            const auto [game, availability] = schedule.status(last, 147);
+            (void)menuBarTitle(game, 147, false, availability);
         }
     } catch (const ServiceError &) {
         // Rejected input is the expected outcome for most mutations.

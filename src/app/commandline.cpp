@@ -5,6 +5,8 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDBusError>
+#include <QDBusMessage>
 #include <QTextStream>
 
 #include <memory>
@@ -169,6 +171,10 @@ std::optional<int> handleCommandLine(int argc, char *argv[])
     case CommandLine::Mode::Toggle: {
         // Thin clients of the running copy: a core application for the bus, no display.
         QCoreApplication app(argc, argv);
+        // The bus thread reports a failed call with these types after the caller has its answer; registered
+        // here, before the bus exists, Qt's type registry outlives that thread when the program exits.
+        qRegisterMetaType<QDBusMessage>();
+        qRegisterMetaType<QDBusError>();
         QTextStream out(stdout);
         QTextStream err(stderr);
         if (commandLine.mode == CommandLine::Mode::Status) return statusclient::printStatus(out, err);

@@ -1,5 +1,6 @@
 #include "app/statusclient.h"
 
+#include "app/quitsignals.h"
 #include "app/statuspublisher.h"
 
 #include <QCoreApplication>
@@ -9,9 +10,13 @@
 #include <QDBusServiceWatcher>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSocketNotifier>
 #include <QTextStream>
 #include <QVariantMap>
+#include <csignal>
 #include <optional>
+#include <poll.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -28,6 +33,7 @@ struct Status {
 };
 
 const QString notRunning = u"baselark: Baselark is not running"_s;
+const QString cannotWrite = u"baselark: cannot write to standard output"_s;
 
 // Waybar reads text and tooltip as Pango markup.
 QString escapeMarkup(QString text)
@@ -47,38 +53,68 @@ std::optional<Status> readStatus(const QDBusConnection &bus)
         values.value(u"Tooltip"_s).toString() };
 }
 
-// Prints each distinct line once, flushing at once so a panel sees it without waiting for a buffer.
+// Prints each distinct line once, flushing at once so a panel sees it without waiting for a buffer, and ends
+// the event loop when nobody can read the lines any more.
 class Follower : public QObject {
     Q_OBJECT
 public:
-    Follower(QDBusConnection bus, Format format, QTextStream &out)
+    Follower(QDBusConnection bus, Format format, QTextStream &out, QTextStream &err)
         : m_bus(std::move(bus))
         , m_format(format)
         , m_out(out)
+        , m_err(err)
     { }
 
-    void show(const std::optional<Status> &status)
+    // False once standard output has failed.
+    bool show(const std::optional<Status> &status)
     {
         // While the application is away the line goes blank, which hides a waybar module.
         const QString line = status ? formatLine(m_format, status->title, status->state, status->tooltip)
                                     : formatLine(m_format, QString(), QString(), QString());
-        if (line == m_last) return;
+        if (line == m_last) return true;
         m_last = line;
         m_out << line << Qt::endl;
+        return m_out.status() == QTextStream::Ok;
+    }
+
+    // The reader of a pipe closed its end, or the terminal hung up; a panel that restarts leaves its old
+    // clients behind this way, and no line may come to fail for hours.
+    void outputHangup(QSocketNotifier &notifier)
+    {
+        pollfd output { STDOUT_FILENO, 0, 0 };
+        if (::poll(&output, 1, 0) == 1 && (output.revents & (POLLERR | POLLHUP))) {
+            stop(cannotWrite);
+        } else {
+            // Urgent data on a socket, not a hangup: stop asking rather than wake for it over and over.
+            notifier.setEnabled(false);
+        }
     }
 
 public Q_SLOTS:
     void changed(const QString &title, const QString &state, const QString &tooltip)
     {
-        show(Status { title, state, tooltip });
+        showOrStop(Status { title, state, tooltip });
     }
-    void appeared() { show(readStatus(m_bus)); }
-    void disappeared() { show(std::nullopt); }
+    void appeared() { showOrStop(readStatus(m_bus)); }
+    void disappeared() { showOrStop(std::nullopt); }
+    void busDisconnected() { stop(u"baselark: the session bus went away"_s); }
 
 private:
+    void stop(const QString &message)
+    {
+        m_err << message << Qt::endl;
+        QCoreApplication::exit(1);
+    }
+
+    void showOrStop(const std::optional<Status> &status)
+    {
+        if (!show(status)) stop(cannotWrite);
+    }
+
     QDBusConnection m_bus;
     Format m_format;
     QTextStream &m_out;
+    QTextStream &m_err;
     std::optional<QString> m_last;
 };
 
@@ -114,7 +150,12 @@ int follow(Format format, QTextStream &out, QTextStream &err)
         err << u"baselark: no session bus"_s << Qt::endl;
         return 1;
     }
-    Follower follower(bus, format, out);
+    // A write to a pipe nobody reads fails with an error to act on, instead of killing the process unannounced.
+    std::signal(SIGPIPE, SIG_IGN);
+    // A panel that stops its clients gets an orderly exit with status 0.
+    QuitSignals quitSignals;
+    QObject::connect(&quitSignals, &QuitSignals::quitRequested, qApp, &QCoreApplication::quit);
+    Follower follower(bus, format, out, err);
     QDBusServiceWatcher watcher(StatusPublisher::serviceName(), bus,
         QDBusServiceWatcher::WatchForRegistration | QDBusServiceWatcher::WatchForUnregistration);
     QObject::connect(&watcher, &QDBusServiceWatcher::serviceRegistered, &follower, &Follower::appeared);
@@ -122,7 +163,16 @@ int follow(Format format, QTextStream &out, QTextStream &err)
     // Subscribed by name, so the signal keeps arriving from the next copy after a restart.
     bus.connect(StatusPublisher::serviceName(), StatusPublisher::objectPath(), StatusPublisher::interfaceName(),
         u"Changed"_s, &follower, SLOT(changed(QString, QString, QString)));
-    follower.show(readStatus(bus));
+    // The bus library's own signal when the connection is lost; nothing else would tell of it.
+    bus.connect(QString(), u"/org/freedesktop/DBus/Local"_s, u"org.freedesktop.DBus.Local"_s, u"Disconnected"_s,
+        &follower, SLOT(busDisconnected()));
+    // Hangups come as poll errors, which an exception notifier hears without waking for writability.
+    QSocketNotifier hangup(STDOUT_FILENO, QSocketNotifier::Exception);
+    QObject::connect(&hangup, &QSocketNotifier::activated, &follower, [&] { follower.outputHangup(hangup); });
+    if (!follower.show(readStatus(bus))) {
+        err << cannotWrite << Qt::endl;
+        return 1;
+    }
     return QCoreApplication::exec();
 }
 

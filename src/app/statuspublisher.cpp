@@ -31,7 +31,7 @@ bool StatusPublisher::publish(QDBusConnection bus)
     // Properties are read-only on the bus (they have no setter); Toggle is the only call that changes anything.
     const bool exported = bus.registerObject(objectPath(), this,
         QDBusConnection::ExportScriptableSlots | QDBusConnection::ExportScriptableSignals
-            | QDBusConnection::ExportAllProperties);
+            | QDBusConnection::ExportNonScriptableProperties);
     if (!exported) return false;
     m_bus = bus;
     const auto reply = bus.interface()->registerService(

@@ -10,9 +10,10 @@
 class StatusPublisher : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "io.github.baselark.Baselark.Status")
-    Q_PROPERTY(QString Title READ title)
-    Q_PROPERTY(QString State READ state)
-    Q_PROPERTY(QString Tooltip READ tooltip)
+    // Only non-scriptable properties go on the bus: QObject's own objectName is scriptable, and stays off it.
+    Q_PROPERTY(QString Title READ title SCRIPTABLE false)
+    Q_PROPERTY(QString State READ state SCRIPTABLE false)
+    Q_PROPERTY(QString Tooltip READ tooltip SCRIPTABLE false)
 
 public:
     static QString serviceName();

@@ -32,18 +32,28 @@ QString inningText(const Game &game)
 
 } // namespace
 
-QString menuBarTitle(
-    const std::vector<Game> &games, qint64 favoriteTeamId, bool noSpoilers, ScheduleAvailability availability)
+const Game *statusGame(
+    const std::vector<Game> &gameDayGames, const std::vector<Game> &dayBeforeGames, qint64 favoriteTeamId)
+{
+    const auto firstFavorite = [&](const std::vector<Game> &games, bool liveOnly) -> const Game * {
+        const auto found = std::ranges::find_if(
+            games, [&](const Game &game) { return game.involves(favoriteTeamId) && (!liveOnly || game.isLive()); });
+        return found == games.end() ? nullptr : &*found;
+    };
+    if (const Game *live = firstFavorite(gameDayGames, true)) return live;
+    if (const Game *lateGame = firstFavorite(dayBeforeGames, true)) return lateGame;
+    return firstFavorite(gameDayGames, false);
+}
+
+QString menuBarTitle(const Game *game, qint64 favoriteTeamId, bool noSpoilers, ScheduleAvailability availability)
 {
     if (availability == ScheduleAvailability::NotYetLoaded) return MLBTeam::label(favoriteTeamId);
     if (availability == ScheduleAvailability::Offline) return MLBTeam::label(favoriteTeamId) + u" — Offline"_s;
-    const auto game
-        = std::find_if(games.begin(), games.end(), [&](const Game &g) { return g.involves(favoriteTeamId); });
-    if (game == games.end()) return MLBTeam::label(favoriteTeamId) + u" — Off Day"_s;
+    if (!game) return MLBTeam::label(favoriteTeamId) + u" — Off Day"_s;
 
     const QString matchup
         = MLBTeam::label(game->teams.away.team.id) + u" @ "_s + MLBTeam::label(game->teams.home.team.id);
-    if (game->status.abstractGameState != u"Live"_s) {
+    if (!game->isLive()) {
         if (game->status.detailedState.contains(u"postponed"_s, Qt::CaseInsensitive))
             return matchup + u" · Postponed"_s;
         if (!game->isFinal()) return matchup + u' ' + game->startTimeText();

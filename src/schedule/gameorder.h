@@ -9,14 +9,19 @@
 // Games with equal keys keep their service order.
 std::vector<Game> sortedGames(const std::vector<Game> &games, qint64 favoriteTeamId);
 
-// What is known about the shown day's games when the title is made.
+// What is known about the game day's games when the status line is made.
 enum class ScheduleAvailability {
-    Loaded, // `games` is the shown day's answer
-    NotYetLoaded, // no answer for the shown day yet: the title is the club alone
-    Offline, // the last load failed and left no games: "NYY — Offline"
+    Loaded, // the game day has been answered
+    NotYetLoaded, // no answer for the game day yet: the title is the club alone
+    Offline, // the last load failed and left no game to show: "NYY — Offline"
 };
 
-// The one-line status item title for the favourite club's first game of the day
-// in service order, e.g. "NYY @ BOS 3-2 Top 7th" or "NYY — Off Day".
-QString menuBarTitle(const std::vector<Game> &games, qint64 favoriteTeamId, bool noSpoilers,
+// The favourite club's game the status line is about: its first game in service order that is live on the game day,
+// else its first game still live from the day before (a late game outlasting the turn of the day), else its first
+// game of the game day; none on an off day.
+const Game *statusGame(
+    const std::vector<Game> &gameDayGames, const std::vector<Game> &dayBeforeGames, qint64 favoriteTeamId);
+
+// The one-line status item title about `game`, e.g. "NYY @ BOS 3-2 Top 7th", or "NYY — Off Day" without one.
+QString menuBarTitle(const Game *game, qint64 favoriteTeamId, bool noSpoilers,
     ScheduleAvailability availability = ScheduleAvailability::Loaded);

@@ -1,7 +1,9 @@
 #include "schedule/scheduleviewmodel.h"
 
 #include "schedule/gameorder.h"
+#include "schedule/panelstatus.h"
 #include "stats/datetime.h"
+#include "stats/gameday.h"
 #include "stats/teams.h"
 #include "system/daychangenotifier.h"
 
@@ -51,8 +53,10 @@ ScheduleViewModel::ScheduleViewModel(ScheduleAPI *apiService, GameStartNotificat
     , m_notificationService(notificationService)
     , m_settings(settings)
     , m_now(std::move(now))
-    , m_selectedDate(QDateTime::currentDateTime())
 {
+    if (!m_now) m_now = [] { return QDateTime::currentDateTimeUtc(); };
+    m_lastGameDay = gameDay();
+    m_selectedDate = m_lastGameDay;
     if (startTimers) {
         startRefreshTimer();
         startDayChangeObserver();
@@ -131,15 +135,36 @@ void ScheduleViewModel::writePreference(const QString &key, const QVariant &valu
     Q_EMIT changed();
 }
 
+QDateTime ScheduleViewModel::now() const
+{
+    return m_now();
+}
+
+QDate ScheduleViewModel::gameDay() const
+{
+    return ::gameDay(now());
+}
+
+GameDaySchedule::Status ScheduleViewModel::status() const
+{
+    return m_gameDaySchedule.status(gameDay(), favoriteTeamId());
+}
+
 QString ScheduleViewModel::menuBarTitle() const
 {
-    // Before the shown day's first answer its games are unknown, and "Off Day" would be a guess.
-    ScheduleAvailability availability = ScheduleAvailability::Loaded;
-    if (m_lastLoadFailed && m_games.empty())
-        availability = ScheduleAvailability::Offline;
-    else if (m_loadedDay != shownDay())
-        availability = ScheduleAvailability::NotYetLoaded;
-    return ::menuBarTitle(m_games, favoriteTeamId(), noSpoilers(), availability);
+    const auto [game, availability] = status();
+    return ::menuBarTitle(game, favoriteTeamId(), noSpoilers(), availability);
+}
+
+QString ScheduleViewModel::panelState() const
+{
+    const auto [game, availability] = status();
+    return ::panelState(game, noSpoilers(), availability);
+}
+
+QString ScheduleViewModel::panelTooltip() const
+{
+    return ::panelTooltip(status().game);
 }
 
 std::vector<Game> ScheduleViewModel::sortedGames() const
@@ -149,44 +174,55 @@ std::vector<Game> ScheduleViewModel::sortedGames() const
 
 QString ScheduleViewModel::selectedDateTitle() const
 {
-    const QDate day = m_selectedDate.toLocalTime().date();
-    return day == QDate::currentDate() ? u"Today"_s : formatWeekdayMonthDay(day);
+    return m_selectedDate == gameDay() ? u"Today"_s : formatWeekdayMonthDay(m_selectedDate);
 }
 
 bool ScheduleViewModel::hasLiveGames() const
 {
-    return std::any_of(
-        m_games.begin(), m_games.end(), [](const Game &game) { return game.status.abstractGameState == u"Live"_s; });
+    return std::ranges::any_of(m_games, &Game::isLive);
 }
 
 QCoro::Task<> ScheduleViewModel::loadSchedule()
 {
     QPointer self(this);
-    const QDate day = shownDay();
+    const QDate shown = m_selectedDate;
+    const QDate today = gameDay();
     setIsLoading(true);
     setErrorMessage(std::nullopt);
-    try {
-        auto games = co_await m_apiService->fetchSchedule(m_selectedDate);
-        if (!self) co_return;
-        m_loadedDay = day;
-        m_lastLoadFailed = false;
-        setGames(std::move(games));
-        rearmRefreshTimerAfterLoad(false);
-        reconcileSelection();
-        co_await loadSelectedGameDetail(true);
-        if (!self) co_return;
-        // A new day's games do not change what the alert sync fetches, so a running loop is not asked for more.
-        if (!m_isSyncingNotifications) {
-            co_await notificationSyncLoop(false);
+    // One request in the common case: the shown day is the game day or next to it.
+    bool failed = false;
+    std::optional<std::vector<Game>> shownGames;
+    for (const DayRange &range : m_gameDaySchedule.requests(shown, today, favoriteTeamId())) {
+        try {
+            ScheduleDays days = co_await m_apiService->fetchSchedule(range.first, range.last);
             if (!self) co_return;
+            m_gameDaySchedule.store(range, days, today);
+            if (range.contains(shown)) shownGames = std::move(days[shown]);
+        } catch (const std::exception &) {
+            if (!self) co_return;
+            m_gameDaySchedule.fail(range, today);
+            failed = true;
         }
-    } catch (const std::exception &) {
-        if (!self) co_return;
-        m_lastLoadFailed = true;
+    }
+    if (!shownGames) {
         setErrorMessage(u"Failed to load schedule"_s);
         rearmRefreshTimerAfterLoad(true);
+        setIsLoading(false);
+        co_return;
+    }
+    m_loadedDay = shown;
+    setGames(std::move(*shownGames));
+    rearmRefreshTimerAfterLoad(failed);
+    reconcileSelection();
+    co_await loadSelectedGameDetail(true);
+    if (!self) co_return;
+    // A new day's games do not change what the alert sync fetches, so a running loop is not asked for more.
+    if (!m_isSyncingNotifications) {
+        co_await notificationSyncLoop(false);
+        if (!self) co_return;
     }
     setIsLoading(false);
+    followGameDay();
 }
 
 QCoro::Task<> ScheduleViewModel::refresh()
@@ -200,8 +236,8 @@ QCoro::Task<> ScheduleViewModel::refresh()
 QCoro::Task<> ScheduleViewModel::loadStandings()
 {
     QPointer self(this);
-    // The season is this year's, whatever day the schedule shows.
-    const qint64 season = m_now().date().year();
+    // The season is the game day's year, whatever day the schedule shows.
+    const qint64 season = gameDay().year();
     // A retry shows the spinner again while it runs.
     if (std::exchange(m_standingsLoadFailed, false)) Q_EMIT changed();
     try {
@@ -233,27 +269,29 @@ void ScheduleViewModel::startLoad()
 
 void ScheduleViewModel::goToToday()
 {
-    setSelectedDate(QDateTime::currentDateTime());
-    startLoad();
+    chooseDate(gameDay());
 }
 
 void ScheduleViewModel::goToNextDay()
 {
-    const QDateTime next = m_selectedDate.addDays(1);
-    if (next.isValid()) setSelectedDate(next);
-    startLoad();
+    chooseDate(m_selectedDate.addDays(1));
 }
 
 void ScheduleViewModel::goToPreviousDay()
 {
-    const QDateTime previous = m_selectedDate.addDays(-1);
-    if (previous.isValid()) setSelectedDate(previous);
-    startLoad();
+    chooseDate(m_selectedDate.addDays(-1));
 }
 
-void ScheduleViewModel::selectDate(QDateTime date)
+void ScheduleViewModel::selectDate(QDate date)
 {
-    setSelectedDate(std::move(date));
+    chooseDate(date);
+}
+
+void ScheduleViewModel::chooseDate(QDate date)
+{
+    m_followsGameDay = false;
+    // A day the calendar cannot hold leaves the shown day as it was.
+    if (date.isValid()) setSelectedDate(date);
     startLoad();
 }
 
@@ -289,7 +327,9 @@ std::chrono::milliseconds ScheduleViewModel::wantedRefreshPeriod() const
 {
     if (m_consecutiveFailures > 0 && m_consecutiveFailures <= int(std::size(retryDelays)))
         return retryDelays[m_consecutiveFailures - 1];
-    return hasLiveGames() ? liveRefreshPeriod : idleRefreshPeriod;
+    // The status line keeps up with the club's live game even while the window shows another day.
+    const Game *titleGame = status().game;
+    return hasLiveGames() || (titleGame && titleGame->isLive()) ? liveRefreshPeriod : idleRefreshPeriod;
 }
 
 void ScheduleViewModel::rearmRefreshTimerAfterLoad(bool failed)
@@ -335,26 +375,43 @@ void ScheduleViewModel::startRefresh()
     Q_UNUSED(task);
 }
 
-QDate ScheduleViewModel::shownDay() const
-{
-    return m_selectedDate.toLocalTime().date();
-}
-
 void ScheduleViewModel::startDayChangeObserver()
 {
-    m_dayChangeObserver = new DayChangeNotifier(this);
+    m_dayChangeObserver = new DayChangeNotifier(m_now, this);
     connect(m_dayChangeObserver, &DayChangeNotifier::dayChanged, this, &ScheduleViewModel::handleDayChange);
     connect(m_dayChangeObserver, &DayChangeNotifier::resumed, this, &ScheduleViewModel::handleResume);
 }
 
 void ScheduleViewModel::handleDayChange()
 {
-    // Someone left looking at yesterday follows the calendar to today; any other
-    // day was picked on purpose and stays.
-    if (m_selectedDate.toLocalTime().date() == QDate::currentDate().addDays(-1)) {
-        setSelectedDate(QDateTime::currentDateTime());
-        startLoad();
+    const QDate today = gameDay();
+    const QDate previous = std::exchange(m_lastGameDay, today);
+    if (today == previous) return;
+    // Someone left looking at the day that just ended follows the league to the new one, but not while one of its
+    // games is still being played; any other day was picked on purpose and stays. The title needs the new day's
+    // answer either way.
+    if (m_selectedDate == previous) {
+        if (m_loadedDay == m_selectedDate && hasLiveGames())
+            m_followsGameDay = true;
+        else
+            setSelectedDate(today);
     }
+    Q_EMIT changed();
+    startLoad();
+}
+
+void ScheduleViewModel::followGameDay()
+{
+    if (!m_followsGameDay) return;
+    const QDate today = gameDay();
+    if (m_selectedDate != today.addDays(-1)) {
+        m_followsGameDay = false;
+        return;
+    }
+    if (m_loadedDay != m_selectedDate || hasLiveGames()) return;
+    m_followsGameDay = false;
+    setSelectedDate(today);
+    startLoad();
 }
 
 std::optional<Game> ScheduleViewModel::selectedGame() const
@@ -457,7 +514,7 @@ QCoro::Task<> ScheduleViewModel::loadSelectedGameDetail(bool force)
     }
     const std::optional<Game> game = selectedGame();
     // Only live games have a detail worth fetching; the card of any other game is drawn from the schedule.
-    if (!game || game->status.abstractGameState != u"Live"_s) {
+    if (!game || !game->isLive()) {
         clearDetail();
         co_return;
     }
@@ -494,9 +551,9 @@ void ScheduleViewModel::setGames(std::vector<Game> games)
     Q_EMIT changed();
 }
 
-void ScheduleViewModel::setSelectedDate(QDateTime date)
+void ScheduleViewModel::setSelectedDate(QDate date)
 {
-    m_selectedDate = std::move(date);
+    m_selectedDate = date;
     Q_EMIT changed();
 }
 
@@ -534,9 +591,9 @@ QCoro::Task<> ScheduleViewModel::setNotificationsEnabled(bool enabled)
     // The running loop's extra pass sees the feature off and removes whatever its interrupted pass added.
     if (m_isSyncingNotifications) m_needsNotificationResync = true;
     QPointer self(this);
-    co_await m_notificationService->disableGameStartNotifications();
+    const auto result = co_await m_notificationService->disableGameStartNotifications();
     if (!self) co_return;
-    setNotificationSyncStatus(GameStartNotificationSyncStatus::off());
+    setNotificationSyncStatus(syncStatus(result));
 }
 
 QCoro::Task<> ScheduleViewModel::grantNotificationPermission()
@@ -575,9 +632,9 @@ QCoro::Task<> ScheduleViewModel::syncNotifications(bool requestPermission)
     using Permission = NotificationPermissionStatus;
     QPointer self(this);
     if (!notificationsEnabled()) {
-        co_await m_notificationService->disableGameStartNotifications();
+        const auto result = co_await m_notificationService->disableGameStartNotifications();
         if (!self) co_return;
-        setNotificationSyncStatus(GameStartNotificationSyncStatus::off());
+        setNotificationSyncStatus(syncStatus(result));
         co_return;
     }
     setNotificationSyncStatus(GameStartNotificationSyncStatus::syncing());
@@ -603,7 +660,10 @@ QCoro::Task<> ScheduleViewModel::syncNotifications(bool requestPermission)
 
     std::vector<Game> games;
     try {
-        games = co_await m_apiService->fetchTeamSchedule(favoriteTeamId(), m_now(), notificationScheduleDaysAhead);
+        // From the day before the game day: a night game east of New York may be past local midnight but still ahead.
+        const QDate today = gameDay();
+        games = co_await m_apiService->fetchTeamSchedule(
+            favoriteTeamId(), today.addDays(-1), today.addDays(notificationScheduleDaysAhead));
     } catch (const std::exception &) {
         if (!self) co_return;
         // The pending alerts stay as they are.

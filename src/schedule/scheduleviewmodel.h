@@ -2,6 +2,7 @@
 
 #include "notifications/gamestartnotificationservicing.h"
 #include "notifications/notificationsync.h"
+#include "schedule/gamedayschedule.h"
 #include "stats/gamefeed.h"
 #include "stats/schedule.h"
 #include "stats/scheduleapi.h"
@@ -22,6 +23,7 @@ class DayChangeNotifier;
 
 // The one state object behind the status item and its window: the shown day and
 // its games, the preferences, the tab, and the loading that keeps them current.
+// Days are game days (see gameDay): the league's, not the local calendar's.
 class ScheduleViewModel : public QObject {
     Q_OBJECT
 public:
@@ -41,14 +43,17 @@ public:
 
     using Clock = std::function<QDateTime()>;
 
-    // `settings` holds the preferences; it and the notification service must outlive the view model.
+    // `settings` holds the preferences; it and the notification service must outlive the view model. `now` is the
+    // clock of everything that depends on the time (the game day, the alerts); empty means the system's.
     ScheduleViewModel(ScheduleAPI *apiService, GameStartNotificationServicing *notificationService, QSettings *settings,
         Clock now, bool startTimers, bool startFirstLoad, QObject *parent = nullptr);
     ~ScheduleViewModel() override;
 
     // Published fields; every change emits changed().
     const std::vector<Game> &games() const { return m_games; }
-    QDateTime selectedDate() const { return m_selectedDate; }
+    QDate selectedDate() const { return m_selectedDate; }
+    // The game day now: the day the date row calls "Today".
+    QDate gameDay() const;
     bool isLoading() const { return m_isLoading; }
     const std::optional<QString> &errorMessage() const { return m_errorMessage; }
     Tab selectedTab() const { return m_selectedTab; }
@@ -114,8 +119,11 @@ public:
     // "EEE, h:mm a" in the current time zone and locale.
     static QString alertTimeText(const QDateTime &instant);
 
-    // Derived values, computed on every read.
+    // Derived values, computed on every read. The status line (title, panel state and tooltip) is about the
+    // favourite club's game of the game day, whatever day the window shows.
     QString menuBarTitle() const;
+    QString panelState() const;
+    QString panelTooltip() const;
     std::vector<Game> sortedGames() const;
     QString selectedDateTitle() const;
     bool hasLiveGames() const;
@@ -125,7 +133,7 @@ public:
     void goToToday();
     void goToNextDay();
     void goToPreviousDay();
-    void selectDate(QDateTime date);
+    void selectDate(QDate date);
 
     void startRefreshTimer();
     void startDayChangeObserver();
@@ -142,7 +150,13 @@ Q_SIGNALS:
 
 private:
     void setGames(std::vector<Game> games);
-    void setSelectedDate(QDateTime date);
+    void setSelectedDate(QDate date);
+    // A user's choice of day: the view no longer follows the game day on its own.
+    void chooseDate(QDate date);
+    QDateTime now() const;
+    GameDaySchedule::Status status() const;
+    // After a load: moves a view left on the previous game day to the new one once none of its games is live.
+    void followGameDay();
     void setIsLoading(bool loading);
     void setErrorMessage(std::optional<QString> message);
     void startLoad();
@@ -151,7 +165,6 @@ private:
     void clearDetail();
     void startDetailLoad();
     QCoro::Task<> reloadStandings();
-    QDate shownDay() const;
     std::chrono::milliseconds wantedRefreshPeriod() const;
     void rearmRefreshTimerAfterLoad(bool failed);
     void startNetworkWatch();
@@ -167,7 +180,7 @@ private:
     std::vector<Game> m_games;
     std::vector<StandingsRecord> m_standings;
     bool m_standingsLoadFailed = false;
-    QDateTime m_selectedDate;
+    QDate m_selectedDate;
     bool m_isLoading = false;
     std::optional<QString> m_errorMessage;
     Tab m_selectedTab = Tab::Schedule;
@@ -186,9 +199,14 @@ private:
     bool m_isSyncingNotifications = false;
     bool m_needsNotificationResync = false;
 
-    // The day whose answer `games` holds, and whether the last load to complete failed; the title needs both.
+    // The day whose answer `games` holds.
     std::optional<QDate> m_loadedDay;
-    bool m_lastLoadFailed = false;
+    // What the status line is made of.
+    GameDaySchedule m_gameDaySchedule;
+    // The game day as of the last day change, and whether the view waits to follow it (a game was live when it
+    // turned).
+    QDate m_lastGameDay;
+    bool m_followsGameDay = false;
     int m_consecutiveFailures = 0;
     bool m_networkOnline = true;
 

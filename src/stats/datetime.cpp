@@ -86,8 +86,8 @@ QString formatWeekdayMonthDay(const QDate &day)
     return QLocale().toString(day, u"ddd, MMM d"_s);
 }
 
-QString formatServiceDay(const QDateTime &instant)
+QString formatServiceDay(QDate day)
 {
     // Always Gregorian digits: the service reads this day, not a person.
-    return instant.toLocalTime().date().toString(Qt::ISODate);
+    return day.toString(Qt::ISODate);
 }

@@ -18,4 +18,4 @@ QString formatClockTime(const QDateTime &instant); // "h:mm a", e.g. 7:05 PM
 QString formatMonthDay(const QDate &day); // "MMM d", e.g. Apr 8
 QString formatMonthDayTime(const QDateTime &instant); // "MMM d, h:mm a"
 QString formatWeekdayMonthDay(const QDate &day); // "EEE, MMM d", e.g. Wed, Apr 8
-QString formatServiceDay(const QDateTime &instant); // "yyyy-MM-dd" of the local calendar day
+QString formatServiceDay(QDate day); // "yyyy-MM-dd"

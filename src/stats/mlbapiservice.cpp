@@ -35,11 +35,9 @@ bool isAnswer(const QNetworkReply &reply)
     }
 }
 
-std::vector<Game> firstDayGames(const QByteArray &body)
+ScheduleDays gamesByDay(const QByteArray &body)
 {
-    auto response = decode<ScheduleResponse>(body);
-    if (response.dates.empty()) return {};
-    return std::move(response.dates.front().games);
+    return scheduleDays(decode<ScheduleResponse>(body));
 }
 
 std::vector<Game> allGames(const QByteArray &body)
@@ -81,17 +79,18 @@ MLBAPIService &MLBAPIService::shared()
     return *instance;
 }
 
-QUrl MLBAPIService::scheduleURL(const QDateTime &date) const
+QUrl MLBAPIService::scheduleURL(QDate firstDay, QDate lastDay) const
 {
-    return QUrl(m_endpoints.statsBaseURL + u"/schedule?sportId=1&date="_s + formatServiceDay(date) + scheduleHydration);
+    const QString days = firstDay == lastDay
+        ? u"&date="_s + formatServiceDay(firstDay)
+        : u"&startDate="_s + formatServiceDay(firstDay) + u"&endDate="_s + formatServiceDay(lastDay);
+    return QUrl(m_endpoints.statsBaseURL + u"/schedule?sportId=1"_s + days + scheduleHydration);
 }
 
-QUrl MLBAPIService::teamScheduleURL(qint64 teamId, const QDateTime &startDate, qint64 days) const
+QUrl MLBAPIService::teamScheduleURL(qint64 teamId, QDate firstDay, QDate lastDay) const
 {
-    // Whole calendar days in local time, not 24-hour periods.
-    const QDateTime end = startDate.toLocalTime().addDays(days);
     return QUrl(m_endpoints.statsBaseURL + u"/schedule?sportId=1&teamId="_s + QString::number(teamId) + u"&startDate="_s
-        + formatServiceDay(startDate) + u"&endDate="_s + formatServiceDay(end) + scheduleHydration);
+        + formatServiceDay(firstDay) + u"&endDate="_s + formatServiceDay(lastDay) + scheduleHydration);
 }
 
 QUrl MLBAPIService::standingsURL(qint64 season) const
@@ -178,11 +177,11 @@ QCoro::Task<MLBAPIService::Answer> MLBAPIService::fetch(QUrl url, QNetworkReques
         reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString(), std::move(body), std::move(url) };
 }
 
-QCoro::Task<std::vector<Game>> MLBAPIService::fetchSchedule(QDateTime date)
+QCoro::Task<ScheduleDays> MLBAPIService::fetchSchedule(QDate firstDay, QDate lastDay)
 {
     QPointer self(this);
-    Answer answer = co_await fetch(scheduleURL(date));
-    co_return co_await decodeAnswer(self, std::move(answer), firstDayGames);
+    Answer answer = co_await fetch(scheduleURL(firstDay, lastDay));
+    co_return co_await decodeAnswer(self, std::move(answer), gamesByDay);
 }
 
 QCoro::Task<std::vector<StandingsRecord>> MLBAPIService::fetchStandings(qint64 season)
@@ -204,9 +203,9 @@ LiveFeedFollow MLBAPIService::followGame(qint64 gamePk)
     return m_liveFeeds->follow(gamePk);
 }
 
-QCoro::Task<std::vector<Game>> MLBAPIService::fetchTeamSchedule(qint64 teamId, QDateTime startDate, qint64 days)
+QCoro::Task<std::vector<Game>> MLBAPIService::fetchTeamSchedule(qint64 teamId, QDate firstDay, QDate lastDay)
 {
     QPointer self(this);
-    Answer answer = co_await fetch(teamScheduleURL(teamId, startDate, days));
+    Answer answer = co_await fetch(teamScheduleURL(teamId, firstDay, lastDay));
     co_return co_await decodeAnswer(self, std::move(answer), allGames);
 }

@@ -41,14 +41,15 @@ public:
     // The kept live feeds of the games that views follow.
     LiveFeedStore &liveFeeds() const { return *m_liveFeeds; }
 
-    QCoro::Task<std::vector<Game>> fetchSchedule(QDateTime date) override;
+    QCoro::Task<ScheduleDays> fetchSchedule(QDate firstDay, QDate lastDay) override;
     QCoro::Task<std::vector<StandingsRecord>> fetchStandings(qint64 season) override;
     QCoro::Task<GameDetail> fetchGameDetail(qint64 gamePk) override;
     LiveFeedFollow followGame(qint64 gamePk) override;
-    QCoro::Task<std::vector<Game>> fetchTeamSchedule(qint64 teamId, QDateTime startDate, qint64 days) override;
+    QCoro::Task<std::vector<Game>> fetchTeamSchedule(qint64 teamId, QDate firstDay, QDate lastDay) override;
 
-    QUrl scheduleURL(const QDateTime &date) const;
-    QUrl teamScheduleURL(qint64 teamId, const QDateTime &startDate, qint64 days) const;
+    // One day is asked for by `date`, a stretch by `startDate` and `endDate`.
+    QUrl scheduleURL(QDate firstDay, QDate lastDay) const;
+    QUrl teamScheduleURL(qint64 teamId, QDate firstDay, QDate lastDay) const;
     QUrl standingsURL(qint64 season) const;
     // The whole live feed; at a time code (yyyyMMdd_HHmmss, UTC) when one is given.
     QUrl gameFeedURL(qint64 gamePk, const QString &timecode = {}) const;

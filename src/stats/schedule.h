@@ -93,6 +93,8 @@ struct Game {
     std::optional<qint64> seriesGameNumber;
     std::optional<qint64> gamesInSeries;
 
+    // The service calls the game under way (exactly "Live").
+    bool isLive() const { return status.abstractGameState == QLatin1StringView("Live"); }
     // Texts and links derived on every call; formatted in the current locale and time zone.
     bool isFinal() const;
     std::vector<Broadcast> tvBroadcasts() const;

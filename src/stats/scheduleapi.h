@@ -6,8 +6,16 @@
 #include "stats/standings.h"
 
 #include <QCoroTask>
-#include <QDateTime>
+#include <QDate>
+#include <map>
 #include <vector>
+
+// The games of a stretch of days, each under the league's day the service files it under (`dates[].date`); a day
+// without games has no entry.
+using ScheduleDays = std::map<QDate, std::vector<Game>>;
+
+// The answer's games by day; an entry whose day does not read as "yyyy-MM-dd" is left out.
+ScheduleDays scheduleDays(ScheduleResponse response);
 
 // What the schedule view model asks of the stats service. Every operation
 // completes with its result or throws ServiceError.
@@ -15,8 +23,8 @@ class ScheduleAPI {
 public:
     virtual ~ScheduleAPI() = default;
 
-    // The games of the local calendar day of `date`, in service order.
-    virtual QCoro::Task<std::vector<Game>> fetchSchedule(QDateTime date) = 0;
+    // The games of every day from `firstDay` to `lastDay`, each day's in service order.
+    virtual QCoro::Task<ScheduleDays> fetchSchedule(QDate firstDay, QDate lastDay) = 0;
     // The regular-season standings of both leagues, one record per division, in service order.
     virtual QCoro::Task<std::vector<StandingsRecord>> fetchStandings(qint64 season) = 0;
     // The live situation of one game, for the detail panel.
@@ -28,6 +36,6 @@ public:
         Q_UNUSED(gamePk);
         return {};
     }
-    // One club's games from the day of `startDate` to `days` calendar days later.
-    virtual QCoro::Task<std::vector<Game>> fetchTeamSchedule(qint64 teamId, QDateTime startDate, qint64 days) = 0;
+    // One club's games from `firstDay` to `lastDay`, in service order.
+    virtual QCoro::Task<std::vector<Game>> fetchTeamSchedule(qint64 teamId, QDate firstDay, QDate lastDay) = 0;
 };

@@ -1,32 +1,14 @@
 #include "system/daychangenotifier.h"
 
+#include "stats/gameday.h"
+
 #include <QFutureWatcher>
 #include <QPointer>
-#include <QTimeZone>
 #include <QtConcurrent>
 
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// The start of date in the same time representation as reference.
-QDateTime startOfDayLike(QDate date, const QDateTime &reference)
-{
-    switch (reference.timeSpec()) {
-    case Qt::TimeZone:
-        return date.startOfDay(reference.timeZone());
-    case Qt::OffsetFromUTC:
-        return date.startOfDay(Qt::OffsetFromUTC, reference.offsetFromUtc());
-    case Qt::LocalTime:
-    case Qt::UTC:
-        break;
-    }
-    return date.startOfDay(reference.timeSpec());
-}
-
-} // namespace
 
 DayChangeNotifier::DayChangeNotifier(QObject *parent)
     : DayChangeNotifier([] { return QDateTime::currentDateTime(); }, parent)
@@ -49,13 +31,13 @@ DayChangeNotifier::DayChangeNotifier(Clock clock, const QDBusConnection &systemB
     : QObject(parent)
     , m_clock(std::move(clock))
 {
-    // Precise: a coarse timer may fire minutes early over an hour, and the change should show at midnight.
+    // Precise: a coarse timer may fire minutes early over an hour, and the change should show when the day turns.
     m_timer.setTimerType(Qt::PreciseTimer);
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &DayChangeNotifier::check);
 
     const QDateTime now = m_clock();
-    m_lastDate = now.date();
+    m_lastDate = gameDay(now);
     arm(now);
 
     watchLogind(systemBus);
@@ -71,7 +53,7 @@ void DayChangeNotifier::watchLogind(QDBusConnection systemBus)
 void DayChangeNotifier::check()
 {
     const QDateTime now = m_clock();
-    const QDate today = now.date();
+    const QDate today = gameDay(now);
     // Re-armed before emitting: a receiver may delete this object.
     arm(now);
     if (today == m_lastDate) return;
@@ -90,11 +72,9 @@ void DayChangeNotifier::handlePrepareForSleep(bool start)
 
 void DayChangeNotifier::arm(const QDateTime &now)
 {
-    // startOfDay: where clocks spring forward at midnight, the day begins at 01:00.
-    const QDateTime midnight = startOfDayLike(now.date().addDays(1), now);
-    // One second past midnight so that the date has surely turned when the timer fires.
+    const QDateTime next = gameDayStart(gameDay(now).addDays(1));
+    // One second past the turn so that the day has surely changed when the timer fires.
     qint64 ms = maxCheckIntervalMs;
-    if (midnight.isValid())
-        ms = std::clamp(now.msecsTo(midnight) + 1000, qint64 { 1000 }, qint64 { maxCheckIntervalMs });
+    if (next.isValid()) ms = std::clamp(now.msecsTo(next) + 1000, qint64 { 1000 }, qint64 { maxCheckIntervalMs });
     m_timer.start(static_cast<int>(ms));
 }

@@ -8,8 +8,8 @@
 
 #include <functional>
 
-// Tells when the local calendar day changes: at midnight, after a resume from suspend, or after the clock or the
-// time zone moved.
+// Tells when the game day changes (see gameDay: the same instant everywhere, 05:00 in New York), or is found changed
+// after a resume from suspend or a jump of the clock.
 class DayChangeNotifier : public QObject {
     Q_OBJECT
 
@@ -29,7 +29,7 @@ public:
     // Whether logind's suspend and resume announcements reach this object.
     bool isWatchingLogind() const { return m_watchingLogind; }
 
-    // Compares today's date with the last one seen, emits dayChanged() when it moved, and re-arms the timer.
+    // Compares the game day with the last one seen, emits dayChanged() when it moved, and re-arms the timer.
     void check();
 
     int msUntilNextCheck() const { return m_timer.interval(); }

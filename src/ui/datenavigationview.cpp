@@ -66,7 +66,8 @@ void DateNavigationView::setShowDatePicker(bool show)
     if (show == m_showDatePicker) return;
     m_showDatePicker = show;
     if (show) {
-        m_popover->setSelectedDate(m_viewModel->selectedDate().toLocalTime().date());
+        m_popover->setToday(m_viewModel->gameDay());
+        m_popover->setSelectedDate(m_viewModel->selectedDate());
         m_popover->popUp(m_title);
     } else {
         m_popover->hide();
@@ -75,7 +76,7 @@ void DateNavigationView::setShowDatePicker(bool show)
 
 void DateNavigationView::titleClicked()
 {
-    if (m_viewModel->selectedDate().toLocalTime().date() == QDate::currentDate())
+    if (m_viewModel->selectedDate() == m_viewModel->gameDay())
         setShowDatePicker(!m_showDatePicker);
     else
         m_viewModel->goToToday();
@@ -84,8 +85,7 @@ void DateNavigationView::titleClicked()
 void DateNavigationView::datePicked(QDate date)
 {
     setShowDatePicker(false);
-    // The day starts at local midnight; the view model asks for the calendar day of this instant.
-    m_viewModel->selectDate(date.startOfDay());
+    m_viewModel->selectDate(date);
 }
 
 bool DateNavigationView::eventFilter(QObject *watched, QEvent *event)

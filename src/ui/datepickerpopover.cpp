@@ -52,7 +52,14 @@ MonthGrid::MonthGrid(QWidget *parent)
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    setSelectedDate(QDate::currentDate());
+    setSelectedDate(m_today);
+}
+
+void MonthGrid::setToday(QDate today)
+{
+    if (today == m_today) return;
+    m_today = today;
+    update();
 }
 
 QSize MonthGrid::sizeHint() const
@@ -127,7 +134,7 @@ void MonthGrid::paintEvent(QPaintEvent *)
     }
 
     const QDate first = firstShownDate();
-    const QDate today = QDate::currentDate();
+    const QDate today = m_today;
     const QFont dayFont = theme::font(12);
     const QFont markedFont = theme::font(12, QFont::DemiBold);
     for (int index = 0; index < columns * rows; ++index) {
@@ -184,7 +191,8 @@ void MonthGrid::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Space:
-        Q_EMIT picked(m_selected);
+        // A held key repeats its press; the day is picked once.
+        if (!event->isAutoRepeat()) Q_EMIT picked(m_selected);
         break;
     default:
         QWidget::keyPressEvent(event);

@@ -21,6 +21,9 @@ public:
     QDate selectedDate() const { return m_selected; }
     // Also shows the day's month.
     void setSelectedDate(QDate date);
+    // The day marked as today: the league's game day, which may not be the local date.
+    QDate today() const { return m_today; }
+    void setToday(QDate today);
     // The first day of the shown month.
     QDate shownMonth() const { return m_month; }
     void showMonth(QDate dayInMonth);
@@ -48,6 +51,7 @@ private:
 
     QDate m_month;
     QDate m_selected;
+    QDate m_today = QDate::currentDate();
     QDate m_hovered;
 };
 
@@ -68,6 +72,7 @@ public:
     MonthGrid *grid() const { return m_grid; }
     QDate selectedDate() const { return m_grid->selectedDate(); }
     void setSelectedDate(QDate date) { m_grid->setSelectedDate(date); }
+    void setToday(QDate today) { m_grid->setToday(today); }
 
     // Shows the popover below `anchor`, the arrow on the anchor's centre, kept on the anchor's screen.
     void popUp(QWidget *anchor);

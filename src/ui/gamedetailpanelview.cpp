@@ -213,7 +213,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override
     {
         if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-            click();
+            if (!event->isAutoRepeat()) click();
             return;
         }
         FlatButton<QAbstractButton>::keyPressEvent(event);

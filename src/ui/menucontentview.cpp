@@ -379,6 +379,8 @@ bool MenuContentView::handleKeyDown(const QKeyEvent &event)
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (m_detailPanel->showScoreHasFocus()) return false;
+        // A held key (or one whose release went astray) repeats its press: one press opens one page.
+        if (event.isAutoRepeat()) return true;
         return openSelectedGame();
     case Qt::Key_Escape:
         m_viewModel->closeGameDetail();

@@ -5,6 +5,7 @@
 
 #include <QTemporaryDir>
 #include <QTest>
+#include <ctime>
 
 using namespace Qt::StringLiterals;
 using Permission = NotificationPermissionStatus;
@@ -42,6 +43,7 @@ class TestNotificationSync : public QObject {
     FakeNotificationCenterClient m_center;
     std::unique_ptr<NotificationService> m_service;
     std::unique_ptr<ScheduleViewModel> m_vm;
+    QDateTime m_clock;
 
     void enable() { m_settings->setValue(u"notificationsEnabled"_s, true); }
 
@@ -52,11 +54,17 @@ private Q_SLOTS:
         m_api = std::make_unique<FakeScheduleAPI>();
         m_center = FakeNotificationCenterClient();
         m_service = std::make_unique<NotificationService>(&m_center, u"io.github.baselark.Baselark"_s);
+        m_clock = now;
         m_vm = std::make_unique<ScheduleViewModel>(
-            m_api.get(), m_service.get(), m_settings.get(), [] { return now; }, false, false);
+            m_api.get(), m_service.get(), m_settings.get(), [this] { return m_clock; }, false, false);
     }
 
-    void cleanup() { m_vm.reset(); }
+    void cleanup()
+    {
+        m_vm.reset();
+        qputenv("TZ", "America/New_York");
+        tzset();
+    }
 
     void pass_data()
     {
@@ -88,7 +96,9 @@ private Q_SLOTS:
         if (answer >= 0) {
             QCOMPARE(m_vm->notificationSyncStatus().kind(), Kind::Syncing);
             QCOMPARE(m_api->teamScheduleRequest(0).teamId, 147);
-            QCOMPARE(m_api->teamScheduleRequest(0).days, 14);
+            // From the day before the game day (2026-04-20) to fourteen days after it.
+            QCOMPARE(m_api->teamScheduleRequest(0).firstDay, QDate(2026, 4, 19));
+            QCOMPARE(m_api->teamScheduleRequest(0).lastDay, QDate(2026, 5, 4));
             if (answer == 0)
                 m_api->failTeamSchedule(0);
             else
@@ -146,6 +156,53 @@ private Q_SLOTS:
         QCOMPARE(m_center.pending.size(), 1u);
         QCOMPARE(m_center.pending.front().leadMinutes, 30);
         QVERIFY(m_center.callsOf(u"requestAuthorization"_s).empty());
+    }
+
+    // A change made while the extra pass runs gets a pass of its own, however many come in a row.
+    void changesDuringTheExtraPassGetAnother()
+    {
+        enable();
+        auto task = m_vm->runNotificationSync(false);
+        auto first = m_vm->setNotificationLeadMinutes(20);
+        m_api->succeedTeamSchedule(0, { gameIn(7, 3) });
+        auto second = m_vm->setNotificationLeadMinutes(30);
+        m_api->succeedTeamSchedule(1, { gameIn(7, 3) });
+        QCOMPARE(m_api->teamScheduleRequestCount(), 3);
+        m_api->succeedTeamSchedule(2, { gameIn(7, 3) });
+        QCOMPARE(m_center.pending.front().leadMinutes, 30);
+        QVERIFY(!m_vm->isSyncingNotifications());
+    }
+
+    // A new club brings its own games' alerts and drops the old club's, also when chosen during a pass.
+    void clubChangeSyncsTheNewClub()
+    {
+        enable();
+        Game bostonGame = gameIn(9, 4);
+        bostonGame.teams.away.team = { 111, u"Boston Red Sox"_s };
+        bostonGame.teams.home.team = { 110, u"Baltimore Orioles"_s };
+        auto task = m_vm->runNotificationSync(false);
+        auto change = m_vm->setFavoriteTeam(111);
+        m_api->succeedTeamSchedule(0, { gameIn(7, 3) });
+        QCOMPARE(m_api->teamScheduleRequest(1).teamId, 111);
+        m_api->succeedTeamSchedule(1, { bostonGame });
+        QCOMPARE(m_center.pendingIds(), QStringList { Planner::identifier(9) });
+        QCOMPARE(m_vm->notificationSyncStatus().summary()->matchup, u"BOS @ BAL"_s);
+    }
+
+    // East of New York a night game starts after local midnight, on the next local day: its alert stays planned.
+    void nightGameAlertSurvivesLocalMidnightEastOfNewYork()
+    {
+        qputenv("TZ", "Europe/Berlin");
+        tzset();
+        m_clock = QDateTime(QDate(2026, 4, 20), QTime(22, 30), Qt::UTC); // 00:30 in Berlin, 18:30 in New York
+        const Game night = gameIn(11, 7); // 19:00 in New York on the 20th, 01:00 in Berlin on the 21st
+        m_center.pending = { Planner::Request { Planner::identifier(11), night, m_clock.addSecs(15 * 60), 15 } };
+        enable();
+        auto task = m_vm->runNotificationSync(false);
+        // As the service does: only the games of the days asked for.
+        const bool asksForTheGamesDay = m_api->teamScheduleRequest(0).firstDay <= QDate(2026, 4, 20);
+        m_api->succeedTeamSchedule(0, asksForTheGamesDay ? std::vector { night } : std::vector<Game> {});
+        QCOMPARE(m_center.pendingIds(), QStringList { Planner::identifier(11) });
     }
 
     void switchingOffDuringPassEndsOff()

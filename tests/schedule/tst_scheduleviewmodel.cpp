@@ -4,6 +4,7 @@
 
 #include <QTemporaryDir>
 #include <QTest>
+#include <ctime>
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
@@ -64,11 +65,21 @@ class TestScheduleViewModel : public QObject {
     int m_run = 0;
     FakeScheduleAPI &api() { return *m_fake; }
 
+    // 2 PM in New York on game day 2024-04-01, unless a test moves it.
+    QDateTime m_clock;
+
     std::unique_ptr<ScheduleViewModel> makeViewModel(bool startTimers = false)
     {
         return std::make_unique<ScheduleViewModel>(
-            m_fake.get(), &m_notifications, m_settings.get(), [] { return QDateTime::currentDateTime(); }, startTimers,
-            false);
+            m_fake.get(), &m_notifications, m_settings.get(), [this] { return m_clock; }, startTimers, false);
+    }
+
+    // Answers request `index` with `games` on the game day (and nothing the day before), whatever else it covers.
+    void answerGameDay(int index, QDate day, std::vector<Game> games)
+    {
+        ScheduleDays days;
+        days[day] = std::move(games);
+        api().succeedDays(index, std::move(days));
     }
 
 private Q_SLOTS:
@@ -76,6 +87,13 @@ private Q_SLOTS:
     {
         m_settings = std::make_unique<QSettings>(m_dir.filePath(u"prefs-%1.ini"_s.arg(++m_run)), QSettings::IniFormat);
         m_fake = std::make_unique<FakeScheduleAPI>();
+        m_clock = QDateTime(QDate(2024, 4, 1), QTime(18, 0), Qt::UTC);
+    }
+
+    void cleanup()
+    {
+        qputenv("TZ", "America/New_York");
+        tzset();
     }
 
     // The club and alert defaults are checked where the Settings tab shows them.
@@ -118,7 +136,9 @@ private Q_SLOTS:
         auto older = vm->loadSchedule();
         vm->goToNextDay();
         QCOMPARE(api().requestCount(), 2);
-        QCOMPARE(api().request(1).date.date(), api().request(0).date.date().addDays(1));
+        QCOMPARE(api().request(1).lastDay, api().request(0).lastDay.addDays(1));
+        // The day before, the game day and the next day, in one request.
+        QCOMPARE(api().request(1).firstDay, api().request(0).firstDay);
         api().succeed(1, { makeGame(2, 110, 111, u"2024-04-02T23:05:00Z"_s) });
         api().succeed(0, { makeGame(1, 147, 111, u"2024-04-01T23:05:00Z"_s) });
         QCOMPARE(gamePks(vm->games()), std::vector<qint64> { 1 });
@@ -138,6 +158,12 @@ private Q_SLOTS:
         auto quietTick = vm->refreshTimerFired();
         api().succeed(1, { finalGame(2, 1) });
         QCOMPARE(vm->refreshTimerPeriod(), std::chrono::milliseconds(300s));
+
+        // The club's live game keeps the status line on the minute while the window shows another day.
+        vm->setFavoriteTeam(147);
+        vm->goToNextDay();
+        api().succeedDays(2, { { vm->gameDay(), { liveGame(1, 0, true, u"1st"_s) } } });
+        QCOMPARE(vm->refreshTimerPeriod(), std::chrono::milliseconds(60s));
     }
 
     void failedLoadsRetrySoonThenAtTheNormalPeriod()
@@ -185,15 +211,32 @@ private Q_SLOTS:
         load = vm->loadSchedule();
         api().succeed(1, { makeGame(1, 147, 111, u"2024-04-01T23:05:00Z"_s) });
         QCOMPARE(vm->menuBarTitle(), u"NYY @ BOS 7:05 PM"_s);
+        QCOMPARE(vm->panelState(), u"preview"_s);
         load = vm->loadSchedule();
         api().fail(2); // games on screen keep their title
         QCOMPARE(vm->menuBarTitle(), u"NYY @ BOS 7:05 PM"_s);
 
-        // Another day is unknown until its own answer.
+        // Browsing another day leaves the status line on the game day.
         vm->goToNextDay();
-        QCOMPARE(vm->menuBarTitle(), u"NYY"_s);
-        api().succeed(3, {});
-        QCOMPARE(vm->menuBarTitle(), u"NYY — Off Day"_s);
+        QCOMPARE(vm->menuBarTitle(), u"NYY @ BOS 7:05 PM"_s);
+        QCOMPARE(api().request(3).firstDay, QDate(2024, 4, 1)); // the title's day comes along
+        answerGameDay(3, QDate(2024, 4, 1), { makeGame(1, 147, 111, u"2024-04-01T23:05:00Z"_s, u"Live"_s) });
+        QVERIFY(vm->games().empty());
+        QCOMPARE(vm->menuBarTitle(), u"NYY @ BOS · Live"_s);
+    }
+
+    // The status line and the panel's class agree while nothing is known, after a failure and once loaded.
+    void panelStateFollowsTheTitle()
+    {
+        auto vm = makeViewModel();
+        QCOMPARE(vm->panelState(), u"loading"_s);
+        QCOMPARE(vm->panelTooltip(), QString());
+        auto load = vm->loadSchedule();
+        api().fail(0);
+        QCOMPARE(vm->panelState(), u"offline"_s);
+        load = vm->loadSchedule();
+        api().succeed(1, {});
+        QCOMPARE(vm->panelState(), u"off-day"_s);
     }
 
     void firstLoadStartsOnceTheEventLoopRuns()
@@ -205,40 +248,126 @@ private Q_SLOTS:
         api().succeed(0, {});
     }
 
-    void dayChange_data()
+    // The game day turns at 05:00 in New York, wherever the fan is; local midnight is no event at all.
+    void gameDayTurnsAtFiveInNewYork_data()
     {
-        QTest::addColumn<int>("selectedOffset");
-        QTest::addColumn<bool>("moves");
-        QTest::newRow("left on yesterday") << -1 << true;
-        QTest::newRow("on tomorrow") << 1 << false;
-        QTest::newRow("on today") << 0 << false;
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<QDateTime>("before");
+        QTest::addColumn<bool>("turns"); // whether the game day differs a minute later
+        const QDateTime turn(QDate(2024, 4, 2), QTime(9, 0), Qt::UTC); // 05:00 EDT
+        for (const QByteArray zone : { "America/New_York", "America/Los_Angeles", "Europe/London", "Asia/Tokyo" }) {
+            qputenv("TZ", zone);
+            tzset();
+            const QDateTime localMidnight = QDate(2024, 4, 2).startOfDay().addSecs(-30);
+            QTest::addRow("%s, local midnight", zone.constData())
+                << zone << localMidnight << (localMidnight.secsTo(turn) > 0 && localMidnight.secsTo(turn) < 60);
+            QTest::addRow("%s, 05:00 in New York", zone.constData()) << zone << turn.addSecs(-30) << true;
+        }
     }
 
-    void dayChange()
+    void gameDayTurnsAtFiveInNewYork()
     {
-        QFETCH(int, selectedOffset);
-        QFETCH(bool, moves);
+        QFETCH(QByteArray, zone);
+        QFETCH(QDateTime, before);
+        QFETCH(bool, turns);
+        qputenv("TZ", zone);
+        tzset();
+        m_clock = before;
         auto vm = makeViewModel();
-        const QDateTime picked = QDateTime::currentDateTime().addDays(selectedOffset);
-        vm->selectDate(picked);
-        api().succeed(0, {});
+        const QDate day = vm->gameDay();
+        auto load = vm->loadSchedule();
+        answerGameDay(0, day, { makeGame(1, 147, 111, u"2024-04-01T23:05:00Z"_s, u"Live"_s) });
+        QCOMPARE(vm->selectedDateTitle(), u"Today"_s);
 
+        m_clock = before.addSecs(60);
         vm->handleDayChange();
-        QCOMPARE(api().requestCount(), moves ? 2 : 1);
-        QCOMPARE(vm->selectedDate().date(), moves ? QDate::currentDate() : picked.date());
-        if (moves) api().succeed(1, {});
+        QCOMPARE(vm->gameDay() != day, turns);
+        // The live game is never dropped: the view stays and the title keeps it.
+        QCOMPARE(vm->selectedDate(), day);
+        QCOMPARE(vm->menuBarTitle(), u"NYY @ BOS · Live"_s);
+        QCOMPARE(api().requestCount(), turns ? 2 : 1);
+    }
+
+    // At the turn of the game day a view left on the day that ended follows the league to the new one, unless a
+    // game of it is still live: then it stays, and moves with the first load that finds none live. The title
+    // keeps the late game meanwhile, then takes the new day's game. A late game last seen before its start (the
+    // machine slept through the evening) is asked about again.
+    void rolloverWaitsForTheLastLiveGame_data()
+    {
+        QTest::addColumn<QString>("stateAtTurn");
+        QTest::addColumn<bool>("viewStays");
+        QTest::addColumn<bool>("dayBeforeAsked");
+        QTest::newRow("a game still live") << u"Live"_s << true << true;
+        QTest::newRow("every game over") << u"Final"_s << false << false;
+        QTest::newRow("last seen before its start") << u"Preview"_s << false << true;
+    }
+
+    void rolloverWaitsForTheLastLiveGame()
+    {
+        QFETCH(QString, stateAtTurn);
+        QFETCH(bool, viewStays);
+        QFETCH(bool, dayBeforeAsked);
+        const QDate monday(2024, 4, 1);
+        const QDate tuesday(2024, 4, 2);
+        m_clock = QDateTime(tuesday, QTime(8, 59), Qt::UTC); // 04:59 in New York
+        auto vm = makeViewModel();
+        vm->closeGameDetail(); // no live detail to wait for
+        Game late = makeGame(1, 147, 111, u"2024-04-02T02:05:00Z"_s, stateAtTurn);
+        const Game next = makeGame(2, 147, 111, u"2024-04-02T23:05:00Z"_s);
+        auto load = vm->loadSchedule();
+        answerGameDay(0, monday, { late });
+
+        m_clock = QDateTime(tuesday, QTime(9, 1), Qt::UTC);
+        vm->handleDayChange();
+        QCOMPARE(vm->selectedDate(), viewStays ? monday : tuesday);
+        QCOMPARE(api().request(1).firstDay, dayBeforeAsked ? monday : tuesday);
+        QCOMPARE(api().request(1).lastDay, tuesday);
+        late.status.abstractGameState = stateAtTurn == u"Final"_s ? u"Final"_s : u"Live"_s;
+        api().succeedDays(1, { { monday, { late } }, { tuesday, { next } } });
+        QCOMPARE(vm->selectedDate(), viewStays ? monday : tuesday);
+        QCOMPARE(vm->menuBarTitle(), dayBeforeAsked ? u"NYY @ BOS · Live"_s : u"NYY @ BOS 7:05 PM"_s);
+        QCOMPARE(vm->selectedDateTitle(), viewStays ? u"Mon, Apr 1"_s : u"Today"_s);
+        QCOMPARE(api().requestCount(), 2);
+        if (!viewStays) return;
+
+        late.status.abstractGameState = u"Final"_s;
+        load = vm->refreshTimerFired();
+        api().succeedDays(2, { { monday, { late } }, { tuesday, { next } } });
+        QCOMPARE(vm->selectedDate(), tuesday);
+        QCOMPARE(vm->menuBarTitle(), u"NYY @ BOS 7:05 PM"_s);
+        QCOMPARE(api().requestCount(), 4);
+        // Monday's game is over: Tuesday alone from now on.
+        QCOMPARE(api().request(3).firstDay, tuesday);
+    }
+
+    // A day picked on purpose stays picked when the game day turns; only the title moves on.
+    void pickedDayStaysAtTheTurn()
+    {
+        m_clock = QDateTime(QDate(2024, 4, 2), QTime(8, 59), Qt::UTC);
+        auto vm = makeViewModel();
+        vm->selectDate(QDate(2024, 4, 10));
+        api().succeed(0, {}); // the picked day, then the game day apart
+        QCOMPARE(api().request(1).lastDay, QDate(2024, 4, 1));
+        api().succeed(1, {});
+        m_clock = m_clock.addSecs(120);
+        vm->handleDayChange();
+        QCOMPARE(vm->selectedDate(), QDate(2024, 4, 10));
+        api().succeed(2, {});
+        QCOMPARE(api().request(3).firstDay, QDate(2024, 4, 2));
+        answerGameDay(3, QDate(2024, 4, 2), { makeGame(2, 111, 147, u"2024-04-02T23:05:00Z"_s) });
+        QCOMPARE(vm->menuBarTitle(), u"BOS @ NYY 7:05 PM"_s);
     }
 
     void dayStepsCrossTheYear()
     {
         auto vm = makeViewModel();
-        vm->selectDate(QDateTime(QDate(2025, 12, 31), QTime(20, 30)));
+        vm->selectDate(QDate(2025, 12, 31));
         vm->goToNextDay();
-        QCOMPARE(vm->selectedDate(), QDateTime(QDate(2026, 1, 1), QTime(20, 30)));
-        QCOMPARE(api().request(1).date.date(), QDate(2026, 1, 1));
+        QCOMPARE(vm->selectedDate(), QDate(2026, 1, 1));
+        QCOMPARE(api().request(1).lastDay, QDate(2026, 1, 1));
         vm->goToPreviousDay();
         vm->goToPreviousDay();
-        QCOMPARE(vm->selectedDate().date(), QDate(2025, 12, 30));
+        QCOMPARE(vm->selectedDate(), QDate(2025, 12, 30));
         QCOMPARE(vm->selectedDateTitle(), u"Tue, Dec 30"_s);
         vm->goToToday();
         QCOMPARE(vm->selectedDateTitle(), u"Today"_s);
@@ -282,6 +411,9 @@ private Q_SLOTS:
         Game nightcap = makeGame(2, 147, 111, u"2024-04-01T17:05:00Z"_s);
         QTest::newRow("doubleheader uses service order")
             << std::vector { scheduled, nightcap } << true << qint64(147) << u"NYY @ BOS 7:05 PM"_s;
+        QTest::newRow("doubleheader, the live game first")
+            << std::vector { finalGame(5, 4), liveGame(1, 0, true, u"2nd"_s) } << false << qint64(147)
+            << u"NYY @ BOS 1-0 Top 2nd"_s;
     }
 
     void menuBarTitle()

@@ -66,7 +66,7 @@ private Q_SLOTS:
 
     void loadSortsByDivisionAndRefreshesReload()
     {
-        m_vm->selectDate(QDateTime(QDate(2026, 1, 1), QTime(12, 0)));
+        m_vm->selectDate(QDate(2026, 1, 1));
         auto load = m_vm->loadStandings();
         // The season follows the clock, not the shown day.
         QCOMPARE(m_api->standingsRequest(0).season, 2025);

@@ -1,7 +1,9 @@
 #include "stats/datetime.h"
+#include "stats/gameday.h"
 #include "stats/schedule.h"
 
 #include <QTest>
+#include <QTimeZone>
 #include <functional>
 
 using namespace Qt::StringLiterals;
@@ -170,6 +172,27 @@ private Q_SLOTS:
         QFETCH(qint64, epochSeconds);
         const auto parsed = parseInternetDateTime(text);
         QCOMPARE(parsed ? parsed->toSecsSinceEpoch() : Q_INT64_C(-1), epochSeconds);
+    }
+
+    // Without time-zone data the game day comes from the built-in rule: it must agree with the data on every hour
+    // around every change of New York's clocks, and on where each of those days begins.
+    void builtInEasternRuleAgreesWithTheTimeZoneData()
+    {
+        const QTimeZone newYork("America/New_York");
+        QVERIFY(newYork.isValid());
+        for (int year = 2008; year <= 2036; ++year) {
+            for (const auto &transition : newYork.transitions(QDateTime(QDate(year, 1, 1), QTime(), Qt::UTC),
+                     QDateTime(QDate(year, 12, 31), QTime(), Qt::UTC))) {
+                const QDate day = transition.atUtc.date();
+                QCOMPARE(gameDayStartByRule(day), gameDayStart(day));
+                QCOMPARE(gameDayStart(day), QDateTime(day, QTime(0, 0), newYork).addSecs(5 * 3600));
+                for (int minutes = -300; minutes <= 300; minutes += 30) {
+                    const QDateTime instant = gameDayStart(day).addSecs(minutes * 60);
+                    QCOMPARE(gameDayByRule(instant), gameDay(instant));
+                    QCOMPARE(gameDay(instant), minutes < 0 ? day.addDays(-1) : day);
+                }
+            }
+        }
     }
 };
 

@@ -64,24 +64,33 @@ private Q_SLOTS:
         QCOMPARE(Endpoints::overriddenBy(u"localhost:8080/x?y"_s).statsBaseURL, Endpoints::production().statsBaseURL);
     }
 
-    void scheduleOfADay()
+    // One day is asked for by its date, a stretch by its ends; the games come back under the day they are filed
+    // under, and a day without an entry has none.
+    void scheduleOfADayOrAStretch()
     {
         m_server->addRoute({ .path = schedulePath,
             .files = { QStringLiteral(BASELARK_TEST_DATA "/schedule-2022-04-07-postponed.json") } });
-        // Half past eleven at night is still that local day.
-        const auto result = run(m_service->fetchSchedule(QDateTime(QDate(2022, 4, 7), QTime(23, 30))));
-        QCOMPARE(m_server->requestLog(), QStringList { schedulePath + u"?sportId=1&date=2022-04-07"_s + hydration });
-        const auto &games = std::get<std::vector<Game>>(result);
+        const QDate day(2022, 4, 7);
+        auto result = run(m_service->fetchSchedule(day, day));
+        const auto &days = std::get<ScheduleDays>(result);
+        QCOMPARE(days.size(), 1u);
+        const auto &games = days.at(day);
         QCOMPARE(games.size(), 9u);
         QCOMPARE(games.front().gamePk, 663178);
         QCOMPARE(games.back().gamePk, 661750);
+
+        result = run(m_service->fetchSchedule(day.addDays(-1), day));
+        QCOMPARE(std::get<ScheduleDays>(result).size(), 1u);
+        QCOMPARE(m_server->requestLog(),
+            (QStringList { schedulePath + u"?sportId=1&date=2022-04-07"_s + hydration,
+                schedulePath + u"?sportId=1&startDate=2022-04-06&endDate=2022-04-07"_s + hydration }));
     }
 
     void teamScheduleOverFourteenDays()
     {
         m_server->addRoute({ .path = schedulePath,
             .files = { QStringLiteral(BASELARK_TEST_DATA "/schedule-team134-season2025.json") } });
-        const auto result = run(m_service->fetchTeamSchedule(134, QDateTime(QDate(2025, 3, 1), QTime(9, 0)), 14));
+        const auto result = run(m_service->fetchTeamSchedule(134, QDate(2025, 3, 1), QDate(2025, 3, 15)));
         QCOMPARE(m_server->requestLog(),
             QStringList {
                 schedulePath + u"?sportId=1&teamId=134&startDate=2025-03-01&endDate=2025-03-15"_s + hydration });
@@ -160,7 +169,7 @@ private Q_SLOTS:
                 QRegularExpression(u"^could not decode the answer of http://127\\.0\\.0\\.1:\\d+/api/v1/schedule\\?"
                                    u".+ \\(status \\d+\\): (Malformed JSON|Invalid data at )"_s));
         }
-        const auto result = run(m_service->fetchSchedule(QDateTime::currentDateTime()));
+        const auto result = run(m_service->fetchSchedule(QDate(2026, 4, 20), QDate(2026, 4, 20)));
         const auto *error = std::get_if<ServiceError>(&result);
         QVERIFY(error);
         QCOMPARE(error->kind(), kind);
@@ -198,7 +207,7 @@ private Q_SLOTS:
             }
         });
         MLBAPIService service(Endpoints::overriddenBy(u"http://127.0.0.1:%1"_s.arg(server.serverPort())));
-        const auto result = run(service.fetchSchedule(QDateTime::currentDateTime()));
+        const auto result = run(service.fetchSchedule(QDate(2026, 4, 20), QDate(2026, 4, 20)));
         const auto *error = std::get_if<ServiceError>(&result);
         QCOMPARE(error ? error->description() : QString(), failure);
     }
@@ -222,7 +231,7 @@ private Q_SLOTS:
         const quint16 closedPort = probe.serverPort();
         probe.close();
         MLBAPIService service(Endpoints::overriddenBy(u"http://127.0.0.1:%1"_s.arg(closedPort)));
-        const auto result = run(service.fetchSchedule(QDateTime::currentDateTime()));
+        const auto result = run(service.fetchSchedule(QDate(2026, 4, 20), QDate(2026, 4, 20)));
         QCOMPARE(std::get<ServiceError>(result).kind(), ServiceError::Kind::Transfer);
     }
 
@@ -234,16 +243,18 @@ private Q_SLOTS:
             .delayMs = 200 });
         m_server->addRoute({ .path = schedulePath,
             .files = { QStringLiteral(BASELARK_TEST_DATA "/schedule-2026-04-20-hydrated.json") } });
-        auto slow = m_service->fetchSchedule(QDateTime(QDate(2022, 4, 7), QTime(12, 0)));
-        auto fast = m_service->fetchSchedule(QDateTime(QDate(2026, 4, 20), QTime(12, 0)));
-        QCOMPARE(std::get<std::vector<Game>>(run(std::move(fast))).size(), 10u);
-        QCOMPARE(std::get<std::vector<Game>>(run(std::move(slow))).size(), 9u);
+        const QDate slowDay(2022, 4, 7);
+        const QDate fastDay(2026, 4, 20);
+        auto slow = m_service->fetchSchedule(slowDay, slowDay);
+        auto fast = m_service->fetchSchedule(fastDay, fastDay);
+        QCOMPARE(std::get<ScheduleDays>(run(std::move(fast))).at(fastDay).size(), 10u);
+        QCOMPARE(std::get<ScheduleDays>(run(std::move(slow))).at(slowDay).size(), 9u);
     }
 
     void requestsInFlightFailWhenTheServiceGoes()
     {
         m_server->addRoute({ .path = schedulePath, .fault = Fault::Stall });
-        auto pending = settle(m_service->fetchSchedule(QDateTime::currentDateTime()));
+        auto pending = settle(m_service->fetchSchedule(QDate(2026, 4, 20), QDate(2026, 4, 20)));
         QTRY_COMPARE(m_server->requestLog().size(), 1);
         m_service.reset();
         // The waiting coroutine finishes: no frame is left behind waiting for a reply that is gone.

@@ -28,8 +28,9 @@ struct FakeOpenRequest {
 };
 
 struct FakeScheduleRequest : FakeOpenRequest {
-    QDateTime date;
-    std::vector<Game> games;
+    QDate firstDay;
+    QDate lastDay;
+    ScheduleDays days;
 };
 
 struct FakeStandingsRequest : FakeOpenRequest {
@@ -39,8 +40,8 @@ struct FakeStandingsRequest : FakeOpenRequest {
 
 struct FakeTeamScheduleRequest : FakeOpenRequest {
     qint64 teamId = 0;
-    QDateTime startDate;
-    qint64 days = 0;
+    QDate firstDay;
+    QDate lastDay;
     std::vector<Game> games;
 };
 
@@ -69,14 +70,15 @@ public:
         failOpen(m_teamScheduleRequests);
     }
 
-    QCoro::Task<std::vector<Game>> fetchSchedule(QDateTime date) override
+    QCoro::Task<ScheduleDays> fetchSchedule(QDate firstDay, QDate lastDay) override
     {
         auto request = std::make_shared<Request>();
-        request->date = date;
+        request->firstDay = firstDay;
+        request->lastDay = lastDay;
         m_requests.push_back(request);
         co_await *request;
         if (request->failed) throw transferError();
-        co_return request->games;
+        co_return request->days;
     }
 
     QCoro::Task<std::vector<StandingsRecord>> fetchStandings(qint64 season) override
@@ -99,12 +101,12 @@ public:
         co_return request->detail;
     }
 
-    QCoro::Task<std::vector<Game>> fetchTeamSchedule(qint64 teamId, QDateTime startDate, qint64 days) override
+    QCoro::Task<std::vector<Game>> fetchTeamSchedule(qint64 teamId, QDate firstDay, QDate lastDay) override
     {
         auto request = std::make_shared<FakeTeamScheduleRequest>();
         request->teamId = teamId;
-        request->startDate = startDate;
-        request->days = days;
+        request->firstDay = firstDay;
+        request->lastDay = lastDay;
         m_teamScheduleRequests.push_back(request);
         co_await *request;
         if (request->failed) throw transferError();
@@ -131,10 +133,19 @@ public:
     int requestCount() const { return int(m_requests.size()); }
     const Request &request(int index) const { return *m_requests.at(index); }
 
+    // Answers with `games` on the last day asked for (the shown day, when the window shows the game day or a day
+    // after it) and none on the others.
     void succeed(int index, std::vector<Game> games)
     {
         auto request = m_requests.at(index);
-        request->games = std::move(games);
+        request->days = { { request->lastDay, std::move(games) } };
+        request->complete(false);
+    }
+
+    void succeedDays(int index, ScheduleDays days)
+    {
+        auto request = m_requests.at(index);
+        request->days = std::move(days);
         request->complete(false);
     }
 

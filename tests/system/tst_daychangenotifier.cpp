@@ -8,12 +8,18 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimeZone>
+#include <ctime>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
 const int hour = 3600 * 1000;
+
+QDateTime utc(int month, int day, QTime time)
+{
+    return QDateTime(QDate(2024, month, day), time, Qt::UTC);
+}
 
 QDateTime local(int month, int day, QTime time)
 {
@@ -27,30 +33,51 @@ QDBusConnection noBus()
 
 } // namespace
 
+// The game day turns at 05:00 in New York (09:00 UTC in summer, 10:00 in winter), the same instant for every
+// fan; local midnight is no change anywhere.
 class TestDayChangeNotifier : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void cleanup()
+    {
+        qputenv("TZ", "America/New_York");
+        tzset();
+    }
+
     void check_data()
     {
+        QTest::addColumn<QByteArray>("zone");
         QTest::addColumn<QDateTime>("start");
         QTest::addColumn<QDateTime>("later");
         QTest::addColumn<int>("emitted");
-        QTest::newRow("same day, later") << local(5, 1, QTime(0, 0, 1)) << local(5, 1, QTime(23, 59, 59)) << 0;
-        QTest::newRow("past midnight") << local(5, 1, QTime(23, 59)) << local(5, 2, QTime(0, 0, 1)) << 1;
-        QTest::newRow("resumed days later") << local(5, 1, QTime(22, 0)) << local(5, 4, QTime(9, 0)) << 1;
-        QTest::newRow("time zone moved back a day") << local(5, 2, QTime(0, 30)) << local(5, 1, QTime(23, 30)) << 1;
+        const QByteArray newYork = "America/New_York";
+        QTest::newRow("New York, midnight") << newYork << utc(5, 2, QTime(3, 59)) << utc(5, 2, QTime(4, 1)) << 0;
+        QTest::newRow("New York, 05:00") << newYork << utc(5, 2, QTime(8, 59)) << utc(5, 2, QTime(9, 1)) << 1;
+        QTest::newRow("Tokyo, midnight") << QByteArray("Asia/Tokyo") << utc(5, 1, QTime(14, 59))
+                                         << utc(5, 1, QTime(15, 1)) << 0;
+        QTest::newRow("Tokyo, 18:00") << QByteArray("Asia/Tokyo") << utc(5, 2, QTime(8, 59)) << utc(5, 2, QTime(9, 1))
+                                      << 1;
+        QTest::newRow("London, winter, 10:00")
+            << QByteArray("Europe/London") << utc(1, 9, QTime(9, 59)) << utc(1, 9, QTime(10, 1)) << 1;
+        QTest::newRow("Los Angeles, midnight")
+            << QByteArray("America/Los_Angeles") << utc(5, 2, QTime(6, 59)) << utc(5, 2, QTime(7, 1)) << 0;
+        QTest::newRow("resumed days later") << newYork << utc(5, 1, QTime(22, 0)) << utc(5, 4, QTime(9, 0)) << 1;
+        QTest::newRow("clock set back a day") << newYork << utc(5, 2, QTime(9, 30)) << utc(5, 1, QTime(23, 30)) << 1;
     }
 
     void check()
     {
+        QFETCH(QByteArray, zone);
         QFETCH(QDateTime, start);
         QFETCH(QDateTime, later);
         QFETCH(int, emitted);
-        m_now = start;
+        qputenv("TZ", zone);
+        tzset();
+        m_now = start.toLocalTime();
         DayChangeNotifier notifier(clock(), noBus());
         QSignalSpy spy(&notifier, &DayChangeNotifier::dayChanged);
-        m_now = later;
+        m_now = later.toLocalTime();
         notifier.check();
         notifier.check();
         QCOMPARE(spy.count(), emitted);
@@ -61,12 +88,14 @@ private Q_SLOTS:
         QTest::addColumn<QDateTime>("now");
         QTest::addColumn<int>("expectedMs");
         QTest::newRow("noon: an hour") << local(5, 1, QTime(12, 0)) << hour;
-        QTest::newRow("23:00: an hour") << local(5, 1, QTime(23, 0)) << hour;
-        QTest::newRow("23:30: just past midnight") << local(5, 1, QTime(23, 30)) << hour / 2 + 1000;
-        QTest::newRow("spring-forward day") << local(3, 10, QTime(23, 30)) << hour / 2 + 1000;
-        // Chile moves its clocks at midnight: 8 September 2024 began at 01:00.
-        QTest::newRow("midnight skipped")
-            << QDateTime(QDate(2024, 9, 7), QTime(23, 30), QTimeZone("America/Santiago")) << hour / 2 + 1000;
+        QTest::newRow("04:00: an hour") << local(5, 1, QTime(4, 0)) << hour;
+        QTest::newRow("04:30: just past 05:00") << local(5, 1, QTime(4, 30)) << hour / 2 + 1000;
+        // Five hours after New York's midnight: 06:00 daylight time on the spring-forward day, 04:00 standard
+        // time on the fall-back day.
+        QTest::newRow("spring forward") << local(3, 10, QTime(5, 30)) << hour / 2 + 1000;
+        QTest::newRow("fall back") << local(11, 3, QTime(3, 30)) << hour / 2 + 1000;
+        QTest::newRow("Tokyo, winter, 18:30")
+            << QDateTime(QDate(2024, 1, 9), QTime(18, 30), QTimeZone("Asia/Tokyo")) << hour / 2 + 1000;
     }
 
     void nextCheck()
@@ -80,10 +109,10 @@ private Q_SLOTS:
 
     void timerFiresAndRearms()
     {
-        m_now = local(5, 1, QTime(23, 59, 59, 999));
+        m_now = utc(5, 2, QTime(8, 59, 59, 999));
         DayChangeNotifier notifier(clock(), noBus());
         QSignalSpy spy(&notifier, &DayChangeNotifier::dayChanged);
-        m_now = local(5, 2, QTime(0, 0, 1));
+        m_now = utc(5, 2, QTime(9, 0, 1));
         QVERIFY(spy.wait(10000));
         QCOMPARE(notifier.msUntilNextCheck(), hour);
     }

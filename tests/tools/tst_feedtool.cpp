@@ -1,3 +1,4 @@
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -15,9 +16,14 @@ struct Run {
     QByteArray err;
 };
 
-Run feedtool(const QStringList &arguments)
+Run feedtool(const QStringList &arguments, const QString &zone = QString())
 {
     QProcess process;
+    if (!zone.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"TZ"_s, zone);
+        process.setProcessEnvironment(environment);
+    }
     process.start(QStringLiteral(FEEDTOOL), arguments);
     process.waitForFinished(30000);
     return { process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError() };
@@ -225,6 +231,130 @@ private Q_SLOTS:
         QCOMPARE(standings.exitCode, 1);
         QVERIFY2(standings.err.contains("records[0].teamRecords[0].gamesBack"), standings.err.constData());
     }
+    // The game day is one instant everywhere (05:00 in New York; five hours after New York's midnight on the days
+    // its clocks change), and the title is about the favourite's game of that day, with its start in local time.
+    void title_data()
+    {
+        QTest::addColumn<QString>("zone");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("now");
+        QTest::addColumn<QString>("favorite");
+        QTest::addColumn<QString>("gameDay");
+        QTest::addColumn<QString>("title");
+        const QString spring = recording("schedule-2026-03-18-preview-probables.json");
+        // Boston at the Yankees, 17:05 UTC on game day 2026-03-18; at 12:00 UTC it is already the 19th in Auckland.
+        const QString morning = u"2026-03-18T12:00:00Z"_s;
+        for (const auto &[zone, start] :
+            { std::pair(u"America/New_York"_s, u"1:05 PM"_s), std::pair(u"America/Los_Angeles"_s, u"10:05 AM"_s),
+                std::pair(u"Pacific/Honolulu"_s, u"7:05 AM"_s), std::pair(u"Europe/London"_s, u"5:05 PM"_s),
+                std::pair(u"Europe/Berlin"_s, u"6:05 PM"_s), std::pair(u"Asia/Tokyo"_s, u"2:05 AM"_s),
+                std::pair(u"Australia/Sydney"_s, u"4:05 AM"_s), std::pair(u"Pacific/Auckland"_s, u"6:05 AM"_s) }) {
+            QTest::addRow("%s", qPrintable(zone))
+                << zone << spring << morning << u"147"_s << u"2026-03-18"_s << u"BOS @ NYY "_s + start;
+        }
+        // Mid-morning in Tokyo is still the evening before in New York.
+        QTest::newRow("Tokyo, 10:00 next morning") << u"Asia/Tokyo"_s << spring << u"2026-03-19T01:00:00Z"_s << u"147"_s
+                                                   << u"2026-03-18"_s << u"BOS @ NYY 2:05 AM"_s;
+        QTest::newRow("after the turn") << u"Asia/Tokyo"_s << spring << u"2026-03-19T09:01:00Z"_s << u"147"_s
+                                        << u"2026-03-19"_s << u"NYY — Off Day"_s;
+
+        const QString pittsburgh = recording("schedule-team134-season2025.json");
+        // 2025-03-09 began at 05:00 UTC (still standard time), so its game day began at 10:00 UTC, 06:00 EDT.
+        QTest::newRow("spring forward, 05:30 EDT") << u"America/New_York"_s << pittsburgh << u"2025-03-09T09:30:00Z"_s
+                                                   << u"134"_s << u"2025-03-08"_s << u"PIT @ ATL 5-6 F"_s;
+        QTest::newRow("spring forward, 06:30 EDT") << u"Europe/Berlin"_s << pittsburgh << u"2025-03-09T10:30:00Z"_s
+                                                   << u"134"_s << u"2025-03-09"_s << u"PIT @ DET 3-5 F"_s;
+        // 2025-11-02 began at 04:00 UTC (daylight time), so its game day began at 09:00 UTC, 04:00 EST.
+        QTest::newRow("fall back, 03:59 EST") << u"America/Los_Angeles"_s << pittsburgh << u"2025-11-02T08:59:00Z"_s
+                                              << u"134"_s << u"2025-11-01"_s << u"PIT — Off Day"_s;
+        QTest::newRow("fall back, 04:01 EST") << u"Australia/Sydney"_s << pittsburgh << u"2025-11-02T09:01:00Z"_s
+                                              << u"134"_s << u"2025-11-02"_s << u"PIT — Off Day"_s;
+        QTest::newRow("doubleheader, service order") << u"Europe/London"_s << pittsburgh << u"2025-06-19T23:30:00Z"_s
+                                                     << u"134"_s << u"2025-06-19"_s << u"PIT @ DET 2-9 F"_s;
+        // The nightcap made live (no recording holds a game in progress at the turn).
+        QTest::newRow("live across the turn")
+            << u"Pacific/Auckland"_s << u"nightcap live"_s << u"2025-06-20T09:30:00Z"_s << u"134"_s << u"2025-06-20"_s
+            << u"PIT @ DET 8-4 Live"_s;
+    }
+
+    void title()
+    {
+        QFETCH(QString, zone);
+        QFETCH(QString, file);
+        QFETCH(QString, now);
+        QFETCH(QString, favorite);
+        QTemporaryFile edited;
+        if (file == u"nightcap live"_s) {
+            QFile recorded(recording("schedule-team134-season2025.json"));
+            QVERIFY(recorded.open(QIODevice::ReadOnly));
+            QJsonObject root = QJsonDocument::fromJson(recorded.readAll()).object();
+            QJsonArray dates = root[u"dates"].toArray();
+            for (qsizetype i = 0; i < dates.size(); ++i) {
+                QJsonObject day = dates[i].toObject();
+                if (day[u"date"].toString() != u"2025-06-19"_s) continue;
+                QJsonArray games = day[u"games"].toArray();
+                QJsonObject nightcap = games[1].toObject();
+                QJsonObject status = nightcap[u"status"].toObject();
+                status[u"abstractGameState"] = u"Live"_s;
+                status[u"detailedState"] = u"In Progress"_s;
+                nightcap[u"status"] = status;
+                games[1] = nightcap;
+                day[u"games"] = games;
+                dates[i] = day;
+            }
+            root[u"dates"] = dates;
+            QVERIFY(edited.open());
+            edited.write(QJsonDocument(root).toJson());
+            edited.close();
+            file = edited.fileName();
+        }
+        const Run run = feedtool({ u"title"_s, file, u"--now"_s, now, u"--favorite"_s, favorite }, zone);
+        QCOMPARE(run.exitCode, 0);
+        const QJsonObject root = QJsonDocument::fromJson(run.out).object();
+        QCOMPARE(root.keys(), (QStringList { u"gameDay"_s, u"title"_s }));
+        QTEST(root[u"gameDay"].toString(), "gameDay");
+        QTEST(root[u"title"].toString(), "title");
+        QCOMPARE(feedtool({ u"title"_s, file }).exitCode, 2); // --now is required
+    }
+
+    // The alerts for what happened between two saved states: the recorded final, cut after its first run.
+    void events()
+    {
+        QFile recorded(recording("feed-live-final-748534.json"));
+        QVERIFY(recorded.open(QIODevice::ReadOnly));
+        QJsonObject root = QJsonDocument::fromJson(recorded.readAll()).object();
+        QTemporaryFile after;
+        QVERIFY(after.open());
+        after.write(QJsonDocument(root).toJson(QJsonDocument::Compact));
+        after.close();
+        QJsonObject liveData = root[u"liveData"].toObject();
+        QJsonObject plays = liveData[u"plays"].toObject();
+        plays[u"scoringPlays"] = QJsonArray { 48 };
+        liveData[u"plays"] = plays;
+        root[u"liveData"] = liveData;
+        QJsonObject gameData = root[u"gameData"].toObject();
+        gameData[u"status"] = QJsonObject { { u"abstractGameState"_s, u"Live"_s } };
+        root[u"gameData"] = gameData;
+        QTemporaryFile before;
+        QVERIFY(before.open());
+        before.write(QJsonDocument(root).toJson(QJsonDocument::Compact));
+        before.close();
+
+        const Run run = feedtool({ u"events"_s, before.fileName(), after.fileName() });
+        QCOMPARE(run.exitCode, 0);
+        const QJsonArray events = QJsonDocument::fromJson(run.out)[u"events"].toArray();
+        QStringList lines;
+        for (const QJsonValue &event : events) {
+            QCOMPARE(event.toObject().keys(), (QStringList { u"body"_s, u"id"_s, u"kind"_s, u"title"_s }));
+            lines << event[u"kind"].toString() + u' ' + event[u"id"].toString() + u' ' + event[u"title"].toString();
+        }
+        QCOMPARE(lines,
+            (QStringList { u"score baselark-score-748534-68 TEX 3, AZ 0"_s,
+                u"score baselark-score-748534-71 TEX 5, AZ 0"_s,
+                u"final baselark-final-748534 Final: Texas Rangers 5, Arizona Diamondbacks 0"_s }));
+        QCOMPARE(feedtool({ u"events"_s, before.fileName() }).exitCode, 2);
+    }
+
     void plan()
     {
         QTemporaryFile file;

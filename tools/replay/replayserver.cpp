@@ -2,6 +2,7 @@
 
 #include "replay/httpconnection.h"
 #include "replay/livefeedtimeline.h"
+#include "stats/gameday.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -37,10 +38,13 @@ QString percentDecoded(QByteArrayView part)
     return QString::fromUtf8(QByteArray::fromPercentEncoding(part.toByteArray()));
 }
 
+using QueryItems = QList<QPair<QString, QString>>;
+
 // Qt clients send '+' literally (a space goes out as %20), so '+' is not read as a space here.
-QList<QPair<QString, QString>> queryItems(QByteArrayView query)
+QueryItems queryItems(QByteArrayView query)
 {
-    QList<QPair<QString, QString>> items;
+    QueryItems items;
+    if (query.isEmpty()) return items;
     for (const QByteArray &item : query.toByteArray().split('&')) {
         const qsizetype equals = item.indexOf('=');
         if (equals < 0)
@@ -51,17 +55,28 @@ QList<QPair<QString, QString>> queryItems(QByteArrayView query)
     return items;
 }
 
-bool queryMatches(const QMap<QString, QString> &params, QByteArrayView query)
+QString queryValue(const QueryItems &items, const QString &key)
 {
-    if (params.isEmpty()) return true;
-    const QList<QPair<QString, QString>> items = queryItems(query);
+    for (const auto &[name, value] : items) {
+        if (name == key) return value;
+    }
+    return {};
+}
+
+bool queryMatches(const QMap<QString, QString> &params, const QueryItems &items)
+{
     for (auto it = params.cbegin(); it != params.cend(); ++it) {
-        // "@today" stands for the server's local day, as the application on the same machine writes it.
-        const QString value = it.value() == u"@today"_s ? QDate::currentDate().toString(u"yyyy-MM-dd"_s) : it.value();
+        // "@today" stands for the league's game day now, the day the application asks for as "Today".
+        const QString value
+            = it.value() == u"@today"_s ? gameDay(QDateTime::currentDateTimeUtc()).toString(Qt::ISODate) : it.value();
         if (!items.contains(qMakePair(it.key(), value))) return false;
     }
     return true;
 }
+
+const QString schedulePath = u"/api/v1/schedule"_s;
+// A stretch longer than this is not put together from single days.
+constexpr qint64 longestComposedRange = 31;
 
 // The stats service's own answer for a path it does not know.
 Answer notFound()
@@ -374,10 +389,10 @@ Answer ReplayServer::answerUncompressed(const HttpRequest &request)
     const qsizetype question = request.target.indexOf('?');
     const QString path
         = percentDecoded(QByteArrayView(request.target).first(question < 0 ? request.target.size() : question));
-    const QByteArrayView query = question < 0 ? QByteArrayView() : QByteArrayView(request.target).sliced(question + 1);
-    for (RouteState &state : m_routes) {
-        if (state.route.path == path && queryMatches(state.route.params, query)) return answerFromRoute(state);
-    }
+    const QueryItems query
+        = queryItems(question < 0 ? QByteArrayView() : QByteArrayView(request.target).sliced(question + 1));
+    if (std::optional<Answer> composed = answerScheduleRange(path, query)) return *composed;
+    if (RouteState *state = matchingRoute(path, query)) return answerFromRoute(*state);
     if (path.endsWith(diffPatchSuffix)) {
         const QString feedPath = path.chopped(diffPatchSuffix.size());
         for (const RouteState &state : m_routes) {
@@ -389,6 +404,61 @@ Answer ReplayServer::answerUncompressed(const HttpRequest &request)
     m_unanswered.append(target);
     Q_EMIT requestUnanswered(target);
     return notFound();
+}
+
+ReplayServer::RouteState *ReplayServer::matchingRoute(const QString &path, const QueryItems &query)
+{
+    for (RouteState &state : m_routes) {
+        if (state.route.path == path && queryMatches(state.route.params, query)) return &state;
+    }
+    return nullptr;
+}
+
+std::optional<Answer> ReplayServer::answerScheduleRange(const QString &path, const QueryItems &query)
+{
+    // Schedules of a stretch of days (startDate to endDate) are put together from the routes of its single days,
+    // each day's answer cut to its own day's entry, unless a route answers the stretch itself. A club's schedule
+    // (teamId) is always its own route.
+    if (path != schedulePath || !queryValue(query, u"teamId"_s).isEmpty()) return std::nullopt;
+    const QDate first = QDate::fromString(queryValue(query, u"startDate"_s), Qt::ISODate);
+    const QDate last = QDate::fromString(queryValue(query, u"endDate"_s), Qt::ISODate);
+    if (!first.isValid() || !last.isValid() || first > last || first.daysTo(last) > longestComposedRange)
+        return std::nullopt;
+    const bool routeForStretch = std::ranges::any_of(m_routes, [&](const RouteState &state) {
+        return state.route.path == path && state.route.params.contains(u"startDate"_s)
+            && queryMatches(state.route.params, query);
+    });
+    if (routeForStretch) return std::nullopt;
+
+    QueryItems dayQuery;
+    for (const auto &item : query) {
+        if (item.first != u"startDate"_s && item.first != u"endDate"_s) dayQuery.append(item);
+    }
+    QJsonArray dates;
+    qint64 totalGames = 0;
+    bool answered = false;
+    for (QDate day = first; day <= last; day = day.addDays(1)) {
+        QueryItems oneDay = dayQuery;
+        oneDay.append({ u"date"_s, day.toString(Qt::ISODate) });
+        RouteState *state = matchingRoute(path, oneDay);
+        if (!state) continue;
+        answered = true;
+        Answer answer = answerFromRoute(*state);
+        // A failing day fails the whole stretch, as one request to the service would.
+        if (answer.fault != Fault::None || answer.status != 200) return answer;
+        const QJsonObject body = QJsonDocument::fromJson(answer.body).object();
+        for (const QJsonValue &entry : body.value(u"dates"_s).toArray()) {
+            if (entry[u"date"_s].toString() != day.toString(Qt::ISODate)) continue;
+            totalGames += entry[u"games"_s].toArray().size();
+            dates.append(entry);
+        }
+    }
+    if (!answered) return std::nullopt;
+    Answer answer;
+    answer.contentType = jsonContentType;
+    answer.body = QJsonDocument(QJsonObject { { u"totalGames"_s, totalGames }, { u"dates"_s, dates } })
+                      .toJson(QJsonDocument::Compact);
+    return answer;
 }
 
 Answer ReplayServer::answerFromRoute(RouteState &state)
@@ -420,8 +490,9 @@ Answer ReplayServer::answerFromRoute(RouteState &state)
         answer.body = file.readAll();
     }
 
-    // Local date of the server: the demo's "today" is the day of the machine it runs on.
-    if (route.rebaseDay.isValid()) answer.body = rebasedBody(answer.body, route.rebaseDay.daysTo(QDate::currentDate()));
+    // The demo's "today" is the league's game day now.
+    if (route.rebaseDay.isValid())
+        answer.body = rebasedBody(answer.body, route.rebaseDay.daysTo(gameDay(QDateTime::currentDateTimeUtc())));
     if (isLiveFeedTimeline(route) && route.fault != Fault::Huge)
         answer.body
             = stampedFeed(answer.body, timelineTimecode(route.timeline.at(entryAt(route.timeline, m_uptime())).at));
@@ -434,19 +505,17 @@ QByteArray ReplayServer::timelineBody(const Route &route, std::size_t entry) con
     QFile file(route.timeline.at(entry).file);
     if (!file.open(QIODevice::ReadOnly)) return {};
     QByteArray body = file.readAll();
-    if (route.rebaseDay.isValid()) body = rebasedBody(body, route.rebaseDay.daysTo(QDate::currentDate()));
+    if (route.rebaseDay.isValid())
+        body = rebasedBody(body, route.rebaseDay.daysTo(gameDay(QDateTime::currentDateTimeUtc())));
     return stampedFeed(body, timelineTimecode(route.timeline.at(entry).at));
 }
 
 // The changes from the entry whose time stamp is startTimecode to the one answering now; the whole feed when no
 // entry has that stamp, as the service does for a time code it does not know.
-Answer ReplayServer::answerDiffPatch(const RouteState &state, QByteArrayView query)
+Answer ReplayServer::answerDiffPatch(const RouteState &state, const QueryItems &query)
 {
     const Route &route = state.route;
-    QString start;
-    for (const auto &[name, value] : queryItems(query)) {
-        if (name == u"startTimecode"_s) start = value;
-    }
+    const QString start = queryValue(query, u"startTimecode"_s);
     const std::size_t now = entryAt(route.timeline, m_uptime());
     std::optional<std::size_t> from;
     for (std::size_t i = 0; i <= now; ++i) {

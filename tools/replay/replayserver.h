@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QTcpServer;
@@ -46,7 +47,7 @@ struct Route {
     int delayMs = 0;
     Fault fault = Fault::None;
     qint64 hugeBytes = qint64(64) * 1024 * 1024;
-    // When valid, every date in the body moves by whole days so that this recorded day becomes today.
+    // When valid, every date in the body moves by whole days so that this recorded day becomes the game day now.
     QDate rebaseDay {};
     // Used instead of files when not empty: the latest entry whose second has come answers. Ascending,
     // the first at second 0. On a live feed's path (ending in /feed/live) each entry carries the moment it starts
@@ -100,11 +101,15 @@ private:
         qsizetype answered = 0;
     };
 
+    using QueryItems = QList<QPair<QString, QString>>;
+
     void acceptConnections();
     Answer answer(const HttpRequest &request);
     Answer answerUncompressed(const HttpRequest &request);
+    RouteState *matchingRoute(const QString &path, const QueryItems &query);
+    std::optional<Answer> answerScheduleRange(const QString &path, const QueryItems &query);
     Answer answerFromRoute(RouteState &state);
-    Answer answerDiffPatch(const RouteState &state, QByteArrayView query);
+    Answer answerDiffPatch(const RouteState &state, const QueryItems &query);
     // The body of a timeline entry as served: rebased and, on a live feed, stamped.
     QByteArray timelineBody(const Route &route, std::size_t entry) const;
     static void applyFault(Answer &answer, Fault fault);

@@ -48,7 +48,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Answers every schedule request at once with one recorded day, or fails when told to; the
+// Answers every schedule request at once with one recorded day for each day asked, or fails when told to; the
 // standings of any season are the recorded ones of 2024.
 class RecordedScheduleAPI : public ScheduleAPI {
 public:
@@ -56,10 +56,13 @@ public:
     std::optional<GameDetail> detail;
     bool fail = false;
 
-    QCoro::Task<std::vector<Game>> fetchSchedule(QDateTime) override
+    QCoro::Task<ScheduleDays> fetchSchedule(QDate firstDay, QDate lastDay) override
     {
         if (fail) throw ServiceError(ServiceError::Kind::Transfer, u"offline"_s);
-        co_return games;
+        ScheduleDays days;
+        for (QDate day = firstDay; day <= lastDay; day = day.addDays(1))
+            days[day] = games;
+        co_return days;
     }
     QCoro::Task<std::vector<StandingsRecord>> fetchStandings(qint64) override
     {
@@ -68,7 +71,7 @@ public:
         if (!file.open(QIODevice::ReadOnly)) throw ServiceError(ServiceError::Kind::Transfer, file.errorString());
         co_return decode<StandingsResponse>(file.readAll()).records;
     }
-    QCoro::Task<std::vector<Game>> fetchTeamSchedule(qint64, QDateTime, qint64) override { co_return {}; }
+    QCoro::Task<std::vector<Game>> fetchTeamSchedule(qint64, QDate, QDate) override { co_return {}; }
     QCoro::Task<GameDetail> fetchGameDetail(qint64) override
     {
         if (!detail) throw ServiceError(ServiceError::Kind::Transfer, u"offline"_s);
@@ -197,7 +200,7 @@ bool renderSettings(const SettingsScene &scene, const QPalette &palette, const Q
         if (!entry.open(QIODevice::WriteOnly)) return false;
         entry.write(scene.autostartEntry);
     }
-    LoginItemService loginItem(autostart, u"/usr/bin/baselark"_s, nullptr);
+    LoginItemService loginItem(autostart, QCoreApplication::applicationFilePath(), nullptr);
     settings.setValue(
         u"lastUpdateCheckDate"_s, QDateTime(QDate(2026, 4, 20), QTime(9, 41)).toUTC().toString(Qt::ISODateWithMs));
     UpdaterEnvironment environment;

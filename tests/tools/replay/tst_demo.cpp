@@ -1,4 +1,5 @@
 #include "replay/replayserver.h"
+#include "stats/gameday.h"
 #include "stats/gamefeed.h"
 #include "stats/logocache.h"
 #include "stats/mlbapiservice.h"
@@ -75,7 +76,7 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("second");
         QTest::addColumn<int>("games");
         QTest::addColumn<QString>("liveState");
-        const QDate today = QDate::currentDate();
+        const QDate today = gameDay(QDateTime::currentDateTimeUtc());
         QTest::newRow("today at start") << today << qint64(0) << 13 << u"Live"_s;
         QTest::newRow("today, middle innings") << today << qint64(330) << 13 << u"Live"_s;
         QTest::newRow("today, ninth inning") << today << qint64(479) << 13 << u"Live"_s;
@@ -93,8 +94,11 @@ private Q_SLOTS:
         QFETCH(QString, liveState);
         m_second = second;
 
-        const auto schedule = run(m_service->fetchSchedule(day.startOfDay()));
+        // With the day before, as the application asks for the game day: the server puts the two together.
+        const auto days = run(m_service->fetchSchedule(day.addDays(-1), day));
+        const std::vector<Game> schedule = days.contains(day) ? days.at(day) : std::vector<Game> {};
         QCOMPARE(int(schedule.size()), games);
+        QVERIFY(!days.contains(day.addDays(-1)));
         int live = 0;
         for (const Game &game : schedule) {
             const QByteArray body = run(m_service->get(m_service->gameFeedURL(game.gamePk)));
@@ -126,8 +130,9 @@ private Q_SLOTS:
 
     void everyOtherRequestIsAnswered()
     {
-        QVERIFY(!run(m_service->fetchStandings(QDate::currentDate().year())).empty());
-        const auto ahead = run(m_service->fetchTeamSchedule(147, QDateTime::currentDateTime(), 14));
+        const QDate today = gameDay(QDateTime::currentDateTimeUtc());
+        QVERIFY(!run(m_service->fetchStandings(today.year())).empty());
+        const auto ahead = run(m_service->fetchTeamSchedule(147, today.addDays(-1), today.addDays(14)));
         QVERIFY(!ahead.empty());
         QVERIFY(std::all_of(ahead.begin(), ahead.end(), [](const Game &game) { return game.involves(147); }));
 

@@ -1,4 +1,5 @@
 #include "replay/replayserver.h"
+#include "stats/gameday.h"
 #include "stats/livefeeddocument.h"
 
 #include <QJsonArray>
@@ -112,6 +113,7 @@ private Q_SLOTS:
     void reportsManifestErrors_data();
     void reportsManifestErrors();
     void rebasesDays();
+    void composesStretchesOfDays();
 
 private:
     QTemporaryDir m_dir;
@@ -546,12 +548,12 @@ void TestReplayServer::rebasesDays()
         QByteArray(R"({"copyright":"2026-03-18 notice","date":"2026-03-19","gameDate":"2026-04-01T23:05:00Z",)"
                    R"("rescheduleGameDate":"2026-03-01T17:05:00-04:00"})"));
 
-    // The demo's team schedule and its day of spring games are today's, whatever day the demo runs ("@today"
-    // matches the server's day); any other day has no games.
+    // The demo's team schedule and its day of spring games are the game day's, whatever day the demo runs ("@today"
+    // is the league's game day); any other day has no games.
     QString error;
     QVERIFY2(m_server->loadManifest(QString::fromUtf8(BASELARK_SOURCE_DIR) + u"/data/demo/manifest.json"_s, &error),
         qPrintable(error));
-    const QByteArray today = QDate::currentDate().toString(Qt::ISODate).toLatin1();
+    const QByteArray today = gameDay(QDateTime::currentDateTimeUtc()).toString(Qt::ISODate).toLatin1();
     for (const QByteArray &target : { "/api/v1/schedule?sportId=1&teamId=147&startDate=x"_ba,
              "/api/v1/schedule?sportId=1&date="_ba + today, "/api/v1/schedule?sportId=1&date=2031-07-04"_ba }) {
         const auto reply = startGet(*m_network, *m_server, target);
@@ -560,6 +562,40 @@ void TestReplayServer::rebasesDays()
         QCOMPARE(answer[u"dates"][0][u"date"].toString(), otherDay ? QString() : QString::fromLatin1(today));
         QCOMPARE(answer[u"dates"].toArray().isEmpty(), otherDay);
     }
+}
+
+// A stretch of days is put together from the single days' routes, each cut to its own day; a failing day fails it
+// all; a route of its own for the stretch, or a club's schedule, answers as it is.
+void TestReplayServer::composesStretchesOfDays()
+{
+    const QString path = u"/api/v1/schedule"_s;
+    const auto day = [](const char *date, int games) {
+        QJsonArray list;
+        for (int i = 0; i < games; ++i)
+            list.append(QJsonObject { { u"gamePk"_s, i } });
+        return QJsonDocument(
+            QJsonObject { { u"dates"_s,
+                QJsonArray { QJsonObject { { u"date"_s, QString::fromLatin1(date) }, { u"games"_s, list } } } } })
+            .toJson(QJsonDocument::Compact);
+    };
+    m_server->addRoute({ .path = path, .params = { { u"date"_s, u"2026-04-20"_s } }, .body = day("2026-04-20", 2) });
+    m_server->addRoute({ .path = path, .params = { { u"date"_s, u"2026-04-22"_s } }, .fault = Fault::Html500 });
+    m_server->addRoute({ .path = path, .params = { { u"teamId"_s, u"147"_s } }, .body = "club" });
+    m_server->addRoute({ .path = path, .params = { { u"startDate"_s, u"2026-05-01"_s } }, .body = "stretch" });
+    // Every other day answers with a recording of some other day, which a stretch leaves out.
+    m_server->addRoute({ .path = path, .body = day("2026-03-18", 1) });
+
+    const auto get = [&](const QByteArray &query) {
+        const auto reply = startGet(*m_network, *m_server, path.toLatin1() + "?sportId=1&" + query);
+        return finish(*reply);
+    };
+    const QJsonObject composed = QJsonDocument::fromJson(get("startDate=2026-04-19&endDate=2026-04-21").body).object();
+    QCOMPARE(composed[u"dates"].toArray().size(), 1);
+    QCOMPARE(composed[u"dates"][0][u"date"].toString(), u"2026-04-20"_s);
+    QCOMPARE(composed[u"totalGames"].toInteger(), 2);
+    QCOMPARE(get("startDate=2026-04-20&endDate=2026-04-22").status, 500);
+    QCOMPARE(get("teamId=147&startDate=2026-04-19&endDate=2026-04-21").body, QByteArray("club"));
+    QCOMPARE(get("startDate=2026-05-01&endDate=2026-05-02").body, QByteArray("stretch"));
 }
 
 QTEST_GUILESS_MAIN(TestReplayServer)

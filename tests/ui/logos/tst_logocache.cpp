@@ -237,7 +237,7 @@ private Q_SLOTS:
         }
         m_server->addRoute({ .path = u"/api/v1/schedule"_s, .body = R"({"dates":[]})" });
         m_cache->prefetchTeamLogos();
-        auto schedule = m_service->fetchSchedule(QDateTime::currentDateTime());
+        auto schedule = m_service->fetchSchedule(QDate(2026, 4, 20), QDate(2026, 4, 20));
         QVERIFY(QCoro::waitFor(std::move(schedule)).empty());
         const auto position = m_server->requestLog().indexOf(QRegularExpression(u"/api/v1/schedule\\?.*"_s));
         // It takes the first connection that comes free, not the thirty-first turn.

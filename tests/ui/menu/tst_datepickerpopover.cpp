@@ -97,7 +97,11 @@ private Q_SLOTS:
         popover.setSelectedDate(QDate(2026, 4, 20));
         popover.popUp(&m_anchor);
         QTest::keyClick(popover.grid(), Qt::Key_Right);
-        QTest::keyClick(popover.grid(), Qt::Key_Return);
+        // Held down: the press repeats, and the day is picked once.
+        for (const bool repeat : { false, true, true }) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), repeat);
+            QApplication::sendEvent(popover.grid(), &press);
+        }
         QVERIFY(!popover.isVisible());
         QCOMPARE(picked.count(), 1);
         QCOMPARE(picked.at(0).at(0).toDate(), QDate(2026, 4, 21));
