@@ -388,6 +388,8 @@ private Q_SLOTS:
         load = vm->loadSchedule();
         answerGameDay(1, day, { makeGame(1, 147, 111, u"2024-04-01T23:05:00Z"_s, u"Final"_s) });
         QCOMPARE(follower.followedGame(), 1);
+        QCoro::waitFor(follower.look()); // fails: the next look in 15 s
+        QCOMPARE(follower.nextLookIn(), 15s);
         vm->handleResume(); // a look at once, and a reload
         QCOMPARE(follower.nextLookIn(), 0ms);
         answerGameDay(2, day, { makeGame(1, 147, 111, u"2024-04-01T23:05:00Z"_s, u"Final"_s) });
