@@ -183,8 +183,9 @@ private Q_SLOTS:
         QSignalSpy over(&follower, &GameEventFollower::gameOver);
         follower.follow(748534, {});
         // A state seen again, and an older one replayed between two newer ones, tell nothing more.
-        for (const auto &[lastPlay, state] : { std::pair(47, u"Live"_s), std::pair(48, u"Live"_s),
-                 std::pair(48, u"Live"_s), std::pair(47, u"Live"_s), std::pair(48, u"Live"_s), std::pair(76, u"Final"_s) })
+        for (const auto &[lastPlay, state] :
+            { std::pair(47, u"Live"_s), std::pair(48, u"Live"_s), std::pair(48, u"Live"_s), std::pair(47, u"Live"_s),
+                std::pair(48, u"Live"_s), std::pair(76, u"Final"_s) })
             look(follower, cut(m_final, lastPlay, state));
         QCOMPARE(shownIds(center),
             (QStringList { u"baselark-score-748534-48"_s, u"baselark-score-748534-68"_s, u"baselark-score-748534-71"_s,
