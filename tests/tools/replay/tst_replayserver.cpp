@@ -98,7 +98,7 @@ private Q_SLOTS:
     void answersLiveFeedPatches();
     void gzipWhenAsked_data();
     void gzipWhenAsked();
-    void unknownPathIsNotFound();
+    void errorPagesLookLikeTheService();
     void stalledRequestBlocksNothingAndEndsWithServer();
     void hugeBodyIsStreamed_data();
     void hugeBodyIsStreamed();
@@ -322,10 +322,16 @@ void TestReplayServer::gzipWhenAsked()
     QCOMPARE(reply->rawHeader("Content-Encoding"), QByteArray("gzip"));
 }
 
-void TestReplayServer::unknownPathIsNotFound()
+// An unknown path answers the service's JSON 404; the html500 fault its HTML error page. (What the client makes of
+// every fault is tst_mlbapiservice's.)
+void TestReplayServer::errorPagesLookLikeTheService()
 {
-    const auto reply = startGet(*m_network, *m_server, "/api/v1/nothing?x=1");
-    const Result result = finish(*reply);
+    m_server->addRoute({ .path = u"/html"_s, .body = "{}", .fault = Fault::Html500 });
+    const Result html = finish(*startGet(*m_network, *m_server, "/html"));
+    QCOMPARE(html.contentType, QByteArray("text/html;charset=UTF-8"));
+    QVERIFY(html.body.startsWith("<!DOCTYPE html>"));
+
+    const Result result = finish(*startGet(*m_network, *m_server, "/api/v1/nothing?x=1"));
     QCOMPARE(m_server->unansweredLog(), QStringList { u"/api/v1/nothing?x=1"_s });
     QCOMPARE(result.status, 404);
     QCOMPARE(result.contentType, QByteArray("application/json;charset=UTF-8"));
