@@ -16,9 +16,7 @@ int main(int argc, char *argv[])
     if (const std::optional<int> status = handleCommandLine(argc, argv)) return *status;
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(u"baselark"_s);
-    QApplication::setApplicationDisplayName(u"Baselark"_s);
-    QApplication::setDesktopFileName(u"io.github.baselark.Baselark"_s);
+    setApplicationIdentity();
     // The status item is the application's only lasting presence.
     QApplication::setQuitOnLastWindowClosed(false);
     QuitSignals quitSignals;
