@@ -3,7 +3,9 @@
 #include "system/updaterdialogs.h"
 #include "system/updaterservice.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -18,11 +20,17 @@ class RecordingDialogs : public UpdaterDialogs {
 public:
     QStringList shown;
     std::function<void()> skip;
+    std::function<void()> showAnnounced;
 
     void showUpdateFound(const AppcastItem &item, const QString &, std::function<void()> skipVersion) override
     {
         shown.append(u"update "_s + item.displayVersionString());
         skip = std::move(skipVersion);
+    }
+    void announceUpdate(const AppcastItem &item, std::function<void()> showUpdate) override
+    {
+        shown.append(u"announce "_s + item.displayVersionString());
+        showAnnounced = std::move(showUpdate);
     }
     void showUpToDate(const QString &version) override { shown.append(u"up to date "_s + version); }
     void showCheckFailed(const QString &) override { shown.append(u"failed"_s); }
@@ -57,7 +65,7 @@ class TestUpdaterService : public QObject {
         env.shortVersionString = u"0.1.0"_s;
         env.bundleVersion = u"1"_s;
         env.programPath = u"/usr/bin/baselark"_s;
-        env.homePath = u"/home/ada"_s;
+        env.transientFolders = QStringList { u"/home/ada/Downloads"_s, u"/tmp"_s };
         return env;
     }
 
@@ -197,21 +205,29 @@ private Q_SLOTS:
         QTRY_VERIFY(service->canCheckForUpdates());
         QCOMPARE(service->lastCheckDate(), launch.addSecs(60));
         QCOMPARE(service->nextCheckDate(), launch.addSecs(60).addDays(1));
-        // An automatic check shows the dialog too, unless the user skipped that version.
-        QCOMPARE(m_dialogs.shown, QStringList { u"update 0.2.0"_s });
-        m_dialogs.skip();
-        QVERIFY(!service->pendingUpdate());
-        QCOMPARE(service->skippedVersion(), u"0.2.0"_s);
-
+        // An automatic check only announces what it found; the window opens when the user asks for it.
+        QCOMPARE(m_dialogs.shown, QStringList { u"announce 0.2.0"_s });
+        m_dialogs.showAnnounced();
+        QCOMPARE(m_dialogs.shown.last(), u"update 0.2.0"_s);
+        // The next day's check finds the same release: the desktop is not told again.
         m_now = launch.addSecs(60).addDays(1);
         service->scheduledCheck();
         QTRY_COMPARE(m_server->requestLog().size(), 2);
         QTRY_VERIFY(service->canCheckForUpdates());
+        QCOMPARE(m_dialogs.shown.size(), 2);
+        m_dialogs.skip();
         QVERIFY(!service->pendingUpdate());
-        QCOMPARE(m_dialogs.shown.size(), 1);
+        QCOMPARE(service->skippedVersion(), u"0.2.0"_s);
+
+        m_now = launch.addSecs(60).addDays(2);
+        service->scheduledCheck();
+        QTRY_COMPARE(m_server->requestLog().size(), 3);
+        QTRY_VERIFY(service->canCheckForUpdates());
+        QVERIFY(!service->pendingUpdate());
+        QCOMPARE(m_dialogs.shown.size(), 2);
         // Asked for, a skipped version is shown again.
         service->checkForUpdates();
-        QTRY_COMPARE(m_dialogs.shown.size(), 2);
+        QTRY_COMPARE(m_dialogs.shown.size(), 3);
         QVERIFY(service->pendingUpdate());
 
         service->setAutomaticallyChecks(false);
@@ -272,30 +288,41 @@ private Q_SLOTS:
         QCOMPARE(local, localStandIn);
     }
 
-    void installedLocations_data()
+    void transientCopies_data()
     {
         QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("home");
-        QTest::addColumn<bool>("installed");
-        QTest::newRow("/usr/bin") << u"/usr/bin/baselark"_s << u"/home/ada"_s << true;
-        QTest::newRow("/opt") << u"/opt/baselark/bin/baselark"_s << u"/home/ada"_s << true;
-        QTest::newRow("~/.local/bin") << u"/home/ada/.local/bin/baselark"_s << u"/home/ada/"_s << true;
-        QTest::newRow("AppImage in ~/.local") << u"/home/ada/.local/apps/Baselark.AppImage"_s << u"/home/ada"_s << true;
-        QTest::newRow("Downloads") << u"/home/ada/Downloads/baselark"_s << u"/home/ada"_s << false;
-        QTest::newRow("someone else's ~/.local") << u"/home/bob/.local/bin/baselark"_s << u"/home/ada"_s << false;
-        QTest::newRow("prefix look-alike") << u"/usrlocal/baselark"_s << u"/home/ada"_s << false;
-        QTest::newRow("climbs out of /usr") << u"/usr/../tmp/baselark"_s << u"/home/ada"_s << false;
-        QTest::newRow("~/.localstuff") << u"/home/ada/.localstuff/baselark"_s << u"/home/ada"_s << false;
-        QTest::newRow("home is /") << u"/.local/bin/baselark"_s << u"/"_s << false;
-        QTest::newRow("relative") << u"usr/bin/baselark"_s << u"/home/ada"_s << false;
+        QTest::addColumn<bool>("transient");
+        QTest::newRow("/usr/bin") << u"/usr/bin/baselark"_s << false;
+        QTest::newRow("a folder of the user's own") << u"/home/ada/apps/baselark"_s << false;
+        QTest::newRow("Downloads") << u"/home/ada/Downloads/baselark"_s << true;
+        QTest::newRow("AppImage in /tmp") << u"/tmp/x/Baselark.AppImage"_s << true;
+        QTest::newRow("prefix look-alike") << u"/home/ada/Downloadsx/baselark"_s << false;
+        QTest::newRow("climbs out of /tmp") << u"/tmp/../usr/bin/baselark"_s << false;
+        QTest::newRow("relative") << u"tmp/baselark"_s << false;
     }
 
-    void installedLocations()
+    void transientCopies()
     {
         QFETCH(QString, path);
-        QFETCH(QString, home);
-        QFETCH(bool, installed);
-        QCOMPARE(isInstalledLocation(path, home), installed);
+        QFETCH(bool, transient);
+        QCOMPARE(isTransientCopy(path, { u"/home/ada/Downloads/"_s, u"/tmp"_s, u"/"_s, u"tmp"_s }), transient);
+    }
+
+    void buildTreeAndEndpointAreNotWarned()
+    {
+        QTemporaryDir tmp;
+        QFile(tmp.filePath(u"CMakeCache.txt"_s)).open(QIODevice::WriteOnly);
+        UpdaterEnvironment env = environment(false);
+        env.transientFolders = QStringList { tmp.path() };
+        env.programPath = tmp.filePath(u"src/app/baselark"_s);
+        const auto built = makeService(env);
+        env.programPath = QFileInfo(tmp.path()).dir().filePath(u"Downloaded/baselark"_s);
+        env.transientFolders = QStringList { QFileInfo(tmp.path()).dir().path() };
+        env.endpointOverridden = true;
+        const auto replayed = makeService(env);
+        QTest::qWait(20);
+        QVERIFY(m_dialogs.shown.isEmpty());
+        QVERIFY(!m_settings->contains(u"installLocationWarnedVersion"_s));
     }
 
     void warnsOncePerVersion()
