@@ -57,13 +57,23 @@ private Q_SLOTS:
         QTest::addColumn<QDate>("from");
         QTest::addColumn<int>("key");
         QTest::addColumn<QDate>("to");
-        QTest::newRow("right past the month's end") << QDate(2026, 12, 31) << int(Qt::Key_Right) << QDate(2027, 1, 1);
+        QTest::addColumn<bool>("shift");
+        QTest::newRow("shift+page up: a year back from a leap day")
+            << QDate(2028, 2, 29) << int(Qt::Key_PageUp) << QDate(2027, 2, 28) << true;
+        QTest::newRow("shift+page down: a year on")
+            << QDate(2026, 4, 20) << int(Qt::Key_PageDown) << QDate(2027, 4, 20) << true;
+        QTest::newRow("right past the month's end")
+            << QDate(2026, 12, 31) << int(Qt::Key_Right) << QDate(2027, 1, 1) << false;
         QTest::newRow("left before the month's start")
-            << QDate(2026, 12, 1) << int(Qt::Key_Left) << QDate(2026, 11, 30);
-        QTest::newRow("down into the next month") << QDate(2026, 12, 28) << int(Qt::Key_Down) << QDate(2027, 1, 4);
-        QTest::newRow("up into the previous month") << QDate(2026, 3, 3) << int(Qt::Key_Up) << QDate(2026, 2, 24);
-        QTest::newRow("page down keeps the day") << QDate(2026, 12, 15) << int(Qt::Key_PageDown) << QDate(2027, 1, 15);
-        QTest::newRow("page up to a shorter month") << QDate(2026, 3, 31) << int(Qt::Key_PageUp) << QDate(2026, 2, 28);
+            << QDate(2026, 12, 1) << int(Qt::Key_Left) << QDate(2026, 11, 30) << false;
+        QTest::newRow("down into the next month")
+            << QDate(2026, 12, 28) << int(Qt::Key_Down) << QDate(2027, 1, 4) << false;
+        QTest::newRow("up into the previous month")
+            << QDate(2026, 3, 3) << int(Qt::Key_Up) << QDate(2026, 2, 24) << false;
+        QTest::newRow("page down keeps the day")
+            << QDate(2026, 12, 15) << int(Qt::Key_PageDown) << QDate(2027, 1, 15) << false;
+        QTest::newRow("page up to a shorter month")
+            << QDate(2026, 3, 31) << int(Qt::Key_PageUp) << QDate(2026, 2, 28) << false;
     }
 
     void keysMoveTheDay()
@@ -71,11 +81,12 @@ private Q_SLOTS:
         QFETCH(QDate, from);
         QFETCH(int, key);
         QFETCH(QDate, to);
+        QFETCH(bool, shift);
         DatePickerPopover popover(makeButton, nullptr);
         popover.setSelectedDate(from);
         popover.popUp(&m_anchor);
         QSignalSpy picked(&popover, &DatePickerPopover::picked);
-        QTest::keyClick(popover.grid(), Qt::Key(key));
+        QTest::keyClick(popover.grid(), Qt::Key(key), shift ? Qt::ShiftModifier : Qt::NoModifier);
         QCOMPARE(popover.selectedDate(), to);
         QCOMPARE(popover.grid()->shownMonth(), QDate(to.year(), to.month(), 1));
         QVERIFY(!popover.grid()->dayRect(to).isEmpty());
@@ -137,6 +148,8 @@ private Q_SLOTS:
         popover.findChild<QAbstractButton *>(u"nextMonth"_s)->click();
         QCOMPARE(popover.grid()->shownMonth(), QDate(2027, 1, 1));
         QCOMPARE(popover.findChild<QLabel *>(u"datePickerMonth"_s)->text(), u"January 2027"_s);
+        popover.findChild<QAbstractButton *>(u"previousYear"_s)->click();
+        QCOMPARE(popover.findChild<QLabel *>(u"datePickerMonth"_s)->text(), u"January 2026"_s);
         QCOMPARE(popover.selectedDate(), QDate(2026, 12, 7));
         QVERIFY(popover.isVisible());
     }
