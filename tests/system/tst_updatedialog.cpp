@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 
 using namespace Qt::StringLiterals;
 
@@ -142,10 +143,28 @@ private Q_SLOTS:
     void alertsDoNotBlock()
     {
         WidgetUpdaterDialogs dialogs([](const QUrl &) {});
-        dialogs.showInstallLocationAlert(u"/home/ada/Downloads/baselark"_s);
+        const QString path = u"/home/ada/Downloads/baselark_0.1.0_amd64/usr/lib/baselark/libexec/bin/baselark"_s;
+        dialogs.showInstallLocationAlert(path);
         QVERIFY(dialogs.alert() && dialogs.alert()->isVisible());
         QCOMPARE(dialogs.alert()->windowModality(), Qt::NonModal);
-        QVERIFY(dialogs.alert()->informativeText().contains(breakablePath(u"/home/ada/Downloads/baselark"_s)));
+        // The box fits its text: the path wraps within it, at its separators only.
+        auto *label = dialogs.alert()->findChild<QLabel *>(u"qt_msgbox_informativelabel"_s);
+        QVERIFY(dialogs.alert()->width() < dialogs.alert()->screen()->availableSize().width() / 2);
+        QVERIFY(label->heightForWidth(label->width()) <= label->height());
+        QTextLayout layout(label->text(), label->font());
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine())
+            line.setLineWidth(label->contentsRect().width());
+        layout.endLayout();
+        const qsizetype start = label->text().indexOf(breakablePath(path));
+        int breaks = 0;
+        for (int i = 0; i < layout.lineCount(); ++i) {
+            const int end = layout.lineAt(i).textStart() + layout.lineAt(i).textLength();
+            if (end <= start || end >= start + breakablePath(path).size()) continue;
+            QCOMPARE(label->text().mid(end - 2, 2), u"/\u200B"_s);
+            ++breaks;
+        }
+        QVERIFY(start >= 0 && breaks > 0);
     }
 
     void automaticNewsIsANotificationWhoseActionOpensTheWindow()
