@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -306,6 +307,37 @@ private Q_SLOTS:
         QFETCH(QString, path);
         QFETCH(bool, transient);
         QCOMPARE(isTransientCopy(path, { u"/home/ada/Downloads/"_s, u"/tmp"_s, u"/"_s, u"tmp"_s }), transient);
+    }
+
+    // Desktops without user folders name the home folder as the download folder, which holds every other folder.
+    void downloadFolders_data()
+    {
+        QTest::addColumn<QByteArray>("downloads");
+        QTest::addColumn<QStringList>("folders");
+        QTest::newRow("~/Downloads") << QByteArray("$HOME/Downloads") << QStringList { u"Downloads"_s };
+        QTest::newRow("the home folder") << QByteArray("$HOME/") << QStringList();
+    }
+
+    void downloadFolders()
+    {
+        QFETCH(QByteArray, downloads);
+        QFETCH(QStringList, folders);
+        QTemporaryDir home;
+        QDir(home.path()).mkpath(u".config"_s);
+        QFile dirs(home.filePath(u".config/user-dirs.dirs"_s));
+        QVERIFY(dirs.open(QIODevice::WriteOnly));
+        dirs.write("XDG_DOWNLOAD_DIR=\"" + downloads + "\"\n");
+        dirs.close();
+        const auto restore = qScopeGuard([home = qgetenv("HOME"), config = qgetenv("XDG_CONFIG_HOME")] {
+            qputenv("HOME", home);
+            qputenv("XDG_CONFIG_HOME", config);
+        });
+        qputenv("HOME", home.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", home.filePath(u".config"_s).toUtf8());
+        QStringList found = ::downloadFolders();
+        for (QString &folder : found)
+            folder = QDir(home.path()).relativeFilePath(folder);
+        QCOMPARE(found, folders);
     }
 
     void buildTreeAndEndpointAreNotWarned()
