@@ -34,6 +34,20 @@ public:
     QCoro::Task<> addGameStartNotification(GameStartNotificationPlanner::Request request) override;
     QCoro::Task<> removePendingNotificationRequests(QStringList identifiers) override;
     std::optional<QString> storeError() const override { return unsavedError; }
+    QCoro::Task<> deliverNow(QString id, QString title, QString body, QString thread) override;
+    QStringList seenEventIds() const override { return seen; }
+    void addSeenEventIds(const QStringList &ids) override;
+
+    // Alerts shown at once, in order.
+    struct Shown {
+        QString id;
+        QString title;
+        QString body;
+        QString thread;
+        friend bool operator==(const Shown &, const Shown &) = default;
+    };
+    std::vector<Shown> shown;
+    QStringList seen;
 
     QStringList pendingIds() const;
     // The calls of one operation, for example "remove".

@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLoggingCategory>
+#include <QPointer>
 #include <QSaveFile>
 #include <algorithm>
 
@@ -42,8 +43,10 @@ QString markupEscaped(const QString &text)
     return escaped.replace(u'&', u"&amp;"_s).replace(u'<', u"&lt;"_s).replace(u'>', u"&gt;"_s);
 }
 
-// Asks the server what it reads before every alert: the server may have been replaced since the last one.
-QCoro::Task<> sendNotification(QDBusConnection bus, QString desktopEntry, QString title, QString body)
+// Asks the server what it reads before every alert: the server may have been replaced since the last one. Returns
+// the server's id of the popup, 0 when it did not answer.
+QCoro::Task<uint> sendNotification(
+    QDBusConnection bus, QString desktopEntry, QString title, QString body, uint replacesId = 0)
 {
     const QString service = FreedesktopNotificationCenterClient::notificationsService;
     const QString path = u"/org/freedesktop/Notifications"_s;
@@ -59,8 +62,9 @@ QCoro::Task<> sendNotification(QDBusConnection bus, QString desktopEntry, QStrin
         { u"sound-name"_s, u"message-new-instant"_s },
         { u"urgency"_s, QVariant::fromValue(uchar(1)) },
     };
-    call << u"Baselark"_s << uint(0) << desktopEntry << title << body << QStringList() << hints << qint32(-1);
-    bus.asyncCall(call);
+    call << u"Baselark"_s << replacesId << desktopEntry << title << body << QStringList() << hints << qint32(-1);
+    const QDBusMessage reply = co_await bus.asyncCall(call);
+    co_return reply.type() == QDBusMessage::ReplyMessage ? reply.arguments().value(0).toUInt() : 0;
 }
 
 } // namespace
@@ -173,6 +177,30 @@ QCoro::Task<> FreedesktopNotificationCenterClient::removePendingNotificationRequ
     co_return;
 }
 
+QCoro::Task<> FreedesktopNotificationCenterClient::deliverNow(QString id, QString title, QString body, QString thread)
+{
+    if (!m_sessionBus.isConnected()) {
+        qCWarning(lcAlerts) << "no session bus to deliver alert" << id;
+        co_return;
+    }
+    QPointer self(this);
+    const uint popup = co_await sendNotification(m_sessionBus, m_desktopEntry, title, body, m_popups.value(thread));
+    if (self && popup != 0) m_popups.insert(thread, popup);
+}
+
+void FreedesktopNotificationCenterClient::addSeenEventIds(const QStringList &ids)
+{
+    bool added = false;
+    for (const QString &id : ids) {
+        if (m_seenEvents.contains(id)) continue;
+        m_seenEvents.append(id);
+        added = true;
+    }
+    if (!added) return;
+    if (m_seenEvents.size() > maxSeenEvents) m_seenEvents.remove(0, m_seenEvents.size() - maxSeenEvents);
+    save();
+}
+
 std::optional<QString> FreedesktopNotificationCenterClient::storeError() const
 {
     if (!m_saveError) return std::nullopt;
@@ -270,6 +298,11 @@ void FreedesktopNotificationCenterClient::load()
         loaded.push_back(std::move(pending));
     }
     m_pending = std::move(loaded);
+    // Only the latest are of use; a longer list was not written by us and is cut rather than refused.
+    for (const QJsonValue &value : document.object().value(u"seenEvents"_s).toArray()) {
+        if (value.isString()) m_seenEvents.append(value.toString());
+    }
+    if (m_seenEvents.size() > maxSeenEvents) m_seenEvents.remove(0, m_seenEvents.size() - maxSeenEvents);
 }
 
 void FreedesktopNotificationCenterClient::moveAsideCorruptStore(const QString &reason)
@@ -280,6 +313,7 @@ void FreedesktopNotificationCenterClient::moveAsideCorruptStore(const QString &r
     QFile::remove(aside);
     if (!QFile::rename(m_storePath, aside)) QFile::remove(m_storePath);
     m_pending.clear();
+    m_seenEvents.clear();
     save();
 }
 
@@ -299,7 +333,13 @@ bool FreedesktopNotificationCenterClient::save(QString *error)
     QDir().mkpath(QFileInfo(m_storePath).absolutePath());
     QSaveFile file(m_storePath);
     const bool saved = file.open(QIODevice::WriteOnly)
-        && file.write(QJsonDocument(QJsonObject { { u"requests"_s, requests } }).toJson()) >= 0 && file.commit();
+        && file.write(QJsonDocument(QJsonObject {
+                                        { u"requests"_s, requests },
+                                        { u"seenEvents"_s, QJsonArray::fromStringList(m_seenEvents) },
+                                    })
+                          .toJson())
+            >= 0
+        && file.commit();
     if (!saved) {
         // Logged once per failing spell, not at every retry.
         if (!m_saveError)

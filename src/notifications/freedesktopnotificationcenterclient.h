@@ -4,6 +4,7 @@
 
 #include <QDBusConnection>
 #include <QDateTime>
+#include <QHash>
 #include <QObject>
 #include <QTimer>
 #include <chrono>
@@ -27,6 +28,8 @@ public:
     // so that a huge file cannot hold up the start.
     static constexpr qint64 maxStoreBytes = 1024 * 1024;
     static constexpr qsizetype maxStoreRequests = 1000;
+    // In-game events remembered across restarts: a few games' worth.
+    static constexpr qsizetype maxSeenEvents = 400;
     static inline const QString notificationsService = QStringLiteral("org.freedesktop.Notifications");
 
     // storePath: the JSON file of pending requests. desktopEntry: the application's desktop-file id, sent as the
@@ -44,6 +47,9 @@ public:
     QCoro::Task<> addGameStartNotification(GameStartNotificationPlanner::Request request) override;
     QCoro::Task<> removePendingNotificationRequests(QStringList identifiers) override;
     std::optional<QString> storeError() const override;
+    QCoro::Task<> deliverNow(QString id, QString title, QString body, QString thread) override;
+    QStringList seenEventIds() const override { return m_seenEvents; }
+    void addSeenEventIds(const QStringList &ids) override;
 
     // Delivers every request whose trigger has passed (dropping those whose game has begun), then re-aims the timer.
     void deliverDue();
@@ -78,6 +84,9 @@ private:
     QDBusConnection m_sessionBus;
     Clock m_now;
     std::vector<Pending> m_pending;
+    QStringList m_seenEvents;
+    // The server's id of the last popup of each thread, which the next one replaces.
+    QHash<QString, uint> m_popups;
     QTimer m_timer;
     std::optional<QString> m_saveError;
     QTimer m_saveRetry;

@@ -36,4 +36,12 @@ public:
     virtual QCoro::Task<> removePendingNotificationRequests(QStringList identifiers) = 0;
     // Why the pending requests on disk lag behind the ones in effect; empty while they agree.
     virtual std::optional<QString> storeError() const = 0;
+
+    // Shows an alert at once. The popup of an alert of the same `thread` (one game's) is replaced by this one
+    // rather than piling up. Failures to show are logged, never thrown.
+    virtual QCoro::Task<> deliverNow(QString id, QString title, QString body, QString thread) = 0;
+    // Ids of the in-game events already told or passed over, oldest first, kept across restarts (the latest few
+    // hundred); adding is stored at once when anything is new.
+    virtual QStringList seenEventIds() const = 0;
+    virtual void addSeenEventIds(const QStringList &ids) = 0;
 };

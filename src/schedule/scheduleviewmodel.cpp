@@ -500,6 +500,7 @@ void ScheduleViewModel::clearDetail()
     m_selectedGameDetail.reset();
     m_selectedGameDetailError.reset();
     m_isLoadingSelectedGameDetail = false;
+    m_selectedGameFollow = LiveFeedFollow();
     Q_EMIT changed();
 }
 
@@ -525,6 +526,7 @@ QCoro::Task<> ScheduleViewModel::loadSelectedGameDetail(bool force)
 
     QPointer self(this);
     const qint64 gamePk = game->gamePk;
+    if (!m_selectedGameFollow) m_selectedGameFollow = m_apiService->followGame(gamePk);
     // The detail on screen stays while it is fetched again, so a refresh does not blank the card.
     m_isLoadingSelectedGameDetail = true;
     m_selectedGameDetailError.reset();

@@ -134,6 +134,25 @@ private Q_SLOTS:
         QCOMPARE(storedRequests().size(), 1);
     }
 
+    // In-game alerts show at once, each game's newer popup replacing its older one; the events told or passed over
+    // are kept for the next start.
+    void inGameAlerts()
+    {
+        {
+            auto centre = client();
+            QCoro::waitFor(centre->deliverNow(u"a"_s, u"TEX 1, AZ 0"_s, u"Single"_s, u"game-1"_s));
+            QCoro::waitFor(centre->deliverNow(u"b"_s, u"TEX 3, AZ 0"_s, u"Single"_s, u"game-1"_s));
+            QCoro::waitFor(centre->deliverNow(u"c"_s, u"NYY 1, BOS 0"_s, u"Homer"_s, u"game-2"_s));
+            centre->addSeenEventIds({ u"a"_s, u"b"_s });
+            centre->addSeenEventIds({ u"b"_s, u"c"_s });
+        }
+        QCOMPARE(m_server.received.size(), 3u);
+        QCOMPARE(m_server.received[1].summary, u"TEX 3, AZ 0"_s);
+        QCOMPARE(m_server.received[1].replacesId, 1u);
+        QCOMPARE(m_server.received[2].replacesId, 0u);
+        QCOMPARE(client()->seenEventIds(), (QStringList { u"a"_s, u"b"_s, u"c"_s }));
+    }
+
     // A suspended machine wakes with a trigger behind it; the private bus stands in for the system bus.
     void resumeDeliversWhatFellDueAsleep()
     {

@@ -454,7 +454,7 @@ int main(int argc, char *argv[])
             box.status = game.status.detailedState == u"Postponed"_s ? BoxScore::GameStatus::Postponed
                                                                      : BoxScore::GameStatus::Scheduled;
             box.result.title = game.teams.away.team.name + u" at "_s + game.teams.home.team.name;
-            result = BoxScoreFetchResult { box, u"Preview"_s, {}, {} };
+            result = BoxScoreFetchResult { box, u"Preview"_s, {}, {}, {} };
         }
         // No desktop-file id: the alert sync answers unavailable and touches nothing.
         NotificationService notifications(nullptr, QString());
