@@ -69,7 +69,8 @@ BaselarkApp::BaselarkApp(ScheduleAPI *api, QSettings *settings, QNetworkAccessMa
     m_window->setContent(content);
     // In-game alerts read the feeds the service keeps; a stand-in service has none.
     if (auto *service = dynamic_cast<MLBAPIService *>(api); service && m_notificationCenter) {
-        m_eventFollower = new GameEventFollower(m_notificationCenter, GameEventFollower::fetchFrom(service->liveFeeds()),
+        m_eventFollower = new GameEventFollower(
+            m_notificationCenter, GameEventFollower::fetchFrom(service->liveFeeds()),
             [] { return QDateTime::currentDateTimeUtc(); }, this);
         m_viewModel->setGameEventFollower(m_eventFollower);
     }

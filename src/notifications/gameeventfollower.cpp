@@ -45,8 +45,8 @@ GameEventFollower::GameEventFollower(NotificationCenterClient *center, Fetch fet
 GameEventFollower::Fetch GameEventFollower::fetchFrom(LiveFeedStore &store)
 {
     return [&store](qint64 gamePk) -> QCoro::Task<Update> {
-        auto update = co_await store.update(
-            gamePk, [](const nlohmann::ordered_json &feed) { return gameEventState(feed); });
+        auto update
+            = co_await store.update(gamePk, [](const nlohmann::ordered_json &feed) { return gameEventState(feed); });
         co_return Update { std::move(update.value), update.wait };
     };
 }

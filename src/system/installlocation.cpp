@@ -95,6 +95,16 @@ QString installLocationAlertText(const QString &path)
 
 QString breakablePath(const QString &path)
 {
-    QString result = path;
-    return result.replace(u'/', u"/\u200B"_s);
+    // Zero-width spaces: after every "/", and every so many characters of a name too long for a line.
+    constexpr qsizetype longestRun = 24;
+    QString result;
+    qsizetype run = 0;
+    for (const QChar c : path) {
+        result += c;
+        if (c == u'/' || (++run >= longestRun && !c.isHighSurrogate())) {
+            result += QChar(0x200B);
+            run = 0;
+        }
+    }
+    return result;
 }

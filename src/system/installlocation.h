@@ -27,5 +27,6 @@ QString runningProgramPath();
 // The alert shown once per version when the program runs from a download or temporary folder.
 QString installLocationAlertTitle();
 QString installLocationAlertText(const QString &path);
-// The path with a break opportunity after every "/", so that a label wraps a long one at its separators.
+// The path with a break opportunity after every "/", and inside names too long for a line, so that a label wraps a
+// long one at its separators and never runs out of the box.
 QString breakablePath(const QString &path);

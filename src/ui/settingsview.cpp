@@ -329,14 +329,15 @@ QWidget *SettingsView::buildNotifications(QWidget *parent)
     events->setContentsMargins(0, 0, 0, 0);
     events->setSpacing(4);
     m_scoringPlays = checkBox(u"scoringPlayAlerts"_s, u"Scoring plays"_s, m_gameEvents);
-    connect(m_scoringPlays, &QCheckBox::clicked, this, [this](bool checked) { m_viewModel->setScoringPlayAlerts(checked); });
+    connect(m_scoringPlays, &QCheckBox::clicked, this,
+        [this](bool checked) { m_viewModel->setScoringPlayAlerts(checked); });
     events->addWidget(m_scoringPlays);
     m_finalScore = checkBox(u"finalScoreAlerts"_s, u"Final score"_s, m_gameEvents);
-    connect(m_finalScore, &QCheckBox::clicked, this, [this](bool checked) { m_viewModel->setFinalScoreAlerts(checked); });
+    connect(
+        m_finalScore, &QCheckBox::clicked, this, [this](bool checked) { m_viewModel->setFinalScoreAlerts(checked); });
     events->addWidget(m_finalScore);
-    m_gameEventsHidden
-        = label(u"gameEventAlertsHidden"_s, u"Runs and final scores are not alerted while No Spoilers Mode is on."_s, 10,
-            m_gameEvents);
+    m_gameEventsHidden = label(u"gameEventAlertsHidden"_s,
+        u"Runs and final scores are not alerted while No Spoilers Mode is on."_s, 10, m_gameEvents);
     m_secondaryLabels.append(m_gameEventsHidden);
     events->addWidget(m_gameEventsHidden);
     column->addWidget(m_gameEvents);

@@ -12,7 +12,6 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
-#include <QTextLayout>
 
 using namespace Qt::StringLiterals;
 
@@ -143,28 +142,18 @@ private Q_SLOTS:
     void alertsDoNotBlock()
     {
         WidgetUpdaterDialogs dialogs([](const QUrl &) {});
-        const QString path = u"/home/ada/Downloads/baselark_0.1.0_amd64/usr/lib/baselark/libexec/bin/baselark"_s;
+        const QString path
+            = u"/home/ada/Downloads/baselark_0.1.0_amd64_unpacked_from_the_release_archive/usr/lib/baselark/libexec/bin/baselark"_s;
         dialogs.showInstallLocationAlert(path);
         QVERIFY(dialogs.alert() && dialogs.alert()->isVisible());
         QCOMPARE(dialogs.alert()->windowModality(), Qt::NonModal);
-        // The box fits its text: the path wraps within it, at its separators only.
+        // The box fits its text: the path wraps within it.
         auto *label = dialogs.alert()->findChild<QLabel *>(u"qt_msgbox_informativelabel"_s);
         QVERIFY(dialogs.alert()->width() < dialogs.alert()->screen()->availableSize().width() / 2);
-        QVERIFY(label->heightForWidth(label->width()) <= label->height());
-        QTextLayout layout(label->text(), label->font());
-        layout.beginLayout();
-        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine())
-            line.setLineWidth(label->contentsRect().width());
-        layout.endLayout();
-        const qsizetype start = label->text().indexOf(breakablePath(path));
-        int breaks = 0;
-        for (int i = 0; i < layout.lineCount(); ++i) {
-            const int end = layout.lineAt(i).textStart() + layout.lineAt(i).textLength();
-            if (end <= start || end >= start + breakablePath(path).size()) continue;
-            QCOMPARE(label->text().mid(end - 2, 2), u"/\u200B"_s);
-            ++breaks;
-        }
-        QVERIFY(start >= 0 && breaks > 0);
+        const QRect text = label->fontMetrics().boundingRect(label->contentsRect(), Qt::TextWordWrap, label->text());
+        QVERIFY(label->contentsRect().contains(text));
+        QCOMPARE(breakablePath(u"/tmp/"_s + QString(30, u'x')),
+            u"/\u200Btmp/\u200B"_s + QString(24, u'x') + QChar(0x200B) + QString(6, u'x'));
     }
 
     void automaticNewsIsANotificationWhoseActionOpensTheWindow()
