@@ -48,10 +48,9 @@ public:
     // What the daemon sends when the user chooses an action of notification `id` (numbered from 1).
     void invokeAction(uint id, const QString &key)
     {
-        QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
-            QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("ActionInvoked"));
-        signal << id << key;
-        m_bus.send(signal);
+        m_bus.send(QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
+                       QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("ActionInvoked"))
+            << id << key);
     }
 
     QStringList capabilities { QStringLiteral("body"), QStringLiteral("sound") };

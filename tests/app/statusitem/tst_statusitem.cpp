@@ -318,7 +318,7 @@ void TestStatusItem::menuIgnoresOtherEventsAndUnknownItems()
         return QVariantList { id, name, QVariant::fromValue(QDBusVariant(0)), 0u };
     };
 
-    const QDBusMessage hovered = call(item.serviceName(), menuPath, menuInterface, u"Event"_s, event(2, u"hovered"_s));
+    const QDBusMessage hovered = call(item.serviceName(), menuPath, menuInterface, u"Event"_s, event(3, u"hovered"_s));
     QCOMPARE(hovered.type(), QDBusMessage::ReplyMessage);
     const QDBusMessage unknown = call(item.serviceName(), menuPath, menuInterface, u"Event"_s, event(9, u"clicked"_s));
     QCOMPARE(unknown.type(), QDBusMessage::ErrorMessage);
@@ -339,33 +339,19 @@ void TestStatusItem::updateEntryShowsWithTheDot()
     StatusItem item;
     showRegistered(item);
     QSignalSpy requested(&item, &StatusItem::updateRequested);
-    const auto visible = [&] {
-        return call(item.serviceName(), menuPath, menuInterface, u"GetProperty"_s, { 2, u"visible"_s })
-            .arguments()
-            .value(0)
-            .value<QDBusVariant>()
-            .variant()
-            .toBool();
-    };
-    const auto click = [&] {
-        const QVariantList event { 2, u"clicked"_s, QVariant::fromValue(QDBusVariant(0)), 0u };
-        call(item.serviceName(), menuPath, menuInterface, u"Event"_s, event);
-    };
-    QVERIFY(!visible());
-    click();
-    QCOMPARE(requested.count(), 0);
-
     QSignalSpy layoutUpdated(item.findChild<DBusMenu *>(), &DBusMenu::LayoutUpdated);
-    item.setUpdatePending(true);
-    QVERIFY(visible());
-    QCOMPARE(layoutUpdated.count(), 1);
-    QVERIFY(layoutUpdated.first().first().toUInt() > 1);
-    click();
-    QCOMPARE(requested.count(), 1);
-
-    item.setUpdatePending(false);
-    QVERIFY(!visible());
+    const QVariantList click { 2, u"clicked"_s, QVariant::fromValue(QDBusVariant(0)), 0u };
+    for (const bool pending : { false, true, false }) {
+        item.setUpdatePending(pending);
+        const QDBusMessage visible
+            = call(item.serviceName(), menuPath, menuInterface, u"GetProperty"_s, { 2, u"visible"_s });
+        QCOMPARE(visible.arguments().value(0).value<QDBusVariant>().variant().toBool(), pending);
+        const qsizetype before = requested.count();
+        call(item.serviceName(), menuPath, menuInterface, u"Event"_s, click);
+        QCOMPARE(requested.count(), before + (pending ? 1 : 0));
+    }
     QCOMPARE(layoutUpdated.count(), 2);
+    QVERIFY(layoutUpdated.last().first().toUInt() > layoutUpdated.first().first().toUInt());
 }
 
 void TestStatusItem::fallsBackUntilWatcherAppears()

@@ -28,9 +28,8 @@ class TestBaselarkApp : public QObject {
 
     static UpdateDialog *visibleUpdateDialog()
     {
-        for (QWidget *widget : QApplication::topLevelWidgets()) {
+        for (QWidget *widget : QApplication::topLevelWidgets())
             if (auto *update = qobject_cast<UpdateDialog *>(widget); update && update->isVisible()) return update;
-        }
         return nullptr;
     }
 

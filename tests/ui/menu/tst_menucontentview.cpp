@@ -20,7 +20,6 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStackedWidget>
-#include <QStyleOptionSlider>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -312,14 +311,6 @@ private Q_SLOTS:
         QScrollBar *bar = list->verticalScrollBar();
         QTRY_VERIFY(bar->maximum() > 0);
         QCOMPARE(bar->value(), 0);
-        // A slim bar without arrow buttons.
-        QStyleOptionSlider option;
-        option.initFrom(bar);
-        option.orientation = Qt::Vertical;
-        option.maximum = bar->maximum();
-        QVERIFY(bar->sizeHint().width() <= 10);
-        for (const auto arrow : { QStyle::SC_ScrollBarAddLine, QStyle::SC_ScrollBarSubLine })
-            QVERIFY(bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, arrow, bar).isEmpty());
         const QPoint pointer = list->viewport()->mapToGlobal(QPoint(list->viewport()->width() / 2, 20));
         QCursor::setPos(pointer);
         const auto order = list->rowOrder();

@@ -243,7 +243,6 @@ private Q_SLOTS:
         QCOMPARE(chosen.count(), 1);
         QCOMPARE(chosen.takeFirst().at(0).toBool(), false);
         view.setStandings(season2024(), 116, false);
-        // The other tables start at their top.
         QCOMPARE(bar->value(), 0);
         QVERIFY(view.findChild<QWidget *>(u"division201"_s));
         QCOMPARE(cell(view, 110, u"gamesBack"_s)->text(), u"3.0"_s);
