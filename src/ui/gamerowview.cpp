@@ -5,6 +5,8 @@
 #include "ui/teamlogoview.h"
 #include "ui/theme.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QEnterEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -488,6 +490,12 @@ void GameRowView::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::PaletteChange) applyColors();
+}
+
+void GameRowView::syncHoverWithPointer()
+{
+    QWidget *under = isVisible() ? QApplication::widgetAt(QCursor::pos()) : nullptr;
+    setHovered(under && (under == this || isAncestorOf(under)));
 }
 
 void GameRowView::setHovered(bool hovered)
