@@ -59,6 +59,7 @@ public:
     explicit PlainButton(QWidget *parent = nullptr);
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 };
 
