@@ -1,6 +1,7 @@
 #include "ui/menucontentview.h"
 
 #include "schedule/scheduleviewmodel.h"
+#include "ui/accessibility.h"
 #include "ui/datenavigationview.h"
 #include "ui/gamedetailpanelview.h"
 #include "ui/gamelistview.h"
@@ -58,6 +59,8 @@ public:
         setCursor(Qt::PointingHandCursor);
         setFocusPolicy(Qt::TabFocus);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        accessibility::setRole(this, QAccessible::PageTab);
+        connect(this, &QAbstractButton::toggled, this, [this] { accessibility::notify(this, QAccessible::Selection); });
     }
 
     QSize sizeHint() const override
@@ -172,6 +175,7 @@ QWidget *MenuContentView::buildTabBar()
 {
     auto *bar = new QWidget(this);
     bar->setObjectName(u"tabBar"_s);
+    accessibility::setRole(bar, QAccessible::PageTabList);
     auto *row = new QHBoxLayout(bar);
     row->setContentsMargins(6, 6, 6, 6);
     row->setSpacing(2);
@@ -368,6 +372,21 @@ void MenuContentView::update()
 
     m_footerSpinner->setVisible(m_viewModel->isLoading());
     m_refresh->setVisible(!m_viewModel->isLoading());
+    keepFooterLastInTabOrder();
+}
+
+// Tab runs through the tab bar, the page and then the footer. The settings and the inline box score are put
+// in after the footer is made, and game rows come and go, so Qt would put them after the footer.
+void MenuContentView::keepFooterLastInTabOrder()
+{
+    QWidget *top = window();
+    if (m_quit->nextInFocusChain() == m_refresh && m_refresh->nextInFocusChain() == top) return;
+    QWidget *last = top->previousInFocusChain();
+    while (last != top && (last == m_quit || last == m_refresh))
+        last = last->previousInFocusChain();
+    if (last == top) return;
+    QWidget::setTabOrder(last, m_quit);
+    QWidget::setTabOrder(m_quit, m_refresh);
 }
 
 bool MenuContentView::handleKeyDown(const QKeyEvent &event)
@@ -387,9 +406,11 @@ bool MenuContentView::handleKeyDown(const QKeyEvent &event)
         return true;
     case Qt::Key_Down:
         m_viewModel->moveSelection(+1);
+        m_gameList->focusSelectedRow();
         return true;
     case Qt::Key_Up:
         m_viewModel->moveSelection(-1);
+        m_gameList->focusSelectedRow();
         return true;
     default:
         return false;

@@ -67,6 +67,7 @@ private:
     void update();
     void applyColors();
     void startRefresh();
+    void keepFooterLastInTabOrder();
 
     ScheduleViewModel *m_viewModel;
     OpenURL m_openURL;
