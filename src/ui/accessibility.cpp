@@ -52,7 +52,7 @@ public:
     QRect rect() const override
     {
         const AccessibleTable::Cell *shown = cell();
-        return m_cells->globalRect(shown ? shown->rect : QRect());
+        return shown ? m_cells->globalRect(*shown) : QRect();
     }
 
     QAccessible::Role role() const override { return m_row < 0 ? QAccessible::ColumnHeader : QAccessible::Cell; }
@@ -168,7 +168,10 @@ public:
         return state;
     }
 
-    QStringList actionNames() const override { return QStringList { pressAction() } + QAccessibleWidget::actionNames(); }
+    QStringList actionNames() const override
+    {
+        return QStringList { pressAction() } + QAccessibleWidget::actionNames();
+    }
 
     void doAction(const QString &name) override
     {
@@ -193,6 +196,18 @@ public:
     const AccessibleTableCells::Provider provider;
 };
 
+// A window that hangs from a widget of another window, as the calendar hangs from the date row: Qt counts
+// every window as a child of the application, the tree puts it under the widget.
+class AccessibleHangingWindow : public QAccessibleWidget {
+public:
+    using QAccessibleWidget::QAccessibleWidget;
+
+    QAccessibleInterface *parent() const override
+    {
+        return QAccessible::queryAccessibleInterface(widget()->parentWidget());
+    }
+};
+
 QAccessibleInterface *roleFactory(const QString &, QObject *object)
 {
     auto *widget = qobject_cast<QWidget *>(object);
@@ -206,6 +221,7 @@ QAccessibleInterface *roleFactory(const QString &, QObject *object)
                 return new AccessibleWidgetTable(widget, table->provider);
     }
     if (auto *button = qobject_cast<QAbstractButton *>(widget)) return new AccessibleChoiceButton(button, role);
+    if (widget->isWindow() && widget->parentWidget()) return new AccessibleHangingWindow(widget, role);
     return new QAccessibleWidget(widget, role);
 }
 
@@ -310,7 +326,7 @@ QAccessibleInterface *AccessibleTableCells::cellAt(QPoint globalPosition) const
     for (int row = shown.header.empty() ? 0 : -1; row < int(shown.rows.size()); ++row) {
         for (int column = 0; column < shown.columnCount(); ++column) {
             const AccessibleTable::Cell *candidate = shown.cell(row, column);
-            if (!candidate->rect.isEmpty() && globalRect(candidate->rect).contains(globalPosition))
+            if ((candidate->shownBy || !candidate->rect.isEmpty()) && globalRect(*candidate).contains(globalPosition))
                 return cell(row, column);
         }
     }
@@ -333,6 +349,12 @@ QAccessibleInterface *AccessibleTableCells::focusedCell() const
     if (!content().focusableCells || !m_host || !m_host->hasFocus()) return nullptr;
     const QList<QAccessibleInterface *> selected = selectedCells();
     return selected.isEmpty() ? nullptr : selected.first();
+}
+
+QRect AccessibleTableCells::globalRect(const AccessibleTable::Cell &cell) const
+{
+    if (cell.shownBy) return QRect(cell.shownBy->mapToGlobal(QPoint()), cell.shownBy->size());
+    return globalRect(cell.rect);
 }
 
 QRect AccessibleTableCells::globalRect(const QRect &rect) const
@@ -425,10 +447,11 @@ QRect AccessibleVirtualTable::rect() const
     const AccessibleTable &shown = m_cells.content();
     for (int row = shown.header.empty() ? 0 : -1; row < int(shown.rows.size()); ++row) {
         for (int column = 0; column < shown.columnCount(); ++column) {
-            if (const QRect cell = shown.cell(row, column)->rect; !cell.isEmpty()) area |= cell;
+            if (const AccessibleTable::Cell *cell = shown.cell(row, column); !cell->rect.isEmpty() || cell->shownBy)
+                area |= m_cells.globalRect(*cell);
         }
     }
-    return m_cells.globalRect(area);
+    return area.isEmpty() ? m_cells.globalRect(QRect()) : area;
 }
 
 QAccessible::State AccessibleVirtualTable::state() const
@@ -469,6 +492,12 @@ QRect AccessibleVirtualText::rect() const
     return QRect(m_host->mapToGlobal(area.topLeft()), area.size());
 }
 
+void AccessibleVirtualText::setContent(QString text, QRect rect)
+{
+    m_text = std::move(text);
+    m_rect = rect;
+}
+
 QAccessible::State AccessibleVirtualText::state() const
 {
     QAccessible::State state;
@@ -484,10 +513,17 @@ void installFactory()
     QAccessible::installFactory(&roleFactory);
 }
 
+void claimInterface(QWidget *widget, QAccessible::Role role)
+{
+    QAccessibleInterface *made = QAccessible::queryAccessibleInterface(widget);
+    if (made && made->role() != role) QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+}
+
 void setRole(QWidget *widget, QAccessible::Role role)
 {
     installFactory();
     widget->setProperty(roleProperty, int(role));
+    claimInterface(widget, role);
 }
 
 void setTable(QWidget *widget, AccessibleTableCells::Provider provider)
@@ -496,10 +532,15 @@ void setTable(QWidget *widget, AccessibleTableCells::Provider provider)
     setRole(widget, QAccessible::Table);
 }
 
-void contentChanged(QWidget *widget)
+void reread(QWidget *widget)
 {
     if (auto *content = dynamic_cast<ContentInterface *>(QAccessible::queryAccessibleInterface(widget)))
         content->invalidate();
+}
+
+void contentChanged(QWidget *widget)
+{
+    reread(widget);
     notify(widget, QAccessible::ObjectReorder);
 }
 

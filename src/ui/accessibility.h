@@ -32,6 +32,8 @@ struct AccessibleTable {
         QString description;
         // In the coordinates of the widget that shows the table; empty for the widget's whole area.
         QRect rect;
+        // The widget that shows the cell, if one does: the cell is where it is now, whatever `rect` says.
+        QPointer<QWidget> shownBy;
         bool selected = false;
         // What pressing the cell does; none for a cell that only reads.
         std::function<void()> press;
@@ -81,6 +83,7 @@ public:
     // The selected cell while the cells take the focus and the widget has it.
     QAccessibleInterface *focusedCell() const;
     // The area of a cell on the screen.
+    QRect globalRect(const AccessibleTable::Cell &cell) const;
     QRect globalRect(const QRect &rect) const;
 
 private:
@@ -187,6 +190,8 @@ public:
     QAccessible::Role role() const override { return QAccessible::StaticText; }
     QAccessible::State state() const override;
 
+    void setContent(QString text, QRect rect);
+
 private:
     QAccessibleInterface *m_parent;
     QPointer<QWidget> m_host;
@@ -198,6 +203,9 @@ namespace accessibility {
 
 // Makes the window's interface factory known to Qt; every view that needs it calls this when it is made.
 void installFactory();
+// Qt may have made a stock interface for `widget` while its constructors ran, before its own factory or role
+// applied; an interface of another role goes, so that the next query makes the widget's own.
+void claimInterface(QWidget *widget, QAccessible::Role role);
 // Makes `widget` a table to assistive technology, read through `provider`; its own children leave the tree.
 void setTable(QWidget *widget, AccessibleTableCells::Provider provider);
 // A role for a widget of no class of its own (a tab bar, an image); read when its interface is made.
@@ -205,6 +213,9 @@ void setRole(QWidget *widget, QAccessible::Role role);
 // The content that `widget` paints or stands for changed: its interface reads it again and assistive
 // technology hears that the children changed.
 void contentChanged(QWidget *widget);
+// The texts or states that `widget` shows for its parts changed, the parts themselves did not: its interface
+// reads them again, without an event.
+void reread(QWidget *widget);
 // Sends one event about `object`, or about its child at `child`.
 void notify(QObject *object, QAccessible::Event event, int child = -1);
 

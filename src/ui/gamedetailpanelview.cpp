@@ -246,16 +246,19 @@ QAccessibleInterface *accessibleCardFactory(const QString &, QObject *object)
 }
 
 // The runs, hits and errors of both clubs as a table, while the line score shows.
-AccessibleTable lineScoreContent(const QWidget *grid, const QList<QLabel *> &headers,
-    const std::array<QLabel *, 2> &clubs, const std::array<std::array<QLabel *, 3>, 2> &numbers, const Game &game)
+AccessibleTable lineScoreContent(const QList<QLabel *> &headers, const std::array<QLabel *, 2> &clubs,
+    const std::array<std::array<QLabel *, 3>, 2> &numbers, const Game &game)
 {
-    const auto cell = [grid](const QString &text, const QLabel *label) {
-        return AccessibleTable::Cell { text, {}, QRect(label->mapTo(grid, QPoint()), label->size()), false, {}, {} };
+    const auto cell = [](const QString &text, QLabel *label = nullptr) {
+        AccessibleTable::Cell made;
+        made.text = text;
+        made.shownBy = label;
+        return made;
     };
     AccessibleTable table;
     table.name = u"Line score"_s;
     const QString columns[] = { u"Runs"_s, u"Hits"_s, u"Errors"_s };
-    table.header.push_back({ u"Team"_s, {}, {}, false, {}, {} });
+    table.header.push_back(cell(u"Team"_s));
     for (int column = 0; column < 3; ++column)
         table.header.push_back(cell(columns[column], headers[column]));
     if (clubs[0]->text().isEmpty()) return table;
@@ -345,6 +348,7 @@ GameDetailPanelView::GameDetailPanelView(QWidget *parent)
     QAccessible::installFactory(&accessibleCardFactory);
     build();
     refresh();
+    accessibility::claimInterface(this, QAccessible::Grouping);
 }
 
 GameDetailPanelView::GameDetailPanelView(const Game &game, const std::optional<GameDetail> &detail, bool isLoading,
@@ -359,6 +363,7 @@ GameDetailPanelView::GameDetailPanelView(const Game &game, const std::optional<G
     QAccessible::installFactory(&accessibleCardFactory);
     build();
     refresh();
+    accessibility::claimInterface(this, QAccessible::Grouping);
 }
 
 void GameDetailPanelView::setInputs(const Game &game, const std::optional<GameDetail> &detail, bool isLoading,
@@ -581,9 +586,8 @@ GameDetailPanelView::LineScoreTable GameDetailPanelView::addLineScoreTable(QWidg
     const std::array clubs { table.abbreviations[0], table.abbreviations[1] };
     const std::array numbers { std::array { table.numbers[0][0], table.numbers[0][1], table.numbers[0][2] },
         std::array { table.numbers[1][0], table.numbers[1][1], table.numbers[1][2] } };
-    accessibility::setTable(table.table, [this, grid = table.table, headers = table.headers, clubs, numbers] {
-        return lineScoreContent(grid, headers, clubs, numbers, m_game);
-    });
+    accessibility::setTable(table.table,
+        [this, headers = table.headers, clubs, numbers] { return lineScoreContent(headers, clubs, numbers, m_game); });
     section->layout()->addWidget(table.table);
     return table;
 }

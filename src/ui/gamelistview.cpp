@@ -101,6 +101,7 @@ GameListView::GameListView(QWidget *parent)
     setWidget(m_column);
     m_scroll->setDuration(scrollDurationMs);
     m_scroll->setEasingCurve(QEasingCurve::InOutQuad);
+    accessibility::claimInterface(this, QAccessible::List);
 }
 
 void GameListView::setGames(

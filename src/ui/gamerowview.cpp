@@ -299,6 +299,7 @@ GameRowView::GameRowView(
     setFocusPolicy(Qt::ClickFocus);
     build();
     refresh();
+    accessibility::claimInterface(this, QAccessible::ListItem);
 }
 
 GameRowView::~GameRowView()

@@ -380,9 +380,13 @@ void MenuContentView::update()
 void MenuContentView::keepFooterLastInTabOrder()
 {
     QWidget *top = window();
-    if (m_quit->nextInFocusChain() == m_refresh && m_refresh->nextInFocusChain() == top) return;
+    const auto takesFocus = [](QWidget *widget) { return widget->focusPolicy() != Qt::NoFocus; };
+    bool footerLast = true;
+    for (QWidget *next = m_refresh->nextInFocusChain(); next != top && footerLast; next = next->nextInFocusChain())
+        footerLast = !takesFocus(next);
+    if (footerLast) return;
     QWidget *last = top->previousInFocusChain();
-    while (last != top && (last == m_quit || last == m_refresh))
+    while (last != top && (last == m_quit || last == m_refresh || !takesFocus(last)))
         last = last->previousInFocusChain();
     if (last == top) return;
     QWidget::setTabOrder(last, m_quit);

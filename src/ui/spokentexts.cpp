@@ -26,8 +26,8 @@ QString spokenInning(const QString &half, const QString &ordinal)
 QString spokenInning(const Game &game)
 {
     if (!game.linescore || !game.linescore->currentInningOrdinal) return u"live"_s;
-    return spokenInning(game.linescore->isTopInning.value_or(false) ? u"Top"_s : u"Bottom"_s,
-        *game.linescore->currentInningOrdinal);
+    return spokenInning(
+        game.linescore->isTopInning.value_or(false) ? u"Top"_s : u"Bottom"_s, *game.linescore->currentInningOrdinal);
 }
 
 QString spokenScore(qint64 awayRuns, qint64 homeRuns)
