@@ -3,6 +3,7 @@
 #include "boxscore/boxscoreviewmodel.h"
 #include "boxscore/views/boxscoreview.h"
 #include "schedule/scheduleviewmodel.h"
+#include "ui/accessibility.h"
 #include "ui/plainbutton.h"
 #include "ui/progressspinner.h"
 #include "ui/theme.h"
@@ -27,6 +28,7 @@ public:
         , m_pixelSize(pixelSize)
     {
         setFixedSize(pixelSize, pixelSize);
+        accessibility::setRole(this, QAccessible::Graphic);
     }
 
     Symbol symbol() const { return m_symbol; }
