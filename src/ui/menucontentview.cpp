@@ -5,6 +5,7 @@
 #include "ui/datenavigationview.h"
 #include "ui/gamedetailpanelview.h"
 #include "ui/gamelistview.h"
+#include "ui/gamerowview.h"
 #include "ui/localkeymonitor.h"
 #include "ui/plainbutton.h"
 #include "ui/progressspinner.h"
@@ -326,6 +327,7 @@ MenuContentView::ScheduleState MenuContentView::scheduleState() const
 void MenuContentView::update()
 {
     const bool inlineBoxScore = m_viewModel->inlineBoxScoreGameId().has_value();
+    const bool switched = inlineBoxScore == m_inlineBoxScoreSlot->isHidden();
     m_tabBar->setVisible(!inlineBoxScore);
     m_tabDivider->setVisible(!inlineBoxScore);
     m_tabs->setVisible(!inlineBoxScore);
@@ -373,6 +375,23 @@ void MenuContentView::update()
     m_footerSpinner->setVisible(m_viewModel->isLoading());
     m_refresh->setVisible(!m_viewModel->isLoading());
     keepFooterLastInTabOrder();
+    if (switched) focusAfterSwitch(inlineBoxScore);
+}
+
+// Opening or leaving the box score hides the control that had the focus. The focus goes to the way back from
+// the box score, or back to the game it showed, instead of to whatever Qt finds next.
+void MenuContentView::focusAfterSwitch(bool inlineBoxScore)
+{
+    QWidget *target = nullptr;
+    if (inlineBoxScore) {
+        const QList<QAbstractButton *> buttons = m_inlineBoxScoreSlot->findChildren<QAbstractButton *>();
+        if (!buttons.isEmpty()) target = buttons.first();
+    } else if (m_viewModel->selectedTab() == ScheduleViewModel::Tab::Schedule
+        && scheduleState() == ScheduleState::Games) {
+        target = m_gameList->currentRow();
+    }
+    if (!target) target = m_tabButtons[static_cast<int>(m_viewModel->selectedTab())];
+    target->setFocus(Qt::OtherFocusReason);
 }
 
 // Tab runs through the tab bar, the page and then the footer. The settings and the inline box score are put

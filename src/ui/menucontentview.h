@@ -68,6 +68,7 @@ private:
     void applyColors();
     void startRefresh();
     void keepFooterLastInTabOrder();
+    void focusAfterSwitch(bool inlineBoxScore);
 
     ScheduleViewModel *m_viewModel;
     OpenURL m_openURL;

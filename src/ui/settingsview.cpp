@@ -190,6 +190,9 @@ SettingsView::SettingsView(
     , m_sortedTeams(teamsByName())
 {
     setObjectName(u"settingsView"_s);
+    setAccessibleName(u"Settings"_s);
+    // Tab goes from control to control, each scrolled into view; the column itself is no stop of its own.
+    setFocusPolicy(Qt::NoFocus);
     setFrameShape(QFrame::NoFrame);
     setWidgetResizable(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

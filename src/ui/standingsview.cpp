@@ -502,6 +502,9 @@ StandingsView::StandingsView(QWidget *parent)
 
     m_scroll = new QScrollArea(states);
     m_scroll->setObjectName(u"standingsScroll"_s);
+    m_scroll->setAccessibleName(u"Standings"_s);
+    // The page keys scroll it wherever the focus is; a Tab stop that shows nothing would only be in the way.
+    m_scroll->setFocusPolicy(Qt::NoFocus);
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setWidgetResizable(true);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

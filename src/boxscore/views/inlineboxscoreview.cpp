@@ -339,6 +339,9 @@ QWidget *InlineBoxScoreView::buildBoxScorePage()
 {
     m_boxScoreView = new BoxScoreView(BoxScoreStyle::compact());
     m_boxScoreView->setObjectName(u"boxScoreView"_s);
+    m_boxScoreView->setAccessibleName(u"Box score"_s);
+    // The page keys scroll it wherever the focus is; a Tab stop that shows nothing would only be in the way.
+    m_boxScoreView->setFocusPolicy(Qt::NoFocus);
     auto *note = new ErrorNote(nullptr);
     m_errorNote = note;
     auto *page = new BoxScorePage(m_boxScoreView, note, m_contents);
