@@ -136,7 +136,7 @@ class TestAccessibility : public QObject {
         m_viewModel = std::make_unique<ScheduleViewModel>(
             m_api.get(), &m_notifications, m_settings.get(), [] { return QDateTime::currentDateTime(); }, false, true);
         m_window = std::make_unique<QWidget>();
-        m_view = new MenuContentView(m_viewModel.get(), [](const QUrl &) { });
+        m_view = new MenuContentView(m_viewModel.get(), [](const QUrl &) {});
         (new QVBoxLayout(m_window.get()))->addWidget(m_view);
         // A view put in after the window was built, as the application puts in the settings.
         m_view->settingsPage()->layout()->addWidget(new QToolButton);
@@ -181,8 +181,8 @@ private Q_SLOTS:
             << game(u"Live"_s, 3, 2, false) << true << u"Boston Red Sox at New York Yankees, bottom of the 7th"_s;
         QTest::newRow("final") << game(u"Final"_s, 0, 5) << false
                                << u"Boston Red Sox at New York Yankees, 0 to 5, final"_s;
-        QTest::newRow("final, no spoilers") << game(u"Final"_s) << true
-                                            << u"Boston Red Sox at New York Yankees, final"_s;
+        QTest::newRow("final, no spoilers")
+            << game(u"Final"_s) << true << u"Boston Red Sox at New York Yankees, final"_s;
         QTest::newRow("postponed") << game(u"Postponed"_s) << false
                                    << u"Boston Red Sox at New York Yankees, postponed"_s;
         const Game scheduled = game(u"Preview"_s);
@@ -248,9 +248,9 @@ private Q_SLOTS:
             QTest::keyClick(focus, Qt::Key_Tab);
         }
         QCOMPARE(order,
-            QStringList({ u"tabSchedule"_s, u"tabStandings"_s, u"tabSettings"_s, u"previousDay"_s, u"dateTitle"_s,
-                u"nextDay"_s, u"boxScoreButton"_s, u"externalButton"_s, u"closeButton"_s, u"row"_s, u"quit"_s,
-                u"refresh"_s }));
+            QStringList(
+                { u"tabSchedule"_s, u"tabStandings"_s, u"tabSettings"_s, u"previousDay"_s, u"dateTitle"_s, u"nextDay"_s,
+                    u"boxScoreButton"_s, u"externalButton"_s, u"closeButton"_s, u"row"_s, u"quit"_s, u"refresh"_s }));
 
         QAccessibleInterface *tab = accessible(m_view->findChild<QWidget *>(u"tabSchedule"_s));
         QCOMPARE(tab->role(), QAccessible::PageTab);
@@ -268,12 +268,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("events");
         const Game live = game(u"Live"_s);
         QTest::newRow("a run scores") << live << game(u"Live"_s, 4, 2) << false << u"4 to 2, top of the 7th"_s << 1;
-        QTest::newRow("the inning turns") << live << game(u"Live"_s, 3, 2, false) << false
-                                          << u"3 to 2, bottom of the 7th"_s << 1;
+        QTest::newRow("the inning turns")
+            << live << game(u"Live"_s, 3, 2, false) << false << u"3 to 2, bottom of the 7th"_s << 1;
         QTest::newRow("the game ends") << live << game(u"Final"_s) << false << u"3 to 2, final"_s << 1;
         QTest::newRow("nothing changes") << live << live << false << u"3 to 2, top of the 7th"_s << 0;
-        QTest::newRow("another game") << live << game(u"Live"_s, 0, 0, true, 2) << false
-                                      << u"0 to 0, top of the 7th"_s << 0;
+        QTest::newRow("another game") << live << game(u"Live"_s, 0, 0, true, 2) << false << u"0 to 0, top of the 7th"_s
+                                      << 0;
         QTest::newRow("hidden score, a run scores")
             << live << game(u"Live"_s, 4, 2) << true << u"top of the 7th"_s << 0;
         QTest::newRow("hidden score, the game ends") << live << game(u"Final"_s) << true << u"final"_s << 1;
@@ -434,13 +434,15 @@ private Q_SLOTS:
         // The notes on extra-base hits and the like follow the table as texts.
         QVERIFY(section->childCount() > 1);
         QCOMPARE(section->child(1)->role(), QAccessible::StaticText);
-        QCOMPARE(section->child(1)->text(QAccessible::Name), view.battingSection(false)->texts().at(
-            view.battingSection(false)->texts().size() - section->childCount() + 1));
+        QCOMPARE(section->child(1)->text(QAccessible::Name),
+            view.battingSection(false)->texts().at(
+                view.battingSection(false)->texts().size() - section->childCount() + 1));
 
         // A batter's name opens the player's search page, as a Ctrl-click does.
         QAccessibleInterface *batter = batting->tableInterface()->cellAt(0, 0);
-        QVERIFY(batter->rect().isValid() && view.battingSection(false)->rect().contains(
-            view.battingSection(false)->mapFromGlobal(batter->rect().center())));
+        QVERIFY(batter->rect().isValid()
+            && view.battingSection(false)->rect().contains(
+                view.battingSection(false)->mapFromGlobal(batter->rect().center())));
         batter->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QVERIFY(opened.toString().contains(u"baseball-reference.com"_s));
 
