@@ -231,6 +231,14 @@ private Q_SLOTS:
         QCOMPARE(sentOf(QAccessible::SelectionAdd).first().object, row);
         QCOMPARE(sentOf(QAccessible::SelectionRemove).first().object, m_view->gameList()->row(first));
         QCOMPARE(sentOf(QAccessible::Focus).last().name, accessible(row)->text(QAccessible::Name));
+
+        // Opening the box score hides the focused game: the focus goes to the way back, and back to the game.
+        auto *back = new QToolButton;
+        m_view->inlineBoxScoreSlot()->layout()->addWidget(back);
+        m_view->openBoxScore(*m_viewModel->selectedGameId());
+        QCOMPARE(QApplication::focusWidget(), back);
+        m_viewModel->setInlineBoxScoreGameId(std::nullopt);
+        QCOMPARE(QApplication::focusWidget(), row);
     }
 
     // Tab runs through the tab bar, the date row, the card, the selected game and then the footer, whatever was
@@ -251,6 +259,14 @@ private Q_SLOTS:
             QStringList(
                 { u"tabSchedule"_s, u"tabStandings"_s, u"tabSettings"_s, u"previousDay"_s, u"dateTitle"_s, u"nextDay"_s,
                     u"boxScoreButton"_s, u"externalButton"_s, u"closeButton"_s, u"row"_s, u"quit"_s, u"refresh"_s }));
+
+        // A refresh leaves the focus where it is.
+        QWidget *title = m_view->findChild<QWidget *>(u"dateTitle"_s);
+        title->setFocus(Qt::TabFocusReason);
+        m_viewModel->refresh();
+        QTRY_COMPARE(m_api->requestCount(), 2);
+        m_api->succeed(1, recordedDay());
+        QCOMPARE(QApplication::focusWidget(), title);
 
         QAccessibleInterface *tab = accessible(m_view->findChild<QWidget *>(u"tabSchedule"_s));
         QCOMPARE(tab->role(), QAccessible::PageTab);
