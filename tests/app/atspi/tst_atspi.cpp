@@ -195,6 +195,8 @@ private Q_SLOTS:
         QCOMPARE(month[u"table"_s][u"rows"_s].toInt(), 6);
         QCOMPARE(shown(month, u"table cell"_s).size(), 42);
         QCOMPARE(shown(month, u"table column header"_s).size(), 7);
+        QVERIFY(names(root, u"push button"_s).contains(u"Next month"_s));
+        QCOMPARE(unnamed(root), 0);
         QCOMPARE(focused()[u"role"_s].toString(), u"table cell"_s);
         QCOMPARE(focused()[u"description"_s].toString(), u"Today"_s);
         key(u"Escape"_s);
