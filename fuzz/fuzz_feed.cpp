@@ -1,5 +1,5 @@
-// Feeds arbitrary bytes to the live-feed decoder and, when they decode, derives the detail card's texts and
-// builds the whole box score from them.
+// Feeds arbitrary bytes to the live-feed decoders (whole and On-Demand) and, when they decode, derives the detail
+// card's texts and builds the whole box score from them.
 
 #include "boxscore/boxscore.h"
 #include "stats/decoder.h"
@@ -23,5 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     } catch (const ServiceError &) {
         // Rejected input is the expected outcome for most mutations.
     }
+    try {
+        // What the feedtool reads On-Demand, only the members the records name.
+        (void)GameDetail::fromFeed(decodeOnDemand<GameDetailFeed>(bytes)).countText();
+        (void)buildBoxScore(decodeOnDemand<GameLiveFeedResponse>(bytes));
+    } catch (const ServiceError &) { }
     return 0;
 }

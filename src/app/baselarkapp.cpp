@@ -1,6 +1,5 @@
 #include "app/baselarkapp.h"
 
-#include "app/popupplacement.h"
 #include "app/popupwindow.h"
 #include "app/statusitem.h"
 #include "app/statuspublisher.h"
@@ -19,13 +18,13 @@
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QLayout>
-#include <QScreen>
 #include <QStandardPaths>
 
 using namespace Qt::StringLiterals;
 
 BaselarkApp::BaselarkApp(ScheduleAPI *api, QSettings *settings, QNetworkAccessManager *network, QObject *parent)
     : QObject(parent)
+    , m_session(DesktopSession::current())
     // Without a desktop-file id nothing is installed: no store is read and no alert is delivered.
     , m_notificationCenter(QGuiApplication::desktopFileName().isEmpty()
               ? nullptr
@@ -88,9 +87,12 @@ void BaselarkApp::viewModelChanged()
 
 void BaselarkApp::toggleWindow(std::optional<QPoint> activatePoint)
 {
-    const QPoint cursor = QCursor::pos();
-    const QScreen *screen = QGuiApplication::screenAt(activatePoint.value_or(cursor));
-    if (!screen) screen = QGuiApplication::primaryScreen();
-    const QRect geometry = screen ? screen->geometry() : QRect(0, 0, 1280, 800);
-    m_window->toggleAt(popupAnchor(activatePoint, cursor, geometry));
+    PlacementInput where;
+    where.session = m_session;
+    where.nativeWayland = QGuiApplication::platformName().startsWith(u"wayland"_s);
+    where.activatePoint = activatePoint ? activatePoint : m_statusItem->lastActivatePoint();
+    where.pointer = QCursor::pos();
+    where.itemGeometry = m_statusItem->itemGeometry();
+    where.screens = PopupWindow::screens();
+    m_window->toggle(std::move(where));
 }

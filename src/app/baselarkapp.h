@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/desktopsession.h"
+
 #include <QObject>
 #include <QPoint>
 #include <memory>
@@ -41,6 +43,7 @@ private:
     void viewModelChanged();
     void toggleWindow(std::optional<QPoint> activatePoint);
 
+    DesktopSession m_session;
     // Before the view model, which is handed the service.
     FreedesktopNotificationCenterClient *m_notificationCenter;
     std::unique_ptr<NotificationService> m_notificationService;

@@ -1,7 +1,9 @@
 #include "app/baselarkapp.h"
 #include "app/commandline.h"
+#include "app/desktopsession.h"
 #include "app/quitsignals.h"
 #include "app/singleinstanceguard.h"
+#include "app/x11windowclass.h"
 #include "stats/logocache.h"
 #include "stats/mlbapiservice.h"
 
@@ -15,10 +17,18 @@ int main(int argc, char *argv[])
     // --help, --version and errors answer on the terminal, with no display needed.
     if (const std::optional<int> status = handleCommandLine(argc, argv)) return *status;
 
+    // In GNOME's and Plasma's Wayland sessions only an Xwayland window can open at the status item.
+    const QByteArray platform = preferredPlatform(DesktopSession::current(),
+        userNamedPlatform(argc, argv, qEnvironmentVariableIsSet("QT_QPA_PLATFORM")),
+        qEnvironmentVariableIsSet("DISPLAY"));
+    if (!platform.isEmpty()) qputenv("QT_QPA_PLATFORM", platform);
     QApplication app(argc, argv);
+    // Programs opened from Baselark, a browser for one, choose their own platform.
+    if (!platform.isEmpty()) qunsetenv("QT_QPA_PLATFORM");
     QApplication::setApplicationName(u"baselark"_s);
     QApplication::setApplicationDisplayName(u"Baselark"_s);
     QApplication::setDesktopFileName(u"io.github.baselark.Baselark"_s);
+    X11WindowClass windowClass(QApplication::desktopFileName().toUtf8());
     // The status item is the application's only lasting presence.
     QApplication::setQuitOnLastWindowClosed(false);
     QuitSignals quitSignals;

@@ -14,12 +14,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QScreen *screenFor(QPoint anchor)
-{
-    if (QScreen *screen = QGuiApplication::screenAt(anchor)) return screen;
-    return QGuiApplication::primaryScreen();
-}
-
 QWidget *makePlaceholder()
 {
     auto *label = new QLabel(u"Baselark"_s);
@@ -68,10 +62,27 @@ void PopupWindow::setContent(QWidget *content)
     m_layout->addWidget(m_content);
 }
 
-void PopupWindow::popUpAt(QPoint anchor)
+QList<PlacementScreen> PopupWindow::screens()
 {
-    m_anchor = anchor;
-    if (QScreen *screen = screenFor(anchor)) setScreen(screen);
+    QList<PlacementScreen> screens;
+    const QScreen *primary = QGuiApplication::primaryScreen();
+    if (primary) screens.append({ primary->geometry(), primary->availableGeometry() });
+    for (const QScreen *screen : QGuiApplication::screens())
+        if (screen != primary) screens.append({ screen->geometry(), screen->availableGeometry() });
+    return screens;
+}
+
+void PopupWindow::popUpAt(QPoint itemPoint)
+{
+    PlacementInput where;
+    where.activatePoint = itemPoint;
+    where.screens = screens();
+    popUp(std::move(where));
+}
+
+void PopupWindow::popUp(PlacementInput where)
+{
+    m_where = std::move(where);
     place();
     m_poppedUpAt = m_clock();
     m_hiddenOnDeactivationAt.reset();
@@ -80,7 +91,7 @@ void PopupWindow::popUpAt(QPoint anchor)
     activateWindow();
 }
 
-void PopupWindow::toggleAt(QPoint anchor)
+void PopupWindow::toggle(PlacementInput where)
 {
     if (isVisible()) {
         hide();
@@ -92,7 +103,7 @@ void PopupWindow::toggleAt(QPoint anchor)
         m_hiddenOnDeactivationAt.reset();
         return;
     }
-    popUpAt(anchor);
+    popUp(std::move(where));
 }
 
 bool PopupWindow::event(QEvent *event)
@@ -117,10 +128,11 @@ void PopupWindow::paintEvent(QPaintEvent *event)
 
 void PopupWindow::place()
 {
-    if (!m_anchor) return;
-    QScreen *screen = screenFor(*m_anchor);
-    if (!screen) return;
-    move(placePopup(*m_anchor, screen->availableGeometry(), size()).topLeft());
+    if (!m_where) return;
+    const std::optional<QRect> geometry = placeWindow(*m_where, size());
+    if (!geometry) return;
+    if (QScreen *screen = QGuiApplication::screenAt(geometry->center())) setScreen(screen);
+    move(geometry->topLeft());
 }
 
 void PopupWindow::handleDeactivation()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/popupplacement.h"
+
 #include <QPoint>
 #include <QWidget>
 
@@ -32,8 +34,14 @@ public:
     // Takes ownership and fills the window; the previous content is deleted. nullptr brings back the placeholder.
     void setContent(QWidget *content);
 
-    void popUpAt(QPoint anchor);
-    void toggleAt(QPoint anchor);
+    // The screens as placement sees them, the primary first.
+    static QList<PlacementScreen> screens();
+
+    // Shows the window hanging from a point on the status item, on an X11 desktop.
+    void popUpAt(QPoint itemPoint);
+    // Shows the window where `where` puts it; it stays there, and keeps its place when it widens.
+    void popUp(PlacementInput where);
+    void toggle(PlacementInput where);
 
 protected:
     bool event(QEvent *event) override;
@@ -49,7 +57,7 @@ private:
     QVBoxLayout *m_layout = nullptr;
     QWidget *m_content = nullptr;
     bool m_wide = false;
-    std::optional<QPoint> m_anchor;
+    std::optional<PlacementInput> m_where;
     std::optional<std::chrono::steady_clock::time_point> m_poppedUpAt;
     std::optional<std::chrono::steady_clock::time_point> m_hiddenOnDeactivationAt;
 };

@@ -41,7 +41,7 @@ StatusItem::StatusItem(QObject *parent)
     , m_serviceName(u"org.kde.StatusNotifierItem-%1-1"_s.arg(QCoreApplication::applicationPid()))
 {
     m_sni->setIconPixmap(sniIcons(false));
-    connect(m_sni, &StatusItemSni::activated, this, &StatusItem::activateRequested);
+    connect(m_sni, &StatusItemSni::activated, this, &StatusItem::activate);
     connect(m_menu, &DBusMenu::clicked, this, &StatusItem::menuClicked);
 }
 
@@ -148,8 +148,21 @@ void StatusItem::createTrayIcon()
     m_tray->setToolTip(label());
     m_tray->setContextMenu(m_trayMenu.get());
     connect(m_tray.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger) Q_EMIT activateRequested(QCursor::pos());
+        if (reason == QSystemTrayIcon::Trigger) activate(QCursor::pos());
     });
+}
+
+std::optional<QRect> StatusItem::itemGeometry() const
+{
+    if (m_mode != Mode::Fallback || !m_tray) return std::nullopt;
+    const QRect geometry = m_tray->geometry();
+    return geometry.isEmpty() ? std::nullopt : std::optional(geometry);
+}
+
+void StatusItem::activate(QPoint globalPos)
+{
+    if (!globalPos.isNull()) m_lastActivatePoint = globalPos;
+    Q_EMIT activateRequested(globalPos);
 }
 
 void StatusItem::menuClicked(int id)

@@ -2,9 +2,11 @@
 
 #include <QObject>
 #include <QPoint>
+#include <QRect>
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class DBusMenu;
 class QMenu;
@@ -31,6 +33,10 @@ public:
 
     // The well-known name the item owns on the session bus, org.kde.StatusNotifierItem-<pid>-1.
     QString serviceName() const { return m_serviceName; }
+    // Where the host last said the item was clicked; kept for opening the window from the menu or a command.
+    std::optional<QPoint> lastActivatePoint() const { return m_lastActivatePoint; }
+    // The tray icon's rectangle on the screen, known only for the X11 tray.
+    std::optional<QRect> itemGeometry() const;
     // The XDG activation token the host last gave for the next window activation (Wayland); empty if none.
     QString activationToken() const;
 
@@ -49,6 +55,7 @@ private:
     void useFallback();
     void createTrayIcon();
     void menuClicked(int id);
+    void activate(QPoint globalPos);
 
     StatusItemSni *m_sni;
     DBusMenu *m_menu;
@@ -61,4 +68,5 @@ private:
     bool m_exported = false;
     bool m_updatePending = false;
     quint64 m_registrationSerial = 0;
+    std::optional<QPoint> m_lastActivatePoint;
 };

@@ -1,8 +1,8 @@
 #include "boxscore/boxscorefetch.h"
 
+#include "stats/documentdecoder.h"
+#include "stats/livefeedstore.h"
 #include "stats/mlbapiservice.h"
-
-#include <QPointer>
 
 BoxScoreFetchResult makeBoxScoreFetchResult(const GameLiveFeedResponse &feed)
 {
@@ -17,10 +17,14 @@ BoxScoreFetchResult makeBoxScoreFetchResult(const GameLiveFeedResponse &feed)
     return result;
 }
 
+BoxScoreFetchResult readBoxScoreFetchResult(const nlohmann::ordered_json &feed)
+{
+    return makeBoxScoreFetchResult(decodeDocument<GameLiveFeedResponse>(feed));
+}
+
 QCoro::Task<BoxScoreFetchResult> fetchBoxScore(MLBAPIService &service, qint64 gamePk)
 {
-    QPointer guard(&service);
-    MLBAPIService::Answer answer = co_await service.fetch(service.gameFeedURL(gamePk));
-    co_return co_await MLBAPIService::decodeAnswer(guard, std::move(answer),
-        [](const QByteArray &body) { return makeBoxScoreFetchResult(decode<GameLiveFeedResponse>(body)); });
+    auto update = co_await service.liveFeeds().update(gamePk, readBoxScoreFetchResult);
+    update.value.wait = update.wait;
+    co_return std::move(update.value);
 }

@@ -1,5 +1,6 @@
 #include "boxscore/boxscoreviewmodel.h"
 
+#include "stats/livefeedstore.h"
 #include "stats/mlbapiservice.h"
 #include "stats/serviceerror.h"
 
@@ -27,16 +28,23 @@ QCoro::Task<BoxScoreFetchResult> fetchFromSharedService(qint64 gamePk)
     return fetchBoxScore(MLBAPIService::shared(), gamePk);
 }
 
+LiveFeedFollow followOnSharedService(qint64 gamePk)
+{
+    return MLBAPIService::shared().liveFeeds().follow(gamePk);
+}
+
 } // namespace
 
 BoxScoreViewModel::BoxScoreViewModel(QObject *parent)
-    : BoxScoreViewModel(FetchBoxScore(), nullptr, parent)
+    : BoxScoreViewModel(FetchBoxScore(), nullptr, parent, FollowGame(followOnSharedService))
 { }
 
-BoxScoreViewModel::BoxScoreViewModel(FetchBoxScore fetch, std::shared_ptr<BoxScoreClock> clock, QObject *parent)
+BoxScoreViewModel::BoxScoreViewModel(
+    FetchBoxScore fetch, std::shared_ptr<BoxScoreClock> clock, QObject *parent, FollowGame follow)
     : QObject(parent)
     , m_fetch(fetch ? std::move(fetch) : FetchBoxScore(fetchFromSharedService))
     , m_clock(clock ? std::move(clock) : std::make_shared<SystemBoxScoreClock>())
+    , m_follow(std::move(follow))
 { }
 
 BoxScoreViewModel::~BoxScoreViewModel()
@@ -58,6 +66,7 @@ void BoxScoreViewModel::setGamePk(std::optional<qint64> gamePk)
     m_lastAtBatIndex.reset();
     m_lastAllPlaysCount.reset();
     m_lastAbstractGameState.reset();
+    m_lastWait.reset();
     m_finalDrainStartedAt.reset();
     stopPolling();
     Q_EMIT changed();
@@ -72,6 +81,7 @@ void BoxScoreViewModel::startPolling()
     // Stored before the loop starts: its first fetch may already finish the final drain and stop it.
     auto run = std::make_shared<PollingRun>();
     m_pollingTask = run;
+    if (m_follow) m_following = m_follow(*m_gamePk);
     // The loop owns itself; the run is how it is stopped.
     auto task = pollingLoop(*m_gamePk, std::move(run));
     Q_UNUSED(task);
@@ -79,6 +89,7 @@ void BoxScoreViewModel::startPolling()
 
 void BoxScoreViewModel::stopPolling()
 {
+    m_following = LiveFeedFollow();
     const std::shared_ptr<PollingRun> run = std::exchange(m_pollingTask, nullptr);
     if (!run) return;
     run->cancelled = true;
@@ -91,7 +102,7 @@ QCoro::Task<> BoxScoreViewModel::pollingLoop(qint64 gamePk, std::shared_ptr<Poll
     for (;;) {
         co_await refreshFor(gamePk, run);
         if (run->cancelled || !self) co_return;
-        const auto interval = isFinalState(m_lastAbstractGameState) ? finalInterval : liveInterval;
+        const auto interval = m_lastWait.value_or(isFinalState(m_lastAbstractGameState) ? finalInterval : liveInterval);
         // The wait is measured from the end of the fetch, not from its start.
         const std::shared_ptr<BoxScoreSleep> sleep = m_clock->sleepUntil(m_clock->now() + interval);
         run->sleep = sleep;
@@ -132,6 +143,8 @@ QCoro::Task<> BoxScoreViewModel::refreshFor(qint64 gamePk, std::shared_ptr<Polli
 
 void BoxScoreViewModel::evaluate(BoxScoreFetchResult result)
 {
+    // The pace follows every answer, changed or not.
+    m_lastWait = result.wait;
     const bool sameState = result.abstractGameState == m_lastAbstractGameState;
     const bool atBatMoved = result.currentAtBatIndex && result.currentAtBatIndex != m_lastAtBatIndex;
     const bool samePlayCount = !result.allPlaysCount || result.allPlaysCount == m_lastAllPlaysCount;

@@ -3,6 +3,7 @@
 #include "boxscore/boxscore.h"
 #include "boxscore/boxscoreclock.h"
 #include "boxscore/boxscorefetch.h"
+#include "stats/livefeedfollow.h"
 
 #include <QCoroTask>
 #include <QDateTime>
@@ -17,6 +18,8 @@ class BoxScoreViewModel : public QObject {
     Q_OBJECT
 public:
     using FetchBoxScore = std::function<QCoro::Task<BoxScoreFetchResult>(qint64 gamePk)>;
+    // Keeps the game's feed between fetches while the result is held.
+    using FollowGame = std::function<LiveFeedFollow(qint64 gamePk)>;
 
     static constexpr std::chrono::seconds liveInterval { 12 };
     static constexpr std::chrono::seconds finalInterval { 30 };
@@ -24,9 +27,9 @@ public:
 
     // Fetches through the shared stats service on the system clock.
     explicit BoxScoreViewModel(QObject *parent = nullptr);
-    // An empty fetch or clock stands for the production one.
-    explicit BoxScoreViewModel(
-        FetchBoxScore fetch, std::shared_ptr<BoxScoreClock> clock = {}, QObject *parent = nullptr);
+    // An empty fetch or clock stands for the production one; an empty follow keeps nothing between fetches.
+    explicit BoxScoreViewModel(FetchBoxScore fetch, std::shared_ptr<BoxScoreClock> clock = {},
+        QObject *parent = nullptr, FollowGame follow = {});
     ~BoxScoreViewModel() override;
 
     // Published fields; every change emits changed().
@@ -38,7 +41,8 @@ public:
     // The id already followed changes nothing.
     void setGamePk(std::optional<qint64> gamePk);
 
-    // A fetch at once, then one 12 s (30 s once final) after each completed fetch; nothing without a game.
+    // A fetch at once, then one after each completed fetch: as long after as the feed asks (5 to 60 s), else 12 s
+    // (30 s once final); nothing without a game. The game is followed while polling.
     void startPolling();
     // Cancels the loop and forgets it; a fetch still under way is then dropped silently.
     void stopPolling();
@@ -64,6 +68,8 @@ private:
 
     FetchBoxScore m_fetch;
     std::shared_ptr<BoxScoreClock> m_clock;
+    FollowGame m_follow;
+    LiveFeedFollow m_following;
 
     std::optional<BoxScore> m_boxScore;
     std::optional<QString> m_errorMessage;
@@ -72,5 +78,6 @@ private:
     std::optional<qint64> m_lastAtBatIndex;
     std::optional<qint64> m_lastAllPlaysCount;
     std::optional<QString> m_lastAbstractGameState;
+    std::optional<std::chrono::seconds> m_lastWait;
     std::optional<QDateTime> m_finalDrainStartedAt;
 };

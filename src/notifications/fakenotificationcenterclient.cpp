@@ -55,3 +55,16 @@ std::vector<FakeNotificationCenterClient::Call> FakeNotificationCenterClient::ca
         [&](const Call &call) { return call.operation == operation; });
     return result;
 }
+
+QCoro::Task<> FakeNotificationCenterClient::deliverNow(QString id, QString title, QString body, QString thread)
+{
+    shown.push_back({ std::move(id), std::move(title), std::move(body), std::move(thread) });
+    co_return;
+}
+
+void FakeNotificationCenterClient::addSeenEventIds(const QStringList &ids)
+{
+    for (const QString &id : ids) {
+        if (!seen.contains(id)) seen.append(id);
+    }
+}

@@ -21,6 +21,7 @@ public:
     // The n-th addition (1-based, counted over the client's life) fails; 0 for none.
     int failingAddition = 0;
     QString additionError = QStringLiteral("The notification could not be added");
+    std::optional<QString> unsavedError;
 
     // Pending requests in the order they were added.
     std::vector<GameStartNotificationPlanner::Request> pending;
@@ -32,6 +33,21 @@ public:
     QCoro::Task<QStringList> pendingNotificationRequestIds() override;
     QCoro::Task<> addGameStartNotification(GameStartNotificationPlanner::Request request) override;
     QCoro::Task<> removePendingNotificationRequests(QStringList identifiers) override;
+    std::optional<QString> storeError() const override { return unsavedError; }
+    QCoro::Task<> deliverNow(QString id, QString title, QString body, QString thread) override;
+    QStringList seenEventIds() const override { return seen; }
+    void addSeenEventIds(const QStringList &ids) override;
+
+    // Alerts shown at once, in order.
+    struct Shown {
+        QString id;
+        QString title;
+        QString body;
+        QString thread;
+        friend bool operator==(const Shown &, const Shown &) = default;
+    };
+    std::vector<Shown> shown;
+    QStringList seen;
 
     QStringList pendingIds() const;
     // The calls of one operation, for example "remove".

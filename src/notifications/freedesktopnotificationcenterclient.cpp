@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLoggingCategory>
+#include <QPointer>
 #include <QSaveFile>
 #include <algorithm>
 
@@ -35,6 +36,37 @@ QDateTime instantFrom(const QJsonValue &value)
     return instant.isValid() && instant.timeSpec() != Qt::LocalTime ? instant.toUTC() : QDateTime();
 }
 
+// Servers that read body markup take "&" and "<" as its syntax; the text must come through as written.
+QString markupEscaped(const QString &text)
+{
+    QString escaped = text;
+    return escaped.replace(u'&', u"&amp;"_s).replace(u'<', u"&lt;"_s).replace(u'>', u"&gt;"_s);
+}
+
+// Asks the server what it reads before every alert: the server may have been replaced since the last one. Returns
+// the server's id of the popup, 0 when it did not answer.
+QCoro::Task<uint> sendNotification(
+    QDBusConnection bus, QString desktopEntry, QString title, QString body, uint replacesId = 0)
+{
+    const QString service = FreedesktopNotificationCenterClient::notificationsService;
+    const QString path = u"/org/freedesktop/Notifications"_s;
+    const QDBusPendingCall capabilitiesCall
+        = bus.asyncCall(QDBusMessage::createMethodCall(service, path, service, u"GetCapabilities"_s));
+    const QDBusMessage capabilities = co_await capabilitiesCall;
+    if (capabilities.type() == QDBusMessage::ReplyMessage
+        && capabilities.arguments().value(0).toStringList().contains(u"body-markup"_s))
+        body = markupEscaped(body);
+    QDBusMessage call = QDBusMessage::createMethodCall(service, path, service, u"Notify"_s);
+    const QVariantMap hints {
+        { u"desktop-entry"_s, desktopEntry },
+        { u"sound-name"_s, u"message-new-instant"_s },
+        { u"urgency"_s, QVariant::fromValue(uchar(1)) },
+    };
+    call << u"Baselark"_s << replacesId << desktopEntry << title << body << QStringList() << hints << qint32(-1);
+    const QDBusMessage reply = co_await bus.asyncCall(call);
+    co_return reply.type() == QDBusMessage::ReplyMessage ? reply.arguments().value(0).toUInt() : 0;
+}
+
 } // namespace
 
 FreedesktopNotificationCenterClient::FreedesktopNotificationCenterClient(QString storePath, QString desktopEntry,
@@ -48,6 +80,8 @@ FreedesktopNotificationCenterClient::FreedesktopNotificationCenterClient(QString
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &FreedesktopNotificationCenterClient::deliverDue);
+    m_saveRetry.setSingleShot(true);
+    connect(&m_saveRetry, &QTimer::timeout, this, &FreedesktopNotificationCenterClient::retryUnsaved);
     // Adding the match rule does not wait for the bus; a resume re-aims the timer, which did not count the sleep.
     if (systemBus.isConnected()) {
         systemBus.connect(u"org.freedesktop.login1"_s, u"/org/freedesktop/login1"_s,
@@ -88,6 +122,8 @@ QCoro::Task<NotificationPermissionStatus> FreedesktopNotificationCenterClient::a
 
 QCoro::Task<QStringList> FreedesktopNotificationCenterClient::pendingNotificationRequestIds()
 {
+    // Each sync pass starts here, so a store that failed is tried again at least as often as the passes run.
+    retryUnsaved();
     QStringList ids;
     for (const Pending &pending : m_pending)
         ids.append(pending.id);
@@ -107,13 +143,22 @@ QCoro::Task<> FreedesktopNotificationCenterClient::addGameStartNotification(
     pending.title = content.title;
     pending.body = content.body;
 
+    retryUnsaved();
+    // Every sync pass adds its whole plan again; an unchanged request is no reason to write.
+    if (std::ranges::find(m_pending, pending) != m_pending.end()) co_return;
     const auto previous = m_pending;
+    const bool wasUnsaved = m_saveError.has_value();
     // One pending request per identifier, as the system centres keep them.
     std::erase_if(m_pending, [&](const Pending &other) { return other.id == pending.id; });
     m_pending.push_back(std::move(pending));
     QString error;
     if (!save(&error)) {
+        // Refused as a whole: the caller hears of it, and the store on disk still agrees unless it did not before.
         m_pending = previous;
+        if (!wasUnsaved) {
+            m_saveError.reset();
+            m_saveRetry.stop();
+        }
         throw NotificationCenterError(u"Could not save the pending alerts: "_s + error);
     }
     aim();
@@ -122,6 +167,7 @@ QCoro::Task<> FreedesktopNotificationCenterClient::addGameStartNotification(
 
 QCoro::Task<> FreedesktopNotificationCenterClient::removePendingNotificationRequests(QStringList identifiers)
 {
+    retryUnsaved();
     const auto removed
         = std::erase_if(m_pending, [&](const Pending &pending) { return identifiers.contains(pending.id); });
     if (removed > 0) {
@@ -129,6 +175,41 @@ QCoro::Task<> FreedesktopNotificationCenterClient::removePendingNotificationRequ
         aim();
     }
     co_return;
+}
+
+QCoro::Task<> FreedesktopNotificationCenterClient::deliverNow(QString id, QString title, QString body, QString thread)
+{
+    if (!m_sessionBus.isConnected()) {
+        qCWarning(lcAlerts) << "no session bus to deliver alert" << id;
+        co_return;
+    }
+    QPointer self(this);
+    const uint popup = co_await sendNotification(m_sessionBus, m_desktopEntry, title, body, m_popups.value(thread));
+    if (self && popup != 0) m_popups.insert(thread, popup);
+}
+
+void FreedesktopNotificationCenterClient::addSeenEventIds(const QStringList &ids)
+{
+    bool added = false;
+    for (const QString &id : ids) {
+        if (m_seenEvents.contains(id)) continue;
+        m_seenEvents.append(id);
+        added = true;
+    }
+    if (!added) return;
+    if (m_seenEvents.size() > maxSeenEvents) m_seenEvents.remove(0, m_seenEvents.size() - maxSeenEvents);
+    save();
+}
+
+std::optional<QString> FreedesktopNotificationCenterClient::storeError() const
+{
+    if (!m_saveError) return std::nullopt;
+    return u"Could not save the pending alerts (%1); trying again"_s.arg(*m_saveError);
+}
+
+void FreedesktopNotificationCenterClient::retryUnsaved()
+{
+    if (m_saveError) save();
 }
 
 void FreedesktopNotificationCenterClient::deliverDue()
@@ -170,13 +251,23 @@ void FreedesktopNotificationCenterClient::load()
 {
     QFile file(m_storePath);
     if (!file.exists()) return;
+    // Anything but a plain file (a pipe, a device) could block the read or never end.
+    if (!QFileInfo(m_storePath).isFile()) {
+        moveAsideCorruptStore(u"not a regular file"_s);
+        return;
+    }
     if (!file.open(QIODevice::ReadOnly)) {
         moveAsideCorruptStore(file.errorString());
         return;
     }
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
+    const QByteArray bytes = file.read(maxStoreBytes + 1);
     file.close();
+    if (bytes.size() > maxStoreBytes) {
+        moveAsideCorruptStore(u"larger than %1 bytes"_s.arg(maxStoreBytes));
+        return;
+    }
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
         moveAsideCorruptStore(parseError.errorString());
         return;
@@ -184,6 +275,10 @@ void FreedesktopNotificationCenterClient::load()
     const QJsonValue requests = document.object().value(u"requests"_s);
     if (!document.isObject() || !requests.isArray()) {
         moveAsideCorruptStore(u"no list of requests"_s);
+        return;
+    }
+    if (requests.toArray().size() > maxStoreRequests) {
+        moveAsideCorruptStore(u"more than %1 requests"_s.arg(maxStoreRequests));
         return;
     }
     std::vector<Pending> loaded;
@@ -203,6 +298,11 @@ void FreedesktopNotificationCenterClient::load()
         loaded.push_back(std::move(pending));
     }
     m_pending = std::move(loaded);
+    // Only the latest are of use; a longer list was not written by us and is cut rather than refused.
+    for (const QJsonValue &value : document.object().value(u"seenEvents"_s).toArray()) {
+        if (value.isString()) m_seenEvents.append(value.toString());
+    }
+    if (m_seenEvents.size() > maxSeenEvents) m_seenEvents.remove(0, m_seenEvents.size() - maxSeenEvents);
 }
 
 void FreedesktopNotificationCenterClient::moveAsideCorruptStore(const QString &reason)
@@ -213,6 +313,7 @@ void FreedesktopNotificationCenterClient::moveAsideCorruptStore(const QString &r
     QFile::remove(aside);
     if (!QFile::rename(m_storePath, aside)) QFile::remove(m_storePath);
     m_pending.clear();
+    m_seenEvents.clear();
     save();
 }
 
@@ -232,10 +333,23 @@ bool FreedesktopNotificationCenterClient::save(QString *error)
     QDir().mkpath(QFileInfo(m_storePath).absolutePath());
     QSaveFile file(m_storePath);
     const bool saved = file.open(QIODevice::WriteOnly)
-        && file.write(QJsonDocument(QJsonObject { { u"requests"_s, requests } }).toJson()) >= 0 && file.commit();
+        && file.write(QJsonDocument(QJsonObject {
+                                        { u"requests"_s, requests },
+                                        { u"seenEvents"_s, QJsonArray::fromStringList(m_seenEvents) },
+                                    })
+                          .toJson())
+            >= 0
+        && file.commit();
     if (!saved) {
-        qCWarning(lcAlerts) << "could not write the pending alerts store" << m_storePath << file.errorString();
+        // Logged once per failing spell, not at every retry.
+        if (!m_saveError)
+            qCWarning(lcAlerts) << "could not write the pending alerts store" << m_storePath << file.errorString();
+        m_saveError = file.errorString();
+        m_saveRetry.start(saveRetryInterval);
         if (error) *error = file.errorString();
+    } else {
+        m_saveError.reset();
+        m_saveRetry.stop();
     }
     return saved;
 }
@@ -258,15 +372,7 @@ void FreedesktopNotificationCenterClient::notify(const Pending &pending)
         qCWarning(lcAlerts) << "no session bus to deliver alert" << pending.id;
         return;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        notificationsService, u"/org/freedesktop/Notifications"_s, notificationsService, u"Notify"_s);
-    const QVariantMap hints {
-        { u"desktop-entry"_s, m_desktopEntry },
-        { u"sound-name"_s, u"message-new-instant"_s },
-        { u"urgency"_s, QVariant::fromValue(uchar(1)) },
-    };
-    call << u"Baselark"_s << uint(0) << m_desktopEntry << pending.title << pending.body << QStringList() << hints
-         << qint32(-1);
     // Not awaited: a server that is slow to answer must not hold up the next alert.
-    m_sessionBus.asyncCall(call);
+    auto task = sendNotification(m_sessionBus, m_desktopEntry, pending.title, pending.body);
+    Q_UNUSED(task);
 }

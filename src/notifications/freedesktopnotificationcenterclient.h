@@ -4,6 +4,7 @@
 
 #include <QDBusConnection>
 #include <QDateTime>
+#include <QHash>
 #include <QObject>
 #include <QTimer>
 #include <chrono>
@@ -21,6 +22,14 @@ public:
     // The longest the timer waits before it looks at the wall clock again, so that a clock set forward or back
     // delays an alert by at most this much.
     static constexpr std::chrono::milliseconds maxWait { 60'000 };
+    // How soon a store that could not be written is tried again; every change tries it as well.
+    static constexpr std::chrono::milliseconds saveRetryInterval { 30'000 };
+    // A store beyond either limit is not one we wrote (a sync plans two weeks of games): it is set aside unread,
+    // so that a huge file cannot hold up the start.
+    static constexpr qint64 maxStoreBytes = 1024 * 1024;
+    static constexpr qsizetype maxStoreRequests = 1000;
+    // In-game events remembered across restarts: a few games' worth.
+    static constexpr qsizetype maxSeenEvents = 400;
     static inline const QString notificationsService = QStringLiteral("org.freedesktop.Notifications");
 
     // storePath: the JSON file of pending requests. desktopEntry: the application's desktop-file id, sent as the
@@ -37,6 +46,10 @@ public:
     QCoro::Task<QStringList> pendingNotificationRequestIds() override;
     QCoro::Task<> addGameStartNotification(GameStartNotificationPlanner::Request request) override;
     QCoro::Task<> removePendingNotificationRequests(QStringList identifiers) override;
+    std::optional<QString> storeError() const override;
+    QCoro::Task<> deliverNow(QString id, QString title, QString body, QString thread) override;
+    QStringList seenEventIds() const override { return m_seenEvents; }
+    void addSeenEventIds(const QStringList &ids) override;
 
     // Delivers every request whose trigger has passed (dropping those whose game has begun), then re-aims the timer.
     void deliverDue();
@@ -54,12 +67,15 @@ private:
         QDateTime gameStart;
         QString title;
         QString body;
+
+        bool operator==(const Pending &) const = default;
     };
 
     void load();
     void moveAsideCorruptStore(const QString &reason);
-    // Writes the store atomically; false with the reason when it cannot.
+    // Writes the store atomically; false with the reason when it cannot, and then tries again later.
     bool save(QString *error = nullptr);
+    void retryUnsaved();
     void aim();
     void notify(const Pending &pending);
 
@@ -68,5 +84,10 @@ private:
     QDBusConnection m_sessionBus;
     Clock m_now;
     std::vector<Pending> m_pending;
+    QStringList m_seenEvents;
+    // The server's id of the last popup of each thread, which the next one replaces.
+    QHash<QString, uint> m_popups;
     QTimer m_timer;
+    std::optional<QString> m_saveError;
+    QTimer m_saveRetry;
 };

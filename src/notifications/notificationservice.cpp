@@ -33,6 +33,16 @@ GameStartNotificationSyncResult stopped(Permission permission)
     return GameStartNotificationSyncResult::unavailable();
 }
 
+// A change that is in effect but not stored would be undone by a restart: the user must hear of it.
+void reportStoreError(GameStartNotificationSyncResult &r, const NotificationCenterClient &center)
+{
+    if (r.state == State::Failed) return;
+    if (auto error = center.storeError()) {
+        r.state = State::Failed;
+        r.errorMessage = std::move(error);
+    }
+}
+
 } // namespace
 
 NotificationService::NotificationService(NotificationCenterClient *center, QString bundleIdentifier, Clock now)
@@ -74,6 +84,7 @@ QCoro::Task<GameStartNotificationSyncResult> NotificationService::disableGameSta
     if (!pending.isEmpty()) co_await m_center->removePendingNotificationRequests(pending);
     auto r = result(State::Disabled, Permission::NotDetermined);
     r.removedRequestIds = pending;
+    reportStoreError(r, *m_center);
     co_return r;
 }
 
@@ -88,7 +99,10 @@ QCoro::Task<GameStartNotificationSyncResult> NotificationService::syncGameStartN
     if (!removing.isEmpty()) co_await m_center->removePendingNotificationRequests(removing);
     auto r = result(State::NoUpcomingGames, Permission::Authorized);
     r.removedRequestIds = removing;
-    if (requests.empty()) co_return r;
+    if (requests.empty()) {
+        reportStoreError(r, *m_center);
+        co_return r;
+    }
 
     r.nextRequest = Planner::nextRequest(requests);
     for (const auto &request : requests) {
@@ -102,6 +116,7 @@ QCoro::Task<GameStartNotificationSyncResult> NotificationService::syncGameStartN
         r.addedRequestIds.append(request.id);
     }
     r.state = State::Scheduled;
+    reportStoreError(r, *m_center);
     co_return r;
 }
 

@@ -496,6 +496,7 @@ void ScheduleViewModel::clearDetail()
     m_selectedGameDetail.reset();
     m_selectedGameDetailError.reset();
     m_isLoadingSelectedGameDetail = false;
+    m_selectedGameFollow = LiveFeedFollow();
     Q_EMIT changed();
 }
 
@@ -521,6 +522,7 @@ QCoro::Task<> ScheduleViewModel::loadSelectedGameDetail(bool force)
 
     QPointer self(this);
     const qint64 gamePk = game->gamePk;
+    if (!m_selectedGameFollow) m_selectedGameFollow = m_apiService->followGame(gamePk);
     // The detail on screen stays while it is fetched again, so a refresh does not blank the card.
     m_isLoadingSelectedGameDetail = true;
     m_selectedGameDetailError.reset();
@@ -589,9 +591,9 @@ QCoro::Task<> ScheduleViewModel::setNotificationsEnabled(bool enabled)
     // The running loop's extra pass sees the feature off and removes whatever its interrupted pass added.
     if (m_isSyncingNotifications) m_needsNotificationResync = true;
     QPointer self(this);
-    co_await m_notificationService->disableGameStartNotifications();
+    const auto result = co_await m_notificationService->disableGameStartNotifications();
     if (!self) co_return;
-    setNotificationSyncStatus(GameStartNotificationSyncStatus::off());
+    setNotificationSyncStatus(syncStatus(result));
 }
 
 QCoro::Task<> ScheduleViewModel::grantNotificationPermission()
@@ -630,9 +632,9 @@ QCoro::Task<> ScheduleViewModel::syncNotifications(bool requestPermission)
     using Permission = NotificationPermissionStatus;
     QPointer self(this);
     if (!notificationsEnabled()) {
-        co_await m_notificationService->disableGameStartNotifications();
+        const auto result = co_await m_notificationService->disableGameStartNotifications();
         if (!self) co_return;
-        setNotificationSyncStatus(GameStartNotificationSyncStatus::off());
+        setNotificationSyncStatus(syncStatus(result));
         co_return;
     }
     setNotificationSyncStatus(GameStartNotificationSyncStatus::syncing());

@@ -190,6 +190,8 @@ private:
     std::optional<GameDetail> m_selectedGameDetail;
     bool m_isLoadingSelectedGameDetail = false;
     std::optional<QString> m_selectedGameDetailError;
+    // Keeps the card's live game's feed between loads.
+    LiveFeedFollow m_selectedGameFollow;
     std::set<qint64> m_revealedScoreGamePks;
     GameStartNotificationSyncStatus m_notificationSyncStatus = GameStartNotificationSyncStatus::off();
     std::optional<QString> m_debugNotificationStatusText;

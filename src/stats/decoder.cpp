@@ -27,22 +27,54 @@ void fail(const PathStep *step, const char *problem)
         QStringLiteral("Invalid data at %1: %2").arg(describePath(step), QString::fromLatin1(problem)));
 }
 
-simdjson::dom::element parse(QByteArrayView bytes)
+void malformed(simdjson::error_code error)
+{
+    throw ServiceError(ServiceError::Kind::Decoding,
+        QStringLiteral("Malformed JSON: %1").arg(QString::fromUtf8(simdjson::error_message(error))));
+}
+
+namespace {
+
+QByteArrayView withoutByteOrderMark(QByteArrayView bytes)
 {
     static constexpr QByteArrayView byteOrderMark("\xEF\xBB\xBF");
     if (bytes.startsWith(byteOrderMark)) bytes = bytes.sliced(byteOrderMark.size());
     // simdjson copies from the pointer even for no bytes, and an empty view may carry a null one.
     if (bytes.isEmpty())
         throw ServiceError(ServiceError::Kind::Decoding, QStringLiteral("Malformed JSON: empty answer"));
+    return bytes;
+}
 
+} // namespace
+
+simdjson::dom::element parse(QByteArrayView bytes)
+{
+    bytes = withoutByteOrderMark(bytes);
     thread_local simdjson::dom::parser parser;
     simdjson::dom::element root;
     // realloc_if_needed copies the bytes into a padded buffer: QByteArray does not
     // promise the padding simdjson reads past the end.
-    if (auto error = parser.parse(bytes.data(), static_cast<std::size_t>(bytes.size()), true).get(root)) {
-        throw ServiceError(ServiceError::Kind::Decoding,
-            QStringLiteral("Malformed JSON: %1").arg(QString::fromUtf8(simdjson::error_message(error))));
-    }
+    if (auto error = parser.parse(bytes.data(), static_cast<std::size_t>(bytes.size()), true).get(root))
+        malformed(error);
+    return root;
+}
+
+simdjson::ondemand::value iterate(QByteArrayView bytes)
+{
+    bytes = withoutByteOrderMark(bytes);
+    thread_local simdjson::ondemand::parser parser;
+    thread_local simdjson::padded_string padded;
+    padded = simdjson::padded_string(bytes.data(), static_cast<std::size_t>(bytes.size()));
+    thread_local simdjson::ondemand::document document;
+    if (auto error = parser.iterate(padded).get(document)) malformed(error);
+    // A cut answer can hold every member asked for; walking the whole value once finds the missing end. (The
+    // document is not usable after an error, not even to rewind it.)
+    std::string_view whole;
+    if (auto error = document.raw_json().get(whole)) malformed(error);
+    if (whole.data() + whole.size() != padded.data() + padded.size()) malformed(simdjson::TRAILING_CONTENT);
+    document.rewind();
+    simdjson::ondemand::value root;
+    if (auto error = document.get_value().get(root)) malformed(error);
     return root;
 }
 

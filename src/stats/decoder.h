@@ -45,48 +45,138 @@ concept Described = requires { fields(std::type_identity<T> {}); };
 template <class T> struct IsOptional : std::false_type { };
 template <class T> struct IsOptional<std::optional<T>> : std::true_type { };
 
-template <class T> void decodeValue(simdjson::dom::element element, const PathStep *path, T &out);
+enum class Presence { Absent, Null, Present };
 
-inline void decodeScalar(simdjson::dom::element element, const PathStep *path, QString &out)
+// How the descriptor walk reads one kind of JSON node. Each reader has an Object type and
+//   object(node, Object &) and string/boolean/int64/number(node, out): false for another type;
+//   member(Object &, name, node &): whether the member is there and null;
+//   forEachElement(node, reserve(size), each(node)) and forEachMember(node, each(key, node)): false for another type.
+template <class Node> struct Reader;
+
+[[noreturn]] void malformed(simdjson::error_code error);
+
+template <> struct Reader<simdjson::dom::element> {
+    using Node = simdjson::dom::element;
+    using Object = simdjson::dom::object;
+
+    static bool object(Node node, Object &out) { return !node.get_object().get(out); }
+    static Presence member(Object &object, std::string_view name, Node &out)
+    {
+        if (object.at_key(name).get(out)) return Presence::Absent;
+        return out.is_null() ? Presence::Null : Presence::Present;
+    }
+    static bool string(Node node, std::string_view &out) { return !node.get_string().get(out); }
+    static bool boolean(Node node, bool &out) { return !node.get_bool().get(out); }
+    static bool int64(Node node, std::int64_t &out) { return !node.get_int64().get(out); }
+    static bool number(Node node, double &out) { return !node.get_double().get(out); }
+    template <class Reserve, class Each> static bool forEachElement(Node node, Reserve reserve, Each each)
+    {
+        simdjson::dom::array array;
+        if (node.get_array().get(array)) return false;
+        reserve(array.size());
+        for (Node item : array)
+            each(item);
+        return true;
+    }
+    template <class Each> static bool forEachMember(Node node, Each each)
+    {
+        Object object;
+        if (node.get_object().get(object)) return false;
+        for (auto [key, value] : object)
+            each(key, value);
+        return true;
+    }
+};
+
+// On-Demand reads only the members asked for and skips the rest unparsed, so a structural error may surface at
+// any step; it fails the whole answer.
+template <> struct Reader<simdjson::ondemand::value> {
+    using Node = simdjson::ondemand::value;
+    using Object = simdjson::ondemand::object;
+
+    static bool object(Node node, Object &out) { return !node.get_object().get(out); }
+    static Presence member(Object &object, std::string_view name, Node &out)
+    {
+        const simdjson::error_code error = object.find_field_unordered(name).get(out);
+        if (error == simdjson::NO_SUCH_FIELD) return Presence::Absent;
+        if (error) malformed(error);
+        simdjson::ondemand::json_type type {};
+        if (const auto typeError = out.type().get(type)) malformed(typeError);
+        return type == simdjson::ondemand::json_type::null ? Presence::Null : Presence::Present;
+    }
+    static bool string(Node node, std::string_view &out) { return !node.get_string().get(out); }
+    static bool boolean(Node node, bool &out) { return !node.get_bool().get(out); }
+    static bool int64(Node node, std::int64_t &out) { return !node.get_int64().get(out); }
+    static bool number(Node node, double &out) { return !node.get_double().get(out); }
+    template <class Reserve, class Each> static bool forEachElement(Node node, Reserve, Each each)
+    {
+        simdjson::ondemand::array array;
+        if (node.get_array().get(array)) return false;
+        for (auto item : array) {
+            Node value;
+            if (const auto error = item.get(value)) malformed(error);
+            each(value);
+        }
+        return true;
+    }
+    template <class Each> static bool forEachMember(Node node, Each each)
+    {
+        Object object;
+        if (node.get_object().get(object)) return false;
+        for (auto field : object) {
+            std::string_view key;
+            if (const auto error = field.unescaped_key().get(key)) malformed(error);
+            Node value;
+            if (const auto error = field.value().get(value)) malformed(error);
+            each(key, value);
+        }
+        return true;
+    }
+};
+
+template <class Node, class T> void decodeValue(Node node, const PathStep *path, T &out);
+
+template <class Node> void decodeScalar(Node node, const PathStep *path, QString &out)
 {
     std::string_view text;
-    if (element.get_string().get(text)) fail(path, "expected a string");
+    if (!Reader<Node>::string(node, text)) fail(path, "expected a string");
     out = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-inline void decodeScalar(simdjson::dom::element element, const PathStep *path, bool &out)
+template <class Node> void decodeScalar(Node node, const PathStep *path, bool &out)
 {
-    if (element.get_bool().get(out)) fail(path, "expected a boolean");
+    if (!Reader<Node>::boolean(node, out)) fail(path, "expected a boolean");
 }
 
-inline void decodeScalar(simdjson::dom::element element, const PathStep *path, qint64 &out)
+template <class Node> void decodeScalar(Node node, const PathStep *path, qint64 &out)
 {
     std::int64_t value = 0;
-    if (element.get_int64().get(value)) fail(path, "expected a 64-bit integer");
+    if (!Reader<Node>::int64(node, value)) fail(path, "expected a 64-bit integer");
     out = value;
 }
 
-inline void decodeScalar(simdjson::dom::element element, const PathStep *path, double &out)
+template <class Node> void decodeScalar(Node node, const PathStep *path, double &out)
 {
-    if (element.get_double().get(out)) fail(path, "expected a number");
+    if (!Reader<Node>::number(node, out)) fail(path, "expected a number");
 }
 
-template <class Record> void decodeRecord(simdjson::dom::element element, const PathStep *path, Record &out)
+template <class Node, class Record> void decodeRecord(Node node, const PathStep *path, Record &out)
 {
-    simdjson::dom::object object;
-    if (element.get_object().get(object)) fail(path, "expected an object");
+    typename Reader<Node>::Object object;
+    if (!Reader<Node>::object(node, object)) fail(path, "expected an object");
     std::apply(
         [&](const auto &...members) {
             auto decodeMember = [&](const auto &member) {
                 using Member = std::remove_reference_t<decltype(out.*(member.member))>;
                 const PathStep step { path, member.name, 0 };
-                simdjson::dom::element value;
-                const bool absent = object.at_key(member.name).get(value) != simdjson::SUCCESS;
-                if (absent || value.is_null()) {
+                Node value;
+                const Presence presence = Reader<Node>::member(object, member.name, value);
+                if (presence != Presence::Present) {
                     if constexpr (IsOptional<Member>::value)
                         out.*(member.member) = std::nullopt;
                     else
-                        fail(&step, absent ? "missing required member" : "required member is null");
+                        fail(&step,
+                            presence == Presence::Absent ? "missing required member" : "required member is null");
                     return;
                 }
                 decodeValue(value, &step, out.*(member.member));
@@ -96,47 +186,50 @@ template <class Record> void decodeRecord(simdjson::dom::element element, const 
         fields(std::type_identity<Record> {}));
 }
 
-template <class T> void decodeValue(simdjson::dom::element element, const PathStep *path, std::vector<T> &out)
+template <class Node, class T> void decodeValue(Node node, const PathStep *path, std::vector<T> &out)
 {
-    simdjson::dom::array array;
-    if (element.get_array().get(array)) fail(path, "expected an array");
     out.clear();
-    out.reserve(array.size());
     std::size_t index = 0;
-    for (simdjson::dom::element item : array) {
-        const PathStep step { path, {}, index++ };
-        decodeValue(item, &step, out.emplace_back());
-    }
+    const bool isArray = Reader<Node>::forEachElement(
+        node, [&](std::size_t size) { out.reserve(size); },
+        [&](Node item) {
+            const PathStep step { path, {}, index++ };
+            decodeValue(item, &step, out.emplace_back());
+        });
+    if (!isArray) fail(path, "expected an array");
 }
 
 // Objects keyed by the service's own ids (the live feed's "ID123456" players).
-template <class T> void decodeValue(simdjson::dom::element element, const PathStep *path, std::map<QString, T> &out)
+template <class Node, class T> void decodeValue(Node node, const PathStep *path, std::map<QString, T> &out)
 {
-    simdjson::dom::object object;
-    if (element.get_object().get(object)) fail(path, "expected an object");
     out.clear();
-    for (auto [key, value] : object) {
+    const bool isObject = Reader<Node>::forEachMember(node, [&](std::string_view key, Node value) {
         const PathStep step { path, key, 0 };
         decodeValue(value, &step, out[QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()))]);
-    }
+    });
+    if (!isObject) fail(path, "expected an object");
 }
 
-template <class T> void decodeValue(simdjson::dom::element element, const PathStep *path, std::optional<T> &out)
+template <class Node, class T> void decodeValue(Node node, const PathStep *path, std::optional<T> &out)
 {
-    decodeValue(element, path, out.emplace());
+    decodeValue(node, path, out.emplace());
 }
 
-template <class T> void decodeValue(simdjson::dom::element element, const PathStep *path, T &out)
+template <class Node, class T> void decodeValue(Node node, const PathStep *path, T &out)
 {
     if constexpr (Described<T>)
-        decodeRecord(element, path, out);
+        decodeRecord(node, path, out);
     else
-        decodeScalar(element, path, out);
+        decodeScalar(node, path, out);
 }
 
 // Parses the bytes (a leading UTF-8 byte-order mark is skipped) with this
 // thread's parser, reused across calls.
 simdjson::dom::element parse(QByteArrayView bytes);
+
+// Checks that the bytes (byte-order mark skipped) hold one complete JSON value, and returns its root for reading
+// On-Demand with this thread's parser; valid until the next call on this thread.
+simdjson::ondemand::value iterate(QByteArrayView bytes);
 
 } // namespace decoding
 
@@ -146,5 +239,14 @@ template <class T> T decode(QByteArrayView bytes)
 {
     T result {};
     decoding::decodeValue(decoding::parse(bytes), nullptr, result);
+    return result;
+}
+
+// The same, reading only the members T describes: the rest is checked for balance, not parsed. For large answers
+// of which little is read (the live feed).
+template <class T> T decodeOnDemand(QByteArrayView bytes)
+{
+    T result {};
+    decoding::decodeValue(decoding::iterate(bytes), nullptr, result);
     return result;
 }

@@ -1,5 +1,7 @@
 #include "stats/gamefeed.h"
 
+#include "stats/documentdecoder.h"
+
 using namespace Qt::StringLiterals;
 
 QString shortPlayerName(const QString &fullName)
@@ -32,6 +34,21 @@ GameDetail GameDetail::fromFeed(GameLiveFeedResponse feed)
     detail.probablePitchers = std::move(feed.gameData.probablePitchers);
     detail.linescore = std::move(feed.liveData.linescore);
     return detail;
+}
+
+GameDetail GameDetail::fromFeed(GameDetailFeed feed)
+{
+    GameDetail detail;
+    detail.gamePk = feed.gamePk;
+    if (feed.gameData.venue) detail.venueName = std::move(feed.gameData.venue->name);
+    detail.probablePitchers = std::move(feed.gameData.probablePitchers);
+    detail.linescore = std::move(feed.liveData.linescore);
+    return detail;
+}
+
+GameDetail readGameDetail(const nlohmann::ordered_json &feed)
+{
+    return GameDetail::fromFeed(decodeDocument<GameDetailFeed>(feed));
 }
 
 std::optional<QString> GameDetail::countText() const

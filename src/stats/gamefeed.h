@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <map>
+#include <nlohmann/json_fwd.hpp>
 #include <optional>
 #include <vector>
 
@@ -257,6 +258,22 @@ struct GameLiveFeedResponse {
     GameLiveFeedLiveData liveData;
 };
 
+// The members of the live feed the detail panel reads, and nothing else.
+struct GameDetailFeedGameData {
+    std::optional<Venue> venue;
+    std::optional<GameDetailProbablePitchers> probablePitchers;
+};
+
+struct GameDetailFeedLiveData {
+    GameDetailLinescore linescore;
+};
+
+struct GameDetailFeed {
+    qint64 gamePk = 0;
+    GameDetailFeedGameData gameData;
+    GameDetailFeedLiveData liveData;
+};
+
 // What the detail panel of a live game needs from the feed; the rest is dropped.
 struct GameDetail {
     qint64 gamePk = 0;
@@ -265,12 +282,16 @@ struct GameDetail {
     GameDetailLinescore linescore;
 
     static GameDetail fromFeed(GameLiveFeedResponse feed);
+    static GameDetail fromFeed(GameDetailFeed feed);
 
     // Situation texts, computed on every call; absent when the feed does not give their inputs.
     std::optional<QString> countText() const;
     std::optional<QString> outsText() const;
     std::optional<QString> matchupText() const;
 };
+
+// The detail of a kept live-feed document. Throws ServiceError like decode().
+GameDetail readGameDetail(const nlohmann::ordered_json &feed);
 
 // The short form of a player's name used wherever a surname is shown: the last word,
 // keeping a generational suffix with the word before it ("Ken Griffey Jr." gives "Griffey Jr.").
@@ -573,6 +594,28 @@ constexpr auto fields(std::type_identity<GameLiveFeedLiveData>)
         field("boxscore", &GameLiveFeedLiveData::boxscore),
         field("plays", &GameLiveFeedLiveData::plays),
         field("decisions", &GameLiveFeedLiveData::decisions),
+    };
+}
+
+constexpr auto fields(std::type_identity<GameDetailFeedGameData>)
+{
+    return std::tuple {
+        field("venue", &GameDetailFeedGameData::venue),
+        field("probablePitchers", &GameDetailFeedGameData::probablePitchers),
+    };
+}
+
+constexpr auto fields(std::type_identity<GameDetailFeedLiveData>)
+{
+    return std::tuple { field("linescore", &GameDetailFeedLiveData::linescore) };
+}
+
+constexpr auto fields(std::type_identity<GameDetailFeed>)
+{
+    return std::tuple {
+        field("gamePk", &GameDetailFeed::gamePk),
+        field("gameData", &GameDetailFeed::gameData),
+        field("liveData", &GameDetailFeed::liveData),
     };
 }
 

@@ -1,12 +1,14 @@
 #include "stats/mlbapiservice.h"
 
 #include "stats/datetime.h"
+#include "stats/livefeedstore.h"
 
 #include <QCoroNetworkReply>
 #include <QLoggingCategory>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QUrlQuery>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -53,6 +55,7 @@ MLBAPIService::MLBAPIService(Endpoints endpoints, QObject *parent, std::chrono::
     : QObject(parent)
     , m_endpoints(std::move(endpoints))
     , m_network(new QNetworkAccessManager(this))
+    , m_liveFeeds(new LiveFeedStore(this))
 {
     m_network->setTransferTimeout(static_cast<int>(transferTimeout.count()));
     m_executor.setMaxThreadCount(1);
@@ -96,9 +99,20 @@ QUrl MLBAPIService::standingsURL(qint64 season) const
         + u"&standingsTypes=regularSeason"_s);
 }
 
-QUrl MLBAPIService::gameFeedURL(qint64 gamePk) const
+QUrl MLBAPIService::gameFeedURL(qint64 gamePk, const QString &timecode) const
 {
-    return QUrl(m_endpoints.liveFeedBaseURL + u"/game/"_s + QString::number(gamePk) + u"/feed/live"_s);
+    QUrl url(m_endpoints.liveFeedBaseURL + u"/game/"_s + QString::number(gamePk) + u"/feed/live"_s);
+    if (!timecode.isEmpty()) url.setQuery(QUrlQuery { { u"timecode"_s, timecode } });
+    return url;
+}
+
+QUrl MLBAPIService::gameFeedPatchURL(qint64 gamePk, const QString &startTimecode, const QString &endTimecode) const
+{
+    QUrl url(m_endpoints.liveFeedBaseURL + u"/game/"_s + QString::number(gamePk) + u"/feed/live/diffPatch"_s);
+    QUrlQuery query { { u"language"_s, u"en"_s }, { u"startTimecode"_s, startTimecode } };
+    if (!endTimecode.isEmpty()) query.addQueryItem(u"endTimecode"_s, endTimecode);
+    url.setQuery(query);
+    return url;
 }
 
 ServiceError serviceGoneError()
@@ -180,10 +194,13 @@ QCoro::Task<std::vector<StandingsRecord>> MLBAPIService::fetchStandings(qint64 s
 
 QCoro::Task<GameDetail> MLBAPIService::fetchGameDetail(qint64 gamePk)
 {
-    QPointer self(this);
-    Answer answer = co_await fetch(gameFeedURL(gamePk));
-    co_return co_await decodeAnswer(self, std::move(answer),
-        [](const QByteArray &body) { return GameDetail::fromFeed(decode<GameLiveFeedResponse>(body)); });
+    auto update = co_await m_liveFeeds->update(gamePk, readGameDetail);
+    co_return std::move(update.value);
+}
+
+LiveFeedFollow MLBAPIService::followGame(qint64 gamePk)
+{
+    return m_liveFeeds->follow(gamePk);
 }
 
 QCoro::Task<std::vector<Game>> MLBAPIService::fetchTeamSchedule(qint64 teamId, QDate firstDay, QDate lastDay)

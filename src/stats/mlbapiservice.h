@@ -16,6 +16,7 @@
 #include <variant>
 
 class QNetworkAccessManager;
+class LiveFeedStore;
 
 // The only component that talks to the stats service: one GET per question,
 // the answer decoded off the main thread and reduced to what the caller needs.
@@ -37,17 +38,23 @@ public:
     const Endpoints &endpoints() const { return m_endpoints; }
     // The application's one network manager, lent to the other services that fetch.
     QNetworkAccessManager *networkAccessManager() const { return m_network; }
+    // The kept live feeds of the games that views follow.
+    LiveFeedStore &liveFeeds() const { return *m_liveFeeds; }
 
     QCoro::Task<ScheduleDays> fetchSchedule(QDate firstDay, QDate lastDay) override;
     QCoro::Task<std::vector<StandingsRecord>> fetchStandings(qint64 season) override;
     QCoro::Task<GameDetail> fetchGameDetail(qint64 gamePk) override;
+    LiveFeedFollow followGame(qint64 gamePk) override;
     QCoro::Task<std::vector<Game>> fetchTeamSchedule(qint64 teamId, QDate firstDay, QDate lastDay) override;
 
     // One day is asked for by `date`, a stretch by `startDate` and `endDate`.
     QUrl scheduleURL(QDate firstDay, QDate lastDay) const;
     QUrl teamScheduleURL(qint64 teamId, QDate firstDay, QDate lastDay) const;
     QUrl standingsURL(qint64 season) const;
-    QUrl gameFeedURL(qint64 gamePk) const;
+    // The whole live feed; at a time code (yyyyMMdd_HHmmss, UTC) when one is given.
+    QUrl gameFeedURL(qint64 gamePk, const QString &timecode = {}) const;
+    // What changed in the live feed since `startTimecode`, up to `endTimecode` when one is given.
+    QUrl gameFeedPatchURL(qint64 gamePk, const QString &startTimecode, const QString &endTimecode = {}) const;
 
     // What came back from one GET: the HTTP status (0 when none) with its reason phrase, the body, and the
     // address asked (for the log).
@@ -78,6 +85,7 @@ public:
 private:
     Endpoints m_endpoints;
     QNetworkAccessManager *m_network;
+    LiveFeedStore *m_liveFeeds;
     QThreadPool m_executor;
 };
 

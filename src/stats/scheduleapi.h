@@ -1,6 +1,7 @@
 #pragma once
 
 #include "stats/gamefeed.h"
+#include "stats/livefeedfollow.h"
 #include "stats/schedule.h"
 #include "stats/standings.h"
 
@@ -28,6 +29,13 @@ public:
     virtual QCoro::Task<std::vector<StandingsRecord>> fetchStandings(qint64 season) = 0;
     // The live situation of one game, for the detail panel.
     virtual QCoro::Task<GameDetail> fetchGameDetail(qint64 gamePk) = 0;
+    // While the result is held, the game's feed is kept between fetchGameDetail calls and brought up to date by
+    // patches; a service that keeps nothing returns an empty one.
+    virtual LiveFeedFollow followGame(qint64 gamePk)
+    {
+        Q_UNUSED(gamePk);
+        return {};
+    }
     // One club's games from `firstDay` to `lastDay`, in service order.
     virtual QCoro::Task<std::vector<Game>> fetchTeamSchedule(qint64 teamId, QDate firstDay, QDate lastDay) = 0;
 };

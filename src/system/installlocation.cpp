@@ -28,10 +28,21 @@ bool isInstalledLocation(const QString &path, const QString &home)
     return isUnder(cleaned, cleanedHome + u"/.local"_s);
 }
 
+QString trustedAppImage(const QString &applicationFilePath, const QString &appImage, const QString &appDir)
+{
+    if (appImage.isEmpty()) return {};
+    const QString program = QDir::cleanPath(applicationFilePath);
+    const QString cleanedAppDir = QDir::cleanPath(appDir);
+    const bool inside = program.contains(u"/.mount_"_s)
+        || (QDir::isAbsolutePath(appDir) && cleanedAppDir != u"/"_s && isUnder(program, cleanedAppDir));
+    return inside ? appImage : QString();
+}
+
 QString runningProgramPath()
 {
     // An AppImage runs from a temporary mount; the file the user keeps is what it names.
-    const QString appImage = qEnvironmentVariable("APPIMAGE");
+    const QString appImage = trustedAppImage(
+        QCoreApplication::applicationFilePath(), qEnvironmentVariable("APPIMAGE"), qEnvironmentVariable("APPDIR"));
     if (!appImage.isEmpty()) {
         const QString canonical = QFileInfo(appImage).canonicalFilePath();
         return canonical.isEmpty() ? QDir::cleanPath(QFileInfo(appImage).absoluteFilePath()) : canonical;

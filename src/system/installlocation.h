@@ -6,6 +6,11 @@
 // ~/.local); `home` is the user's home folder. Both are absolute paths.
 bool isInstalledLocation(const QString &path, const QString &home);
 
+// The AppImage ($APPIMAGE) this program runs from, or empty. The variable counts only when the program lies inside
+// an AppImage (under $APPDIR or an AppImage's /.mount_ folder): one started from a terminal inside another AppImage
+// inherits that one's.
+QString trustedAppImage(const QString &applicationFilePath, const QString &appImage, const QString &appDir);
+
 // The path the install-location check looks at: the AppImage file when running from one, else the executable.
 QString runningProgramPath();
 

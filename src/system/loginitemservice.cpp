@@ -1,5 +1,7 @@
 #include "system/loginitemservice.h"
 
+#include "system/installlocation.h"
+
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -19,6 +21,7 @@ namespace {
 struct EntryFacts {
     bool ours = false;
     bool disabled = false;
+    QString exec;
 };
 
 bool isTrue(const QString &value)
@@ -53,8 +56,19 @@ EntryFacts readEntry(const QByteArray &bytes)
             facts.disabled = true;
         else if (key == u"X-GNOME-Autostart-enabled"_s && isFalse(value))
             facts.disabled = true;
+        else if (key == u"Exec"_s)
+            facts.exec = value;
     }
     return facts;
+}
+
+// Whether the session could start `program`: an executable file, or a name found on $PATH.
+bool programExists(const QString &program)
+{
+    if (program.isEmpty()) return false;
+    if (!program.contains(u'/')) return !QStandardPaths::findExecutable(program).isEmpty();
+    const QFileInfo info(program);
+    return info.isAbsolute() && info.isFile() && info.isExecutable();
 }
 
 bool isReserved(QChar c)
@@ -99,8 +113,8 @@ LoginItemService &LoginItemService::shared()
 {
     static LoginItemService service(
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u"/autostart"_s,
-        stableExecutablePath(
-            QCoreApplication::applicationFilePath(), qEnvironmentVariable("APPIMAGE"), temporaryFolders()),
+        stableExecutablePath(QCoreApplication::applicationFilePath(), qEnvironmentVariable("APPIMAGE"),
+            qEnvironmentVariable("APPDIR"), temporaryFolders()),
         openStartupSettings);
     return service;
 }
@@ -113,6 +127,9 @@ QString LoginItemService::entryPath() const
 QString LoginItemService::loginStatusText() const
 {
     if (m_errorMessage) return u"Could not update start on login: "_s + *m_errorMessage;
+    if (m_missingProgram && isEnabled())
+        return u"Baselark will not start on login: %1 no longer exists"_s.arg(
+            m_missingProgram->isEmpty() ? u"the program to start"_s : *m_missingProgram);
     switch (m_status) {
     case Status::NotRegistered:
         return u"Open Baselark automatically when you log in"_s;
@@ -139,7 +156,11 @@ void LoginItemService::setEnabled(bool enabled)
 
 void LoginItemService::refresh()
 {
-    setStatus(readStatus());
+    const auto missingBefore = m_missingProgram;
+    const Status status = readStatus();
+    if (status == m_status && missingBefore == m_missingProgram) return;
+    m_status = status;
+    Q_EMIT changed();
 }
 
 void LoginItemService::openLoginItemsSettings()
@@ -147,18 +168,46 @@ void LoginItemService::openLoginItemsSettings()
     if (m_openSettings) m_openSettings(m_autostartFolder);
 }
 
-LoginItemService::Status LoginItemService::readStatus() const
+LoginItemService::Status LoginItemService::readStatus()
 {
+    m_missingProgram.reset();
     QFile file(entryPath());
     if (!file.exists()) return m_executablePath ? Status::NotRegistered : Status::NotFound;
     if (!file.open(QIODevice::ReadOnly)) return Status::Unknown;
+    const QByteArray bytes = file.readAll();
+    file.close();
+    const EntryFacts facts = readEntry(bytes);
+    // A moved or removed program leaves an entry that starts nothing; ours follows this copy, a user's stays.
+    const QString program = execProgram(facts.exec);
+    if (!programExists(program) && !(facts.ours && repointEntry(bytes))) m_missingProgram = program;
     // A user's own entry of this name starts Baselark as well, so it counts as on.
-    return readEntry(file.readAll()).disabled ? Status::RequiresApproval : Status::Enabled;
+    return facts.disabled ? Status::RequiresApproval : Status::Enabled;
+}
+
+bool LoginItemService::repointEntry(const QByteArray &entry)
+{
+    if (!m_executablePath || !programExists(*m_executablePath) || m_executablePath->contains(u'%')) return false;
+    // Only the Exec line changes: what the desktop or the user set in the entry stays.
+    QStringList lines = QString::fromUtf8(entry).split(u'\n');
+    bool inMainGroup = false;
+    for (QString &line : lines) {
+        const QString trimmed = line.trimmed();
+        if (trimmed.startsWith(u'['))
+            inMainGroup = trimmed == u"[Desktop Entry]"_s;
+        else if (inMainGroup && trimmed.section(u'=', 0, 0).trimmed() == u"Exec"_s)
+            line = u"Exec="_s + execValue(*m_executablePath);
+    }
+    QSaveFile file(entryPath());
+    return file.open(QIODevice::WriteOnly) && file.write(lines.join(u'\n').toUtf8()) >= 0 && file.commit();
 }
 
 std::optional<QString> LoginItemService::registerEntry()
 {
     if (!m_executablePath) return u"this copy has no fixed location to start from"_s;
+    // Written as the format says ("%%"), such an entry is still not started by gio or the systemd generator.
+    if (m_executablePath->contains(u'%'))
+        return u"%1 contains a \"%\", which desktop sessions cannot start; move Baselark to a folder without one"_s.arg(
+            *m_executablePath);
     if (!QDir().mkpath(m_autostartFolder)) return u"cannot create the folder %1"_s.arg(m_autostartFolder);
     const QString path = entryPath();
     // Whatever stands there and is not ours stays as it is.
@@ -200,17 +249,11 @@ QString LoginItemService::entryText() const
            "%2=true\n"_s.arg(execValue(m_executablePath.value_or(QString())), QLatin1StringView(ownerKey));
 }
 
-void LoginItemService::setStatus(Status status)
+std::optional<QString> LoginItemService::stableExecutablePath(const QString &applicationFilePath,
+    const QString &appImage, const QString &appDir, const QStringList &temporaryFolders)
 {
-    if (m_status == status) return;
-    m_status = status;
-    Q_EMIT changed();
-}
-
-std::optional<QString> LoginItemService::stableExecutablePath(
-    const QString &applicationFilePath, const QString &appImage, const QStringList &temporaryFolders)
-{
-    if (!appImage.isEmpty()) return QFileInfo(appImage).absoluteFilePath();
+    const QString ownAppImage = trustedAppImage(applicationFilePath, appImage, appDir);
+    if (!ownAppImage.isEmpty()) return QFileInfo(ownAppImage).absoluteFilePath();
     // An AppImage unpacks itself under a fresh mount point on every start.
     if (applicationFilePath.contains(u"/.mount_"_s)) return std::nullopt;
     if (applicationFilePath.isEmpty() || !QFileInfo(applicationFilePath).isAbsolute()) return std::nullopt;
@@ -254,6 +297,31 @@ QString LoginItemService::execValue(const QString &program)
             value += c;
     }
     return value;
+}
+
+QString LoginItemService::execProgram(const QString &execValue)
+{
+    // The general string escapes first, then the quoting of the first argument.
+    QString text;
+    for (qsizetype i = 0; i < execValue.size(); ++i) {
+        QChar c = execValue[i];
+        if (c == u'\\' && i + 1 < execValue.size()) {
+            const QChar next = execValue[++i];
+            c = next == u's' ? u' ' : next == u'n' ? u'\n' : next == u't' ? u'\t' : next == u'r' ? u'\r' : next;
+        }
+        text += c;
+    }
+    text = text.trimmed();
+    QString program;
+    if (text.startsWith(u'"')) {
+        for (qsizetype i = 1; i < text.size() && text[i] != u'"'; ++i) {
+            if (text[i] == u'\\' && i + 1 < text.size()) ++i;
+            program += text[i];
+        }
+    } else {
+        program = text.section(u' ', 0, 0);
+    }
+    return program.replace(u"%%"_s, u"%"_s);
 }
 
 std::optional<QStringList> LoginItemService::startupSettingsCommand(

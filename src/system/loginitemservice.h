@@ -40,11 +40,13 @@ public:
     void openLoginItemsSettings();
 
     // The executable an autostart entry can name, or nothing for a copy run from a build tree, a temporary
-    // folder or an unpacked AppImage. `appImage` is the AppImage's own path ($APPIMAGE) when run from one.
-    static std::optional<QString> stableExecutablePath(
-        const QString &applicationFilePath, const QString &appImage, const QStringList &temporaryFolders);
+    // folder or an unpacked AppImage. `appImage` and `appDir` are $APPIMAGE and $APPDIR (see trustedAppImage).
+    static std::optional<QString> stableExecutablePath(const QString &applicationFilePath, const QString &appImage,
+        const QString &appDir, const QStringList &temporaryFolders);
     // The Exec value that runs `program`, quoted and escaped as desktop entries require.
     static QString execValue(const QString &program);
+    // The program an Exec value starts (its first argument, unquoted and unescaped).
+    static QString execProgram(const QString &execValue);
     // The program and arguments of the startup-applications settings of the desktop named by
     // $XDG_CURRENT_DESKTOP, the first that `isInstalled`; nothing when the desktop has none we know.
     static std::optional<QStringList> startupSettingsCommand(
@@ -54,16 +56,18 @@ Q_SIGNALS:
     void changed();
 
 private:
-    Status readStatus() const;
+    // Also points our entry at this copy when the program it names is gone.
+    Status readStatus();
+    bool repointEntry(const QByteArray &entry);
     std::optional<QString> registerEntry();
     std::optional<QString> unregisterEntry();
     QString entryText() const;
-    void setStatus(Status status);
-    void setErrorMessage(std::optional<QString> message);
 
     QString m_autostartFolder;
     std::optional<QString> m_executablePath;
     SettingsOpener m_openSettings;
     Status m_status = Status::NotRegistered;
     std::optional<QString> m_errorMessage;
+    // The program the entry names when it does not exist: the entry is there but starts nothing.
+    std::optional<QString> m_missingProgram;
 };

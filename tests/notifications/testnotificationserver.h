@@ -19,6 +19,7 @@ public:
         QString body;
         QVariantMap hints;
         int expireTimeout = 0;
+        uint replacesId = 0;
     };
 
     TestNotificationServer()
@@ -41,15 +42,16 @@ public:
     }
 
     std::vector<Notification> received;
+    QStringList capabilities { QStringLiteral("body"), QStringLiteral("sound") };
 
 public Q_SLOTS:
-    Q_SCRIPTABLE uint Notify(const QString &appName, uint, const QString &appIcon, const QString &summary,
+    Q_SCRIPTABLE uint Notify(const QString &appName, uint replacesId, const QString &appIcon, const QString &summary,
         const QString &body, const QStringList &, const QVariantMap &hints, int expireTimeout)
     {
-        received.push_back({ appName, appIcon, summary, body, hints, expireTimeout });
+        received.push_back({ appName, appIcon, summary, body, hints, expireTimeout, replacesId });
         return uint(received.size());
     }
-    Q_SCRIPTABLE QStringList GetCapabilities() { return { QStringLiteral("body"), QStringLiteral("sound") }; }
+    Q_SCRIPTABLE QStringList GetCapabilities() { return capabilities; }
     Q_SCRIPTABLE void CloseNotification(uint) { }
 
 private:

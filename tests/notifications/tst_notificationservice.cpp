@@ -119,6 +119,12 @@ private Q_SLOTS:
         // Nothing left: no removal call at all.
         QCoro::waitFor(m_service->disableGameStartNotifications());
         QCOMPARE(m_center.callsOf(u"remove"_s).size(), 1u);
+        // A removal in effect but not stored is no success: a restart would bring the alerts back.
+        m_center.unsavedError = u"not stored"_s;
+        const auto unsaved = QCoro::waitFor(m_service->disableGameStartNotifications());
+        QCOMPARE(unsaved.state, State::Failed);
+        QCOMPARE(unsaved.errorMessage, u"not stored"_s);
+        QCOMPARE(QCoro::waitFor(m_service->syncGameStartNotifications({ request(2, 30) }, {})).state, State::Failed);
     }
 
     void testNotification_data()
@@ -159,6 +165,8 @@ private Q_SLOTS:
         QCOMPARE(failed.state, State::Failed);
         QCOMPARE(failed.removedRequestIds, QStringList { Planner::testRequestId });
         QVERIFY(failed.addedRequestIds.isEmpty());
+        // The earlier test alert went before the failed one was tried: no stale test alert is left.
+        QVERIFY(!m_center.pendingIds().contains(Planner::testRequestId));
     }
 
     void withoutBundleIdentifierNothingIsTouched()

@@ -50,27 +50,32 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("pending");
         QTest::addColumn<QStringList>("expected");
         QTest::addColumn<QStringList>("stale");
+        QTest::addColumn<qint64>("lead");
 
         const auto p = [](qint64 pk) { return Planner::identifier(pk); };
         QTest::newRow("lead boundary 10/15/16 minutes")
             << std::vector { game(1, startingIn(600)), game(2, startingIn(900)), game(3, startingIn(960)) }
-            << QStringList() << QStringList { p(3) } << QStringList();
+            << QStringList() << QStringList { p(3) } << QStringList() << qint64(15);
         QTest::newRow("live and final skipped") << std::vector { game(1, startingIn(3600), u"Live"_s),
             game(2, startingIn(3600), u"Final"_s), game(3, startingIn(3600)) }
-                                                << QStringList() << QStringList { p(3) } << QStringList();
-        QTest::newRow("fractional seconds do not parse") << std::vector { game(1, u"2026-04-20T23:05:00.000Z"_s) }
-                                                         << QStringList() << QStringList() << QStringList();
+                                                << QStringList() << QStringList { p(3) } << QStringList() << qint64(15);
+        QTest::newRow("fractional seconds do not parse")
+            << std::vector { game(1, u"2026-04-20T23:05:00.000Z"_s) } << QStringList() << QStringList() << QStringList()
+            << qint64(15);
         QTest::newRow("trigger order, equal starts by gamePk")
             << std::vector { game(9, startingIn(7200)), game(12, startingIn(3600)), game(10, startingIn(3600)) }
-            << QStringList() << QStringList { p(10), p(12), p(9) } << QStringList();
+            << QStringList() << QStringList { p(10), p(12), p(9) } << QStringList() << qint64(15);
         QTest::newRow("stale 1 and 3, 2 re-added")
             << std::vector { game(2, startingIn(3600)), game(4, startingIn(7200)) } << QStringList { p(3), p(1), p(2) }
-            << QStringList { p(2), p(4) } << QStringList { p(1), p(3) };
+            << QStringList { p(2), p(4) } << QStringList { p(1), p(3) } << qint64(15);
         QTest::newRow("test id always stale")
             << std::vector { game(-1, startingIn(3600)) } << QStringList { Planner::testRequestId }
-            << QStringList { p(-1) } << QStringList { Planner::testRequestId };
+            << QStringList { p(-1) } << QStringList { Planner::testRequestId } << qint64(15);
+        QTest::newRow("lead boundary 29/30/31 minutes")
+            << std::vector { game(1, startingIn(1740)), game(2, startingIn(1800)), game(3, startingIn(1860)) }
+            << QStringList() << QStringList { p(3) } << QStringList() << qint64(30);
         QTest::newRow("empty list") << std::vector<Game>() << QStringList { p(10), p(9) } << QStringList()
-                                    << QStringList { p(10), p(9) };
+                                    << QStringList { p(10), p(9) } << qint64(15);
     }
 
     void plan()
@@ -79,12 +84,13 @@ private Q_SLOTS:
         QFETCH(QStringList, pending);
         QFETCH(QStringList, expected);
         QFETCH(QStringList, stale);
-        const auto result = Planner::plan(games, 15, now, pending);
+        QFETCH(qint64, lead);
+        const auto result = Planner::plan(games, lead, now, pending);
         QCOMPARE(ids(result.requests), expected);
         QCOMPARE(result.staleIds, stale);
         for (const auto &request : result.requests) {
-            QCOMPARE(request.leadMinutes, 15);
-            QCOMPARE(request.triggerDate.secsTo(*parseInternetDateTime(request.game.gameDate)), 900);
+            QCOMPARE(request.leadMinutes, lead);
+            QCOMPARE(request.triggerDate.secsTo(*parseInternetDateTime(request.game.gameDate)), lead * 60);
         }
     }
 
@@ -100,17 +106,6 @@ private Q_SLOTS:
         // To the whole second, in local time.
         QCOMPARE(content.trigger.timeSpec(), Qt::LocalTime);
         QCOMPARE(content.trigger, QDateTime(QDate(2026, 4, 20), QTime(22, 55, 30), Qt::UTC));
-    }
-
-    void testRequest()
-    {
-        const QDateTime fire(QDate(2026, 4, 20), QTime(18, 0, 5, 400), Qt::UTC);
-        const auto request = Planner::testRequest(fire);
-        QCOMPARE(request.id, u"baselark-game-start-test-preview"_s);
-        QCOMPARE(request.triggerDate, fire);
-        QCOMPARE(request.game.gamePk, -1);
-        QCOMPARE(request.game.gameDate, u"2026-04-20T18:15:05Z"_s);
-        QCOMPARE(Planner::content(request).body, u"New York Yankees @ Baltimore Orioles starts in 15 minutes"_s);
     }
 
     void nextRequest()

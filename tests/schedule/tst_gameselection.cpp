@@ -229,6 +229,22 @@ private Q_SLOTS:
         QVERIFY(!m_vm->isLoadingSelectedGameDetail());
     }
 
+    // The card's live game is followed, so its feed is kept between loads, until the card shows another game or none.
+    void cardFollowsItsLiveGame()
+    {
+        load(day());
+        m_api->succeedDetail(0, detail(10, u"Yankee Stadium"_s));
+        load(day());
+        QCOMPARE(m_api->followedGames(), std::vector<qint64> { 10 });
+        m_vm->moveSelection(+1);
+        QCOMPARE(m_api->followedGames(), std::vector<qint64> { 20 });
+        m_vm->selectGame(40);
+        QVERIFY(m_api->followedGames().empty());
+        m_vm->selectGame(30);
+        m_vm->closeGameDetail();
+        QVERIFY(m_api->followedGames().empty());
+    }
+
     void newDayDropsTheSelection()
     {
         load(day());

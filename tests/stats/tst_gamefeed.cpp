@@ -26,6 +26,31 @@ class TestGameFeed : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // On-Demand reads only the card's members, yet refuses an answer that is not one whole JSON value.
+    void onDemandReadsOnlyWholeAnswers_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("reads");
+        const QByteArray feed = readTestData(u"feed-live-inprogress-633860.json"_s).trimmed();
+        QTest::newRow("as recorded") << feed << true;
+        QTest::newRow("spaces after it") << feed + " \n" << true;
+        QTest::newRow("end cut off") << feed.chopped(1) << false;
+        QTest::newRow("more after it") << feed + "}" << false;
+    }
+
+    void onDemandReadsOnlyWholeAnswers()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, reads);
+        try {
+            QCOMPARE(
+                GameDetail::fromFeed(decodeOnDemand<GameDetailFeed>(bytes)).outsText(), std::optional(u"0 outs"_s));
+            QVERIFY(reads);
+        } catch (const ServiceError &error) {
+            QVERIFY2(!reads, qPrintable(error.description()));
+        }
+    }
+
     void recordedDetail_data()
     {
         QTest::addColumn<QString>("file");

@@ -184,6 +184,10 @@ private Q_SLOTS:
         const WildCardStandings race = wildCardStandings({ east }, 103);
         // No club is flagged as leader or ranked first in the division: the first listed leads.
         QCOMPARE(race.leaders.front().team.id, 1);
+        // Without flags, the club ranked first leads wherever it is listed.
+        StandingsRecord central { { 202, std::nullopt }, { club(7, 50, u"3"_s, u"1.0"_s), club(8, 49, {}, {}) } };
+        central.teamRecords[1].divisionRank = u"1"_s;
+        QCOMPARE(wildCardStandings({ central }, 103).leaders.front().team.id, 8);
         QList<qint64> order;
         for (const TeamRecord &team : race.contenders)
             order << team.team.id;

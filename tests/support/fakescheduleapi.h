@@ -113,6 +113,23 @@ public:
         co_return request->games;
     }
 
+    LiveFeedFollow followGame(qint64 gamePk) override
+    {
+        auto claim = std::make_shared<qint64>(gamePk);
+        m_follows.push_back(claim);
+        return LiveFeedFollow(claim);
+    }
+
+    // The games whose feed some follow still keeps, in the order they were followed.
+    std::vector<qint64> followedGames() const
+    {
+        std::vector<qint64> games;
+        for (const auto &follow : m_follows) {
+            if (const auto claim = follow.lock()) games.push_back(*claim);
+        }
+        return games;
+    }
+
     int requestCount() const { return int(m_requests.size()); }
     const Request &request(int index) const { return *m_requests.at(index); }
 
@@ -183,4 +200,5 @@ private:
     std::vector<std::shared_ptr<FakeStandingsRequest>> m_standingsRequests;
     std::vector<std::shared_ptr<FakeDetailRequest>> m_detailRequests;
     std::vector<std::shared_ptr<FakeTeamScheduleRequest>> m_teamScheduleRequests;
+    std::vector<std::weak_ptr<qint64>> m_follows;
 };

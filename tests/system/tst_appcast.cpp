@@ -117,10 +117,20 @@ private Q_SLOTS:
         QCOMPARE(isNewerThan(*item, u"0.1.0"_s, u"1"_s), newerThanRunning);
     }
 
+    void keepsOnlyWebLinks_data()
+    {
+        QTest::addColumn<QByteArray>("link");
+        QTest::addColumn<QByteArray>("enclosure");
+        QTest::newRow("local file, script") << QByteArray("file:///etc/passwd") << QByteArray("javascript:alert(1)");
+        QTest::newRow("web links without a host") << QByteArray("https:///releases/") << QByteArray("http:a.deb");
+    }
+
     void keepsOnlyWebLinks()
     {
-        const auto items = parseAppcast(feed("<item><sparkle:version>2</sparkle:version><link>file:///etc/passwd</link>"
-                                             "<enclosure url=\"javascript:alert(1)\"/></item>"));
+        QFETCH(QByteArray, link);
+        QFETCH(QByteArray, enclosure);
+        const auto items = parseAppcast(feed("<item><sparkle:version>2</sparkle:version><link>" + link
+            + "</link><enclosure url=\"" + enclosure + "\"/></item>"));
         QCOMPARE(items.size(), 1u);
         QVERIFY(!items[0].link);
         QVERIFY(!items[0].downloadURL());

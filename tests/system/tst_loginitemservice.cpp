@@ -14,8 +14,6 @@ namespace {
 
 using Status = LoginItemService::Status;
 
-const QString installedProgram = u"/usr/bin/baselark"_s;
-
 QByteArray readAll(const QString &path)
 {
     QFile file(path);
@@ -29,13 +27,13 @@ void write(const QString &path, const QByteArray &bytes)
     file.write(bytes);
 }
 
+// Entries name the program as the placeholder @; tests put in a path of their own.
 QByteArray ourEntry(const QByteArray &extra = {})
 {
-    return "[Desktop Entry]\nType=Application\nName=Baselark\nExec=/usr/bin/baselark\nX-Baselark-Autostart=true\n"
-        + extra;
+    return "[Desktop Entry]\nType=Application\nName=Baselark\nExec=@\nX-Baselark-Autostart=true\n" + extra;
 }
 
-const QByteArray usersOwnEntry = "[Desktop Entry]\nType=Application\nName=Baselark\nExec=baselark --debug\n";
+const QByteArray usersOwnEntry = "[Desktop Entry]\nType=Application\nName=Baselark\nExec=@ --debug\n";
 
 } // namespace
 
@@ -46,10 +44,19 @@ class TestLoginItemService : public QObject {
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_folder;
     QString m_entry;
+    QString m_program; // an executable file standing in for the installed program
 
-    std::unique_ptr<LoginItemService> service(std::optional<QString> executable = installedProgram)
+    std::unique_ptr<LoginItemService> service(std::optional<QString> executable = QString())
     {
+        if (executable && executable->isEmpty()) executable = m_program;
         return std::make_unique<LoginItemService>(m_folder, std::move(executable), nullptr);
+    }
+
+    void writeEntry(QByteArray bytes, const QString &program = {})
+    {
+        QVERIFY(QDir().mkpath(m_folder));
+        write(
+            m_entry, bytes.replace('@', LoginItemService::execValue(program.isEmpty() ? m_program : program).toUtf8()));
     }
 
 private Q_SLOTS:
@@ -58,6 +65,9 @@ private Q_SLOTS:
         m_dir = std::make_unique<QTemporaryDir>();
         m_folder = m_dir->filePath(u"config/autostart"_s);
         m_entry = m_folder + u"/io.github.baselark.Baselark.desktop"_s;
+        m_program = m_dir->filePath(u"baselark"_s);
+        write(m_program, "#!/bin/sh\n");
+        QVERIFY(QFile::setPermissions(m_program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     }
 
     void statusText_data()
@@ -87,9 +97,8 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, entry);
         QFETCH(bool, stableExecutable);
-        QVERIFY(QDir().mkpath(m_folder));
-        if (!entry.isEmpty()) write(m_entry, entry);
-        auto login = service(stableExecutable ? std::optional(installedProgram) : std::nullopt);
+        if (!entry.isEmpty()) writeEntry(entry);
+        auto login = service(stableExecutable ? std::optional(m_program) : std::nullopt);
         QFETCH(int, status);
         QFETCH(QString, text);
         QCOMPARE(int(login->status()), status);
@@ -110,13 +119,18 @@ private Q_SLOTS:
 
     void switchingOnWritesOurEntryAndOffRemovesIt()
     {
-        auto login = std::make_unique<LoginItemService>(m_folder, u"/opt/My Apps/50% \"off\"/baselark"_s, nullptr);
+        // Read back, the quoted path must name the program again, or the entry would count as broken.
+        QVERIFY(QDir().mkpath(m_dir->filePath(u"My \"Apps\""_s)));
+        const QString program = m_dir->filePath(u"My \"Apps\"/baselark"_s);
+        QVERIFY(QFile::copy(m_program, program));
+        auto login = std::make_unique<LoginItemService>(m_folder, program, nullptr);
         login->setEnabled(true);
         QCOMPARE(login->status(), Status::Enabled);
-        QVERIFY(!login->errorMessage());
+        QCOMPARE(login->loginStatusText(), u"Baselark will open automatically when you log in"_s);
         const QByteArray text = readAll(m_entry);
         QVERIFY(text.startsWith("[Desktop Entry]\n"));
-        QVERIFY(text.contains("\nExec=\"/opt/My Apps/50%% \\\\\"off\\\\\"/baselark\"\n"));
+        QVERIFY(text.contains(
+            "\nExec=\"" + QFileInfo(program).path().chopped(6).toUtf8() + "\\\\\"Apps\\\\\"/baselark\"\n"));
         QVERIFY(text.contains("\nX-Baselark-Autostart=true\n"));
 
         login->setEnabled(false);
@@ -136,9 +150,8 @@ private Q_SLOTS:
         QVERIFY(login->loginStatusText().contains(m_folder));
 
         QVERIFY(QFile::remove(m_dir->filePath(u"config"_s)));
-        QVERIFY(QDir().mkpath(m_folder));
-        const QByteArray handWritten = ourEntry("# kept as it is\n");
-        write(m_entry, handWritten);
+        writeEntry(ourEntry("# kept as it is\n"));
+        const QByteArray handWritten = readAll(m_entry);
         login->refresh();
         QSignalSpy changed(login.get(), &LoginItemService::changed);
         login->setEnabled(true);
@@ -150,8 +163,7 @@ private Q_SLOTS:
 
     void switchingOffWhileAwaitingApprovalRemovesTheEntry()
     {
-        QVERIFY(QDir().mkpath(m_folder));
-        write(m_entry, ourEntry("Hidden=true\n"));
+        writeEntry(ourEntry("Hidden=true\n"));
         auto login = service();
         QVERIFY(login->isEnabled());
         login->setEnabled(false);
@@ -162,27 +174,25 @@ private Q_SLOTS:
 
     void usersOwnEntryIsNeverRemoved()
     {
-        QVERIFY(QDir().mkpath(m_folder));
-        write(m_entry, usersOwnEntry);
+        writeEntry(usersOwnEntry);
+        const QByteArray users = readAll(m_entry);
         auto login = service();
         QCOMPARE(login->status(), Status::Enabled);
         login->setEnabled(false);
-        QCOMPARE(readAll(m_entry), usersOwnEntry);
+        QCOMPARE(readAll(m_entry), users);
         QCOMPARE(login->status(), Status::Enabled);
         QVERIFY(login->loginStatusText().startsWith(u"Could not update start on login: "_s));
     }
 
-    void approvalOutsideShowsOnRefresh()
+    void usersOwnEntryIsNeverOverwritten()
     {
-        QVERIFY(QDir().mkpath(m_folder));
-        write(m_entry, ourEntry("X-GNOME-Autostart-enabled=false\n"));
+        // The user writes an entry of the same name after the service last looked.
         auto login = service();
-        QCOMPARE(login->status(), Status::RequiresApproval);
-        write(m_entry, ourEntry("X-GNOME-Autostart-enabled=true\n"));
-        QSignalSpy changed(login.get(), &LoginItemService::changed);
-        login->refresh();
-        QCOMPARE(changed.size(), 1);
-        QCOMPARE(login->loginStatusText(), u"Baselark will open automatically when you log in"_s);
+        writeEntry(usersOwnEntry);
+        const QByteArray users = readAll(m_entry);
+        login->setEnabled(true);
+        QCOMPARE(readAll(m_entry), users);
+        QVERIFY(login->errorMessage() && login->errorMessage()->endsWith(u"was not made by Baselark"_s));
     }
 
     void copyWithoutStableLocationCannotRegister()
@@ -193,6 +203,15 @@ private Q_SLOTS:
         QVERIFY(!login->isEnabled());
         QVERIFY(login->errorMessage());
         QVERIFY(!QFile::exists(m_entry));
+    }
+
+    void pathWithPercentIsRefused()
+    {
+        auto login = service(u"/opt/100%/baselark"_s);
+        login->setEnabled(true);
+        QVERIFY(!QFile::exists(m_entry));
+        QCOMPARE(login->status(), Status::NotRegistered);
+        QVERIFY(login->loginStatusText().contains(u"/opt/100%/baselark contains a \"%\""_s));
     }
 
     void execValue_data()
@@ -212,31 +231,81 @@ private Q_SLOTS:
         QFETCH(QString, program);
         QFETCH(QString, value);
         QCOMPARE(LoginItemService::execValue(program), value);
+        QCOMPARE(LoginItemService::execProgram(value + u" --flag"_s), program);
+    }
+
+    void entryWhoseProgramIsGone_data()
+    {
+        QTest::addColumn<QByteArray>("entry");
+        QTest::addColumn<bool>("stableExecutable");
+        QTest::addColumn<bool>("repointed");
+        QTest::newRow("ours: follows this copy")
+            << ourEntry("X-GNOME-Autostart-enabled=false\n[Desktop Action x]\nExec=other\n") << true << true;
+        QTest::newRow("ours, this copy has no fixed place") << ourEntry() << false << false;
+        QTest::newRow("the user's own: left alone") << usersOwnEntry << true << false;
+    }
+
+    void entryWhoseProgramIsGone()
+    {
+        QFETCH(QByteArray, entry);
+        QFETCH(bool, stableExecutable);
+        QFETCH(bool, repointed);
+        const QString gone = m_dir->filePath(u"moved away/baselark"_s);
+        writeEntry(entry, gone);
+        const QByteArray before = readAll(m_entry);
+        auto login = service(stableExecutable ? std::optional(m_program) : std::nullopt);
+        QVERIFY(login->isEnabled());
+        QCOMPARE(readAll(m_entry),
+            repointed ? QByteArray(before).replace(LoginItemService::execValue(gone).toUtf8(), m_program.toUtf8())
+                      : before);
+        QCOMPARE(login->loginStatusText() == u"Baselark will not start on login: %1 no longer exists"_s.arg(gone),
+            !repointed);
+        // The program comes back: the status line says so at the next look.
+        QVERIFY(QDir().mkpath(QFileInfo(gone).path()));
+        QVERIFY(QFile::copy(m_program, gone));
+        QSignalSpy changed(login.get(), &LoginItemService::changed);
+        login->refresh();
+        QCOMPARE(changed.size(), repointed ? 0 : 1);
+        QVERIFY(!login->loginStatusText().contains(u"not start"_s));
     }
 
     void stableExecutablePath_data()
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("appImage");
+        QTest::addColumn<QString>("appDir");
         QTest::addColumn<QString>("expected"); // empty: none
-        QTest::newRow("installed") << u"/usr/bin/baselark"_s << QString() << u"/usr/bin/baselark"_s;
-        QTest::newRow("temporary folder") << u"/tmp/x/baselark"_s << QString() << QString();
-        QTest::newRow("runtime folder") << u"/run/user/1000/baselark"_s << QString() << QString();
-        QTest::newRow("folder named like tmp") << u"/tmpfoo/baselark"_s << QString() << u"/tmpfoo/baselark"_s;
+        const QString mount = u"/tmp/.mount_BaselaXYZ"_s;
+        const QString image = u"/home/u/Baselark.AppImage"_s;
+        QTest::newRow("installed") << u"/usr/bin/baselark"_s << QString() << QString() << u"/usr/bin/baselark"_s;
+        QTest::newRow("temporary folder") << u"/tmp/x/baselark"_s << QString() << QString() << QString();
+        QTest::newRow("runtime folder") << u"/run/user/1000/baselark"_s << QString() << QString() << QString();
+        QTest::newRow("folder named like tmp")
+            << u"/tmpfoo/baselark"_s << QString() << QString() << u"/tmpfoo/baselark"_s;
         QTest::newRow("AppImage without $APPIMAGE")
-            << u"/home/u/.mount_BaselaXYZ/usr/bin/baselark"_s << QString() << QString();
-        QTest::newRow("AppImage") << u"/tmp/.mount_BaselaXYZ/usr/bin/baselark"_s << u"/home/u/Baselark.AppImage"_s
-                                  << u"/home/u/Baselark.AppImage"_s;
-        QTest::newRow("build tree") << QCoreApplication::applicationFilePath() << QString() << QString();
-        QTest::newRow("relative") << u"bin/baselark"_s << QString() << QString();
+            << u"/home/u/.mount_BaselaXYZ/usr/bin/baselark"_s << QString() << QString() << QString();
+        QTest::newRow("AppImage") << mount + u"/usr/bin/baselark"_s << image << mount << image;
+        QTest::newRow("AppImage, no $APPDIR") << mount + u"/usr/bin/baselark"_s << image << QString() << image;
+        QTest::newRow("extracted AppImage under $APPDIR")
+            << u"/home/u/squashfs-root/usr/bin/baselark"_s << image << u"/home/u/squashfs-root/"_s << image;
+        // Started from a terminal inside another AppImage: its variables are inherited, not ours.
+        QTest::newRow("installed, another AppImage's $APPIMAGE")
+            << u"/usr/bin/baselark"_s << u"/home/u/Other.AppImage"_s << u"/tmp/.mount_OtherXYZ"_s
+            << u"/usr/bin/baselark"_s;
+        QTest::newRow("$APPDIR a look-alike prefix")
+            << u"/opt/appx/baselark"_s << u"/home/u/Other.AppImage"_s << u"/opt/app"_s << u"/opt/appx/baselark"_s;
+        QTest::newRow("build tree") << QCoreApplication::applicationFilePath() << QString() << QString() << QString();
+        QTest::newRow("relative") << u"bin/baselark"_s << QString() << QString() << QString();
     }
 
     void stableExecutablePath()
     {
         QFETCH(QString, path);
         QFETCH(QString, appImage);
+        QFETCH(QString, appDir);
         QFETCH(QString, expected);
-        const auto found = LoginItemService::stableExecutablePath(path, appImage, { u"/tmp"_s, u"/run/user/1000/"_s });
+        const auto found
+            = LoginItemService::stableExecutablePath(path, appImage, appDir, { u"/tmp"_s, u"/run/user/1000/"_s });
         QCOMPARE(found.value_or(QString()), expected);
     }
 

@@ -217,6 +217,10 @@ private Q_SLOTS:
         service->setAutomaticallyChecks(false);
         QVERIFY(!service->nextCheckDate());
         QCOMPARE(m_settings->value(u"automaticallyChecksForUpdates"_s).toBool(), false);
+        // A manual check afterwards does not start the daily ones again.
+        service->checkForUpdates();
+        QTRY_VERIFY(service->canCheckForUpdates());
+        QVERIFY(!service->nextCheckDate());
     }
 
     void scheduleFollowsTheLastCheck_data()
@@ -244,27 +248,6 @@ private Q_SLOTS:
         QVERIFY(!restarted->nextCheckDate());
         restarted->setAutomaticallyChecks(true);
         QCOMPARE(restarted->nextCheckDate(), expected);
-    }
-
-    void versionDescription_data()
-    {
-        QTest::addColumn<QString>("version");
-        QTest::addColumn<QString>("build");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("both") << u"0.1.0"_s << u"1"_s << u"0.1.0 (1)"_s;
-        QTest::newRow("no build") << u"0.1.0"_s << QString() << u"0.1.0 (?)"_s;
-        QTest::newRow("no version") << QString() << u"7"_s << u"? (7)"_s;
-    }
-
-    void versionDescription()
-    {
-        QFETCH(QString, version);
-        QFETCH(QString, build);
-        QFETCH(QString, expected);
-        UpdaterEnvironment env = environment();
-        env.shortVersionString = version;
-        env.bundleVersion = build;
-        QCOMPARE(makeService(env)->versionDescription(), expected);
     }
 
     void feedAddress_data()

@@ -166,6 +166,36 @@ private Q_SLOTS:
         QCOMPARE(feedtool({ u"boxscore"_s }).exitCode, 2);
     }
 
+    void patch_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("expected");
+        const QString feedA = recording("feed-live-inprogress-746139-a.json");
+        const QString feedB = recording("feed-live-inprogress-746139-b.json");
+        const QString patchA = recording("diffpatch-746139-a.json");
+        const QString patchB = recording("diffpatch-746139-b.json");
+        QTest::newRow("detail") << QStringList { u"patch"_s, feedA, patchA } << 0 << "\"countText\": \"1-2\""_ba;
+        QTest::newRow("box score") << QStringList { u"patch"_s, feedB, patchB, u"--kind"_s, u"boxscore"_s } << 0
+                                   << "\"status\": \"live\""_ba;
+        // Later patches go on from where the earlier ones left the feed; another base is refused.
+        QTest::newRow("in order") << QStringList { u"patch"_s, feedA, patchA, patchA } << 1 << "diffpatch-746139-a"_ba;
+        QTest::newRow("wrong base") << QStringList { u"patch"_s, feedA, patchB } << 1 << "does not apply"_ba;
+        QTest::newRow("no patch") << QStringList { u"patch"_s, feedA } << 2 << "at least one PATCH"_ba;
+        QTest::newRow("unknown kind") << QStringList { u"patch"_s, feedA, patchA, u"--kind"_s, u"plays"_s } << 2
+                                      << "unknown kind"_ba;
+    }
+
+    void patch()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, expected);
+        const Run run = feedtool(arguments);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2((exitCode == 0 ? run.out : run.err).contains(expected), run.out + run.err);
+    }
+
     void errors()
     {
         QCOMPARE(feedtool({}).exitCode, 2);
@@ -285,6 +315,44 @@ private Q_SLOTS:
         QTEST(root[u"gameDay"].toString(), "gameDay");
         QTEST(root[u"title"].toString(), "title");
         QCOMPARE(feedtool({ u"title"_s, file }).exitCode, 2); // --now is required
+    }
+
+    // The alerts for what happened between two saved states: the recorded final, cut after its first run.
+    void events()
+    {
+        QFile recorded(recording("feed-live-final-748534.json"));
+        QVERIFY(recorded.open(QIODevice::ReadOnly));
+        QJsonObject root = QJsonDocument::fromJson(recorded.readAll()).object();
+        QTemporaryFile after;
+        QVERIFY(after.open());
+        after.write(QJsonDocument(root).toJson(QJsonDocument::Compact));
+        after.close();
+        QJsonObject liveData = root[u"liveData"].toObject();
+        QJsonObject plays = liveData[u"plays"].toObject();
+        plays[u"scoringPlays"] = QJsonArray { 48 };
+        liveData[u"plays"] = plays;
+        root[u"liveData"] = liveData;
+        QJsonObject gameData = root[u"gameData"].toObject();
+        gameData[u"status"] = QJsonObject { { u"abstractGameState"_s, u"Live"_s } };
+        root[u"gameData"] = gameData;
+        QTemporaryFile before;
+        QVERIFY(before.open());
+        before.write(QJsonDocument(root).toJson(QJsonDocument::Compact));
+        before.close();
+
+        const Run run = feedtool({ u"events"_s, before.fileName(), after.fileName() });
+        QCOMPARE(run.exitCode, 0);
+        const QJsonArray events = QJsonDocument::fromJson(run.out)[u"events"].toArray();
+        QStringList lines;
+        for (const QJsonValue &event : events) {
+            QCOMPARE(event.toObject().keys(), (QStringList { u"body"_s, u"id"_s, u"kind"_s, u"title"_s }));
+            lines << event[u"kind"].toString() + u' ' + event[u"id"].toString() + u' ' + event[u"title"].toString();
+        }
+        QCOMPARE(lines,
+            (QStringList { u"score baselark-score-748534-68 TEX 3, AZ 0"_s,
+                u"score baselark-score-748534-71 TEX 5, AZ 0"_s,
+                u"final baselark-final-748534 Final: Texas Rangers 5, Arizona Diamondbacks 0"_s }));
+        QCOMPARE(feedtool({ u"events"_s, before.fileName() }).exitCode, 2);
     }
 
     void plan()

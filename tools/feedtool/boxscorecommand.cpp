@@ -98,7 +98,12 @@ int runBoxScoreCommand(const QStringList &arguments)
     } catch (const ServiceError &error) {
         return decodingError(error);
     }
+    writeOutput(boxScoreJson(box));
+    return 0;
+}
 
+QByteArray boxScoreJson(const BoxScore &box)
+{
     JsonWriter json;
     json.beginObject();
     json.key("gamePk").value(box.gamePk);
@@ -155,6 +160,5 @@ int runBoxScoreCommand(const QStringList &arguments)
     json.endObject();
 
     json.endObject();
-    writeOutput(json.text());
-    return 0;
+    return json.text();
 }

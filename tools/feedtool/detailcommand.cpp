@@ -17,11 +17,16 @@ int runDetailCommand(const QStringList &arguments)
     if (!bytes) return 2;
     GameDetail detail;
     try {
-        detail = GameDetail::fromFeed(decode<GameLiveFeedResponse>(*bytes));
+        detail = GameDetail::fromFeed(decodeOnDemand<GameDetailFeed>(*bytes));
     } catch (const ServiceError &error) {
         return decodingError(error);
     }
+    writeOutput(detailJson(detail));
+    return 0;
+}
 
+QByteArray detailJson(const GameDetail &detail)
+{
     const auto &offense = detail.linescore.offense;
     JsonWriter json;
     json.beginObject();
@@ -36,6 +41,5 @@ int runDetailCommand(const QStringList &arguments)
     json.endArray();
     json.key("nextBatter").value(offense && offense->onDeck ? std::optional(offense->onDeck->fullName) : std::nullopt);
     json.endObject();
-    writeOutput(json.text());
-    return 0;
+    return json.text();
 }

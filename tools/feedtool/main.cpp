@@ -1,6 +1,8 @@
 #include "boxscorecommand.h"
 #include "detailcommand.h"
+#include "eventscommand.h"
 #include "feedtool.h"
+#include "patchcommand.h"
 #include "plancommand.h"
 #include "schedulecommand.h"
 #include "standingscommand.h"
@@ -17,9 +19,12 @@ const char usage[] = "usage: baselark-feedtool schedule FILE [--favorite ID] [--
                      "       baselark-feedtool detail FILE\n"
                      "       baselark-feedtool standings FILE\n"
                      "       baselark-feedtool boxscore FILE\n"
+                     "       baselark-feedtool patch FEED PATCH... [--kind detail|boxscore]\n"
                      "       baselark-feedtool plan FILE --lead N --now ISO8601 [--pending ID,...]\n"
                      "       baselark-feedtool title FILE --now ISO8601 [--favorite ID] [--no-spoilers]\n"
-                     "Decodes a saved stats-service answer and prints what Baselark derives from it as JSON.\n"
+                     "       baselark-feedtool events BEFORE AFTER\n"
+                     "Decodes a saved stats-service answer and prints what Baselark derives from it as JSON;\n"
+                     "patch first applies saved diffPatch answers to a saved live feed, in order.\n"
                      "Times are formatted in the time zone of TZ and the current locale.\n";
 
 } // namespace
@@ -65,6 +70,8 @@ int main(int argc, char *argv[])
     if (command == u"standings") return runStandingsCommand(arguments);
     if (command == u"boxscore") return runBoxScoreCommand(arguments);
     if (command == u"plan") return runPlanCommand(arguments);
+    if (command == u"patch") return runPatchCommand(arguments);
     if (command == u"title") return runTitleCommand(arguments);
+    if (command == u"events") return runEventsCommand(arguments);
     return usageError(u"unknown command: "_s + command);
 }

@@ -90,6 +90,22 @@ QByteArray reasonPhrase(int status)
     }
 }
 
+// "gzip" and "gzip;q=0.5" accept it, "gzip;q=0" refuses it.
+bool namesGzip(const QByteArray &acceptEncoding)
+{
+    for (const QByteArray &item : acceptEncoding.split(',')) {
+        const QList<QByteArray> parts = item.split(';');
+        if (parts.at(0).trimmed().toLower() != "gzip") continue;
+        bool weighted = true;
+        for (qsizetype i = 1; i < parts.size(); ++i) {
+            const QByteArray parameter = parts.at(i).trimmed().toLower();
+            if (parameter.startsWith("q=")) weighted = parameter.sliced(2).toDouble() > 0;
+        }
+        if (weighted) return true;
+    }
+    return false;
+}
+
 } // namespace
 
 std::optional<HttpRequest> parseRequestHead(QByteArrayView head)
@@ -143,6 +159,8 @@ std::optional<HttpRequest> parseRequestHead(QByteArrayView head)
             if (haveContentLength && length != request.contentLength) return std::nullopt;
             haveContentLength = true;
             request.contentLength = length;
+        } else if (name == "accept-encoding") {
+            request.acceptsGzip = request.acceptsGzip || namesGzip(value);
         } else if (name == "transfer-encoding") {
             // Nothing this server stands in for takes request bodies, so chunked uploads are refused.
             return std::nullopt;

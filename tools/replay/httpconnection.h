@@ -15,6 +15,8 @@ struct HttpRequest {
     QByteArray target;
     bool keepAlive = true;
     qint64 contentLength = 0;
+    // Accept-Encoding names gzip (with a weight above zero).
+    bool acceptsGzip = false;
 };
 
 // What to send back for one request; the connection carries out the wire-level faults.

@@ -1,6 +1,7 @@
 #include "replay/replayserver.h"
 
 #include "replay/httpconnection.h"
+#include "replay/livefeedtimeline.h"
 #include "stats/gameday.h"
 
 #include <QDateTime>
@@ -95,6 +96,21 @@ Answer plainTextAnswer(int status, const QString &text)
     answer.contentType = "text/plain;charset=UTF-8";
     answer.body = text.toUtf8() + '\n';
     return answer;
+}
+
+const QString diffPatchSuffix = u"/diffPatch"_s;
+
+bool isLiveFeedTimeline(const Route &route)
+{
+    return !route.timeline.empty() && route.path.endsWith(u"/feed/live"_s);
+}
+
+// The index of the latest timeline entry whose second has come.
+std::size_t entryAt(const std::vector<TimelineEntry> &timeline, qint64 now)
+{
+    const auto next
+        = std::find_if(timeline.begin(), timeline.end(), [now](const TimelineEntry &entry) { return entry.at > now; });
+    return next == timeline.begin() ? 0 : std::size_t(std::prev(next) - timeline.begin());
 }
 
 const QByteArray html500Page = "<!DOCTYPE html>\n<html><head><title>500 Internal Server Error</title></head>\n"
@@ -260,6 +276,7 @@ ReplayServer::ReplayServer(QObject *parent)
     , m_server(new QTcpServer(this))
 {
     m_started.start();
+    m_startedAt = QDateTime::currentDateTimeUtc();
     m_uptime = [this] { return m_started.elapsed() / 1000; };
     connect(m_server, &QTcpServer::newConnection, this, &ReplayServer::acceptConnections);
 }
@@ -274,6 +291,7 @@ bool ReplayServer::listen(const QHostAddress &address, quint16 port)
 {
     if (!m_server->listen(address, port)) return false;
     m_started.restart();
+    m_startedAt = QDateTime::currentDateTimeUtc();
     return true;
 }
 
@@ -341,7 +359,23 @@ void ReplayServer::acceptConnections()
             socket, [this](const HttpRequest &request) { return answer(request); }, this);
 }
 
+QString ReplayServer::timelineTimecode(qint64 at) const
+{
+    return serviceTimecode(m_startedAt.addSecs(at));
+}
+
 Answer ReplayServer::answer(const HttpRequest &request)
+{
+    Answer answer = answerUncompressed(request);
+    // A fault stands for something on the wire, which is clearer unencoded.
+    if (request.acceptsGzip && answer.fault == Fault::None && !answer.body.isEmpty()) {
+        answer.body = gzipCompressed(answer.body);
+        answer.extraHeaders.append({ QByteArray("Content-Encoding"), QByteArray("gzip") });
+    }
+    return answer;
+}
+
+Answer ReplayServer::answerUncompressed(const HttpRequest &request)
 {
     const QString target = QString::fromUtf8(request.target);
     m_log.append(target);
@@ -359,6 +393,14 @@ Answer ReplayServer::answer(const HttpRequest &request)
         = queryItems(question < 0 ? QByteArrayView() : QByteArrayView(request.target).sliced(question + 1));
     if (std::optional<Answer> composed = answerScheduleRange(path, query)) return *composed;
     if (RouteState *state = matchingRoute(path, query)) return answerFromRoute(*state);
+    if (path.endsWith(diffPatchSuffix)) {
+        const QString feedPath = path.chopped(diffPatchSuffix.size());
+        for (const RouteState &state : m_routes) {
+            if (state.route.path == feedPath && isLiveFeedTimeline(state.route)
+                && queryMatches(state.route.params, query))
+                return answerDiffPatch(state, query);
+        }
+    }
     m_unanswered.append(target);
     Q_EMIT requestUnanswered(target);
     return notFound();
@@ -424,10 +466,7 @@ Answer ReplayServer::answerFromRoute(RouteState &state)
     const Route &route = state.route;
     QString fileName;
     if (!route.timeline.empty()) {
-        const qint64 now = m_uptime();
-        const auto next = std::find_if(
-            route.timeline.begin(), route.timeline.end(), [now](const TimelineEntry &entry) { return entry.at > now; });
-        fileName = next == route.timeline.begin() ? route.timeline.front().file : std::prev(next)->file;
+        fileName = route.timeline.at(entryAt(route.timeline, m_uptime())).file;
     } else if (!route.files.isEmpty()) {
         fileName = route.files.at(std::min(state.answered, route.files.size() - 1));
     }
@@ -454,8 +493,55 @@ Answer ReplayServer::answerFromRoute(RouteState &state)
     // The demo's "today" is the league's game day now.
     if (route.rebaseDay.isValid())
         answer.body = rebasedBody(answer.body, route.rebaseDay.daysTo(gameDay(QDateTime::currentDateTimeUtc())));
+    if (isLiveFeedTimeline(route) && route.fault != Fault::Huge)
+        answer.body
+            = stampedFeed(answer.body, timelineTimecode(route.timeline.at(entryAt(route.timeline, m_uptime())).at));
+    applyFault(answer, route.fault);
+    return answer;
+}
 
-    switch (route.fault) {
+QByteArray ReplayServer::timelineBody(const Route &route, std::size_t entry) const
+{
+    QFile file(route.timeline.at(entry).file);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    QByteArray body = file.readAll();
+    if (route.rebaseDay.isValid())
+        body = rebasedBody(body, route.rebaseDay.daysTo(gameDay(QDateTime::currentDateTimeUtc())));
+    return stampedFeed(body, timelineTimecode(route.timeline.at(entry).at));
+}
+
+// The changes from the entry whose time stamp is startTimecode to the one answering now; the whole feed when no
+// entry has that stamp, as the service does for a time code it does not know.
+Answer ReplayServer::answerDiffPatch(const RouteState &state, const QueryItems &query)
+{
+    const Route &route = state.route;
+    const QString start = queryValue(query, u"startTimecode"_s);
+    const std::size_t now = entryAt(route.timeline, m_uptime());
+    std::optional<std::size_t> from;
+    for (std::size_t i = 0; i <= now; ++i) {
+        if (timelineTimecode(route.timeline.at(i).at) == start) from = i;
+    }
+
+    Answer answer;
+    answer.status = route.status;
+    answer.delayMs = route.delayMs;
+    answer.fault = route.fault;
+    answer.hugeBytes = route.hugeBytes;
+    answer.contentType = jsonContentType;
+    if (route.fault == Fault::Huge) return answer;
+    const QByteArray current = timelineBody(route, now);
+    if (from && *from == now)
+        answer.body = "[]";
+    else if (from)
+        answer.body = diffPatchAnswer(timelineBody(route, *from), current);
+    if (answer.body.isEmpty()) answer.body = current;
+    applyFault(answer, route.fault);
+    return answer;
+}
+
+void ReplayServer::applyFault(Answer &answer, Fault fault)
+{
+    switch (fault) {
     case Fault::Html500:
         answer.status = 500;
         answer.contentType = "text/html;charset=UTF-8";
@@ -467,5 +553,4 @@ Answer ReplayServer::answerFromRoute(RouteState &state)
     default:
         break;
     }
-    return answer;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QMap>
@@ -49,7 +50,8 @@ struct Route {
     // When valid, every date in the body moves by whole days so that this recorded day becomes the game day now.
     QDate rebaseDay {};
     // Used instead of files when not empty: the latest entry whose second has come answers. Ascending,
-    // the first at second 0.
+    // the first at second 0. On a live feed's path (ending in /feed/live) each entry carries the moment it starts
+    // answering as its metaData.timeStamp, and the path's diffPatch is answered from the timeline.
     std::vector<TimelineEntry> timeline {};
 };
 
@@ -86,6 +88,8 @@ public:
     // that tests need not wait.
     using Uptime = std::function<qint64()>;
     void setUptime(Uptime uptime) { m_uptime = std::move(uptime); }
+    // The time stamp of a live feed's timeline entry that starts answering `at` seconds after the start.
+    QString timelineTimecode(qint64 at) const;
 
 Q_SIGNALS:
     void requestReceived(QString target);
@@ -101,14 +105,20 @@ private:
 
     void acceptConnections();
     Answer answer(const HttpRequest &request);
+    Answer answerUncompressed(const HttpRequest &request);
     RouteState *matchingRoute(const QString &path, const QueryItems &query);
     std::optional<Answer> answerScheduleRange(const QString &path, const QueryItems &query);
     Answer answerFromRoute(RouteState &state);
+    Answer answerDiffPatch(const RouteState &state, const QueryItems &query);
+    // The body of a timeline entry as served: rebased and, on a live feed, stamped.
+    QByteArray timelineBody(const Route &route, std::size_t entry) const;
+    static void applyFault(Answer &answer, Fault fault);
 
     QTcpServer *m_server;
     std::vector<RouteState> m_routes;
     QStringList m_log;
     QStringList m_unanswered;
     QElapsedTimer m_started;
+    QDateTime m_startedAt;
     Uptime m_uptime;
 };

@@ -200,7 +200,7 @@ bool renderSettings(const SettingsScene &scene, const QPalette &palette, const Q
         if (!entry.open(QIODevice::WriteOnly)) return false;
         entry.write(scene.autostartEntry);
     }
-    LoginItemService loginItem(autostart, u"/usr/bin/baselark"_s, nullptr);
+    LoginItemService loginItem(autostart, QCoreApplication::applicationFilePath(), nullptr);
     settings.setValue(
         u"lastUpdateCheckDate"_s, QDateTime(QDate(2026, 4, 20), QTime(9, 41)).toUTC().toString(Qt::ISODateWithMs));
     UpdaterEnvironment environment;
@@ -454,7 +454,7 @@ int main(int argc, char *argv[])
             box.status = game.status.detailedState == u"Postponed"_s ? BoxScore::GameStatus::Postponed
                                                                      : BoxScore::GameStatus::Scheduled;
             box.result.title = game.teams.away.team.name + u" at "_s + game.teams.home.team.name;
-            result = BoxScoreFetchResult { box, u"Preview"_s, {}, {} };
+            result = BoxScoreFetchResult { box, u"Preview"_s, {}, {}, {} };
         }
         // No desktop-file id: the alert sync answers unavailable and touches nothing.
         NotificationService notifications(nullptr, QString());

@@ -15,34 +15,60 @@ protected:
     QVariant loadResource(int, const QUrl &) override { return {}; }
 };
 
+// Whether the link's format had to change: a mail link loses its query (a mail program may read "attach=" in it),
+// and a link that may not be opened becomes plain text that does not look like a link either.
+bool sanitizeLink(QTextCharFormat &format)
+{
+    const QUrl href(format.anchorHref());
+    QUrl url = href;
+    if (url.scheme().compare(u"mailto"_s, Qt::CaseInsensitive) == 0)
+        url = url.adjusted(QUrl::RemoveQuery | QUrl::RemoveFragment);
+    if (isExternalLink(url)) {
+        if (url == href) return false;
+        format.setAnchorHref(url.toString(QUrl::FullyEncoded));
+        return true;
+    }
+    format.setAnchor(false);
+    format.setAnchorHref(QString());
+    format.clearProperty(QTextFormat::TextToolTip);
+    format.setFontUnderline(false);
+    format.clearForeground();
+    return true;
+}
+
 void sanitize(QTextDocument &document)
 {
-    QTextCursor cursor(&document);
+    // Ranges are collected first and changed after: formatting a fragment can merge it with its neighbour and
+    // free it, and removing text shifts every position behind it.
+    struct Range {
+        int position;
+        int length;
+        QTextCharFormat format;
+    };
+    std::vector<Range> links;
+    std::vector<Range> images;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        // Collected first: removing text while walking the fragments would invalidate the iterator.
-        std::vector<std::pair<int, int>> images;
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             if (!fragment.isValid()) continue;
             QTextCharFormat format = fragment.charFormat();
             if (format.isImageFormat()) {
-                images.emplace_back(fragment.position(), fragment.length());
-                continue;
-            }
-            if (format.isAnchor() && !isExternalLink(QUrl(format.anchorHref()))) {
-                format.setAnchor(false);
-                format.setAnchorHref(QString());
-                format.clearProperty(QTextFormat::TextToolTip);
-                cursor.setPosition(fragment.position());
-                cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
-                cursor.setCharFormat(format);
+                images.push_back({ fragment.position(), fragment.length(), {} });
+            } else if (format.isAnchor()) {
+                if (sanitizeLink(format)) links.push_back({ fragment.position(), fragment.length(), format });
             }
         }
-        for (auto image = images.rbegin(); image != images.rend(); ++image) {
-            cursor.setPosition(image->first);
-            cursor.setPosition(image->first + image->second, QTextCursor::KeepAnchor);
-            cursor.removeSelectedText();
-        }
+    }
+    QTextCursor cursor(&document);
+    for (const Range &link : links) {
+        cursor.setPosition(link.position);
+        cursor.setPosition(link.position + link.length, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(link.format);
+    }
+    for (auto image = images.rbegin(); image != images.rend(); ++image) {
+        cursor.setPosition(image->position);
+        cursor.setPosition(image->position + image->length, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
     }
 }
 
@@ -51,7 +77,7 @@ void sanitize(QTextDocument &document)
 bool isExternalLink(const QUrl &url)
 {
     const QString scheme = url.scheme().toLower();
-    if (scheme == u"mailto"_s) return !url.path().isEmpty();
+    if (scheme == u"mailto"_s) return !url.path().isEmpty() && !url.hasQuery() && !url.hasFragment();
     return (scheme == u"https"_s || scheme == u"http"_s) && !url.host().isEmpty();
 }
 

@@ -6,10 +6,23 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// A version from the feed is one word a label cannot wrap: a long one would make the dialog as wide as the word.
+QString elided(const QString &text)
+{
+    constexpr qsizetype longest = 40;
+    if (text.size() <= longest) return text;
+    return text.left(longest / 2) + u'\u2026' + text.right(longest / 2 - 1);
+}
+
+} // namespace
 
 QVariant ReleaseNotesBrowser::loadResource(int, const QUrl &)
 {
@@ -41,7 +54,7 @@ UpdateDialog::UpdateDialog(const AppcastItem &item, const QString &runningVersio
     title->setFont(titleFont);
 
     m_message->setText(u"Baselark %1 is now available\u2014you have %2. Would you like to download it now?"_s.arg(
-        item.displayVersionString(), runningVersion.isEmpty() ? u"?"_s : runningVersion));
+        elided(item.displayVersionString()), runningVersion.isEmpty() ? u"?"_s : elided(runningVersion)));
     m_message->setWordWrap(true);
     m_message->setTextFormat(Qt::PlainText);
 
@@ -91,4 +104,5 @@ UpdateDialog::UpdateDialog(const AppcastItem &item, const QString &runningVersio
     layout->addWidget(icon, 0, Qt::AlignTop);
     layout->addLayout(text, 1);
     resize(560, 380);
+    if (const QScreen *shownOn = screen()) setMaximumSize(shownOn->availableGeometry().size());
 }

@@ -63,16 +63,16 @@ private Q_SLOTS:
         QFETCH(int, afterDeactivationMs);
         QFETCH(bool, visible);
         PopupWindow window(clock());
-        window.toggleAt(QPoint(100, 10));
+        window.toggle(atItem());
         QVERIFY(window.isVisible());
-        window.toggleAt(QPoint(100, 10));
+        window.toggle(atItem());
         QVERIFY(!window.isVisible());
 
-        window.toggleAt(QPoint(100, 10));
+        window.toggle(atItem());
         m_now += 1s;
         deactivate(window);
         m_now += std::chrono::milliseconds(afterDeactivationMs);
-        window.toggleAt(QPoint(100, 10));
+        window.toggle(atItem());
         QCOMPARE(window.isVisible(), visible);
     }
 
@@ -81,6 +81,8 @@ private:
     {
         return [this] { return m_now; };
     }
+
+    static PlacementInput atItem() { return { {}, false, QPoint(100, 10), {}, {}, PopupWindow::screens() }; }
 
     static void deactivate(PopupWindow &window)
     {

@@ -244,6 +244,9 @@ void TestStatusItem::activates()
     QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
     QCOMPARE(activated.count(), 1);
     QCOMPARE(activated.first().first().toPoint(), expected);
+    // A later click from a host that does not tell where the item is keeps the last point known.
+    call(item.serviceName(), sniPath, sniInterface, u"Activate"_s, { 0, 0 });
+    QCOMPARE(item.lastActivatePoint(), expected.isNull() ? std::nullopt : std::optional(expected));
 }
 
 void TestStatusItem::menuLayout_data()

@@ -1,5 +1,6 @@
 #include "boxscore/boxscoreviewmodel.h"
 #include "replay/replayserver.h"
+#include "stats/livefeedstore.h"
 #include "stats/mlbapiservice.h"
 #include "testdata.h"
 
@@ -59,6 +60,46 @@ private Q_SLOTS:
         QCOMPARE(fetched.boxScore, buildBoxScore(decode<GameLiveFeedResponse>(feed)));
     }
 
+    // Each step's box score, brought forward by the replay server's patches, is the one of that step's whole feed.
+    void patchesMatchWholeSnapshots_data()
+    {
+        QTest::addColumn<qint64>("gamePk");
+        QTest::addColumn<QStringList>("files");
+        const QString timeline = QStringLiteral(BASELARK_SOURCE_DIR "/data/timeline/");
+        QTest::newRow("a game's last innings")
+            << qint64(748534)
+            << QStringList { timeline + u"748534-1-live.json"_s, timeline + u"748534-2-live.json"_s,
+                   timeline + u"748534-3-final-without-footer.json"_s,
+                   QStringLiteral(BASELARK_TEST_DATA "/feed-live-final-748534.json") };
+        QStringList demo;
+        for (const QString &step :
+            { u"00"_s, u"01"_s, u"02"_s, u"03"_s, u"04"_s, u"05"_s, u"06"_s, u"07"_s, u"final-early"_s, u"final"_s })
+            demo.append(QStringLiteral(BASELARK_SOURCE_DIR "/data/demo/live/feed-") + step + u".json"_s);
+        QTest::newRow("the demo's live game") << qint64(831607) << demo;
+    }
+
+    void patchesMatchWholeSnapshots()
+    {
+        QFETCH(qint64, gamePk);
+        QFETCH(QStringList, files);
+        std::vector<TimelineEntry> timeline;
+        for (qsizetype i = 0; i < files.size(); ++i)
+            timeline.push_back({ i * 60, files.at(i) });
+        const QString path = u"/api/v1.1/game/%1/feed/live"_s.arg(gamePk);
+        m_server->addRoute({ .path = path, .timeline = timeline });
+        qint64 second = 0;
+        m_server->setUptime([&second] { return second; });
+        const LiveFeedFollow follow = m_service->liveFeeds().follow(gamePk);
+        for (qsizetype i = 0; i < files.size(); ++i) {
+            second = i * 60;
+            QFile file(files.at(i));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const BoxScoreFetchResult fetched = QCoro::waitFor(fetchBoxScore(*m_service, gamePk));
+            QCOMPARE(fetched.boxScore, buildBoxScore(decode<GameLiveFeedResponse>(file.readAll())));
+        }
+        QCOMPARE(m_server->requestLog().filter(path + u"/diffPatch?"_s).size(), files.size() - 1);
+    }
+
     void timelineFromLiveToFooterComplete()
     {
         QString error;
@@ -72,15 +113,16 @@ private Q_SLOTS:
         vm.setGamePk(748534);
         QTRY_COMPARE(title(), u"Texas Rangers 1, Arizona Diamondbacks 0"_s);
         QCOMPARE(vm.boxScore()->status, BoxScore::GameStatus::Live);
-        QCOMPARE(clock->nextWakeIn(), std::optional(std::chrono::milliseconds(12s)));
-        clock->advance(12s);
+        // The recordings ask for 10 s between polls, live or final.
+        QCOMPARE(clock->nextWakeIn(), std::optional(std::chrono::milliseconds(10s)));
+        clock->advance(10s);
         QTRY_COMPARE(title(), u"Texas Rangers 3, Arizona Diamondbacks 0"_s);
-        clock->advance(12s);
+        clock->advance(10s);
         QTRY_COMPARE(title(), u"Texas Rangers 5, Arizona Diamondbacks 0"_s);
         QCOMPARE(vm.boxScore()->status, BoxScore::GameStatus::Final);
         QVERIFY(!vm.isFinalFooterComplete());
-        QCOMPARE(clock->nextWakeIn(), std::optional(std::chrono::milliseconds(30s)));
-        clock->advance(30s);
+        QCOMPARE(clock->nextWakeIn(), std::optional(std::chrono::milliseconds(10s)));
+        clock->advance(10s);
         QTRY_VERIFY(vm.isFinalFooterComplete());
         QVERIFY(*vm.boxScore()
             == buildBoxScore(decode<GameLiveFeedResponse>(readTestData(u"feed-live-final-748534.json"_s))));

@@ -70,6 +70,7 @@ class TestBoxScoreViewModel : public QObject {
     std::vector<std::shared_ptr<OpenFetch>> m_fetches;
     std::shared_ptr<FakeBoxScoreClock> m_clock;
     std::unique_ptr<BoxScoreViewModel> m_vm;
+    int m_follows = 0;
 
     qsizetype fetchCount() const { return qsizetype(m_fetches.size()); }
     void answerLast(Answer answer) { m_fetches.back()->settle(std::move(answer)); }
@@ -98,7 +99,14 @@ private Q_SLOTS:
                 m_fetches.push_back(std::make_shared<OpenFetch>(OpenFetch { .gamePk = gamePk }));
                 return openFetch(m_fetches.back());
             },
-            m_clock);
+            m_clock, nullptr,
+            [this](qint64) {
+                ++m_follows;
+                return LiveFeedFollow(std::shared_ptr<int>(new int(0), [this](int *claim) {
+                    delete claim;
+                    --m_follows;
+                }));
+            });
     }
 
     void cleanup()
@@ -142,6 +150,22 @@ private Q_SLOTS:
         advance(12s);
         answerLast(m_finalWithoutAttendance);
         QCOMPARE(nextWakeMs(), 30'000);
+    }
+
+    void pacedByTheFeedAndFollowedWhilePolling()
+    {
+        m_vm->setGamePk(748534);
+        QCOMPARE(m_follows, 1);
+        BoxScoreFetchResult paced = m_finalWithoutAttendance;
+        paced.wait = 7s;
+        answerLast(paced);
+        QCOMPARE(nextWakeMs(), 7'000);
+        advance(7s);
+        answerLast(m_final);
+        QVERIFY(!m_vm->hasPollingTask());
+        QCOMPARE(m_follows, 0);
+        m_vm->startPolling();
+        QCOMPARE(m_follows, 1);
     }
 
     void changeDetection_data()

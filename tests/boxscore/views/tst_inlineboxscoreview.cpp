@@ -91,7 +91,7 @@ BoxScore handMade(qint64 gamePk, Status status, const QString &title)
 // A fetch result whose at-bat index makes it count as progress over the one before.
 BoxScoreFetchResult live(BoxScore box, qint64 atBat)
 {
-    return { std::move(box), u"Live"_s, atBat, atBat };
+    return { std::move(box), u"Live"_s, atBat, atBat, {} };
 }
 
 } // namespace
@@ -229,7 +229,7 @@ private Q_SLOTS:
         });
         const qint64 gamePk = index >= 0 ? m_schedule->games().at(std::size_t(index)).gamePk : 1;
         open(gamePk);
-        m_feed->answer({ handMade(gamePk, status, u"Boston Red Sox at New York Yankees"_s), u"Preview"_s, {}, {} });
+        m_feed->answer({ handMade(gamePk, status, u"Boston Red Sox at New York Yankees"_s), u"Preview"_s, {}, {}, {} });
 
         QCOMPARE(m_view->content(), Content::Pregame);
         QCOMPARE(m_view->pregameSymbol(), symbol);

@@ -1,5 +1,6 @@
 #include "replay/replayserver.h"
 #include "stats/gameday.h"
+#include "stats/livefeeddocument.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
+#include <nlohmann/json.hpp>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -93,6 +95,10 @@ private Q_SLOTS:
     void answersFilesInTurn();
     void followsTimeline_data();
     void followsTimeline();
+    void answersLiveFeedPatches_data();
+    void answersLiveFeedPatches();
+    void gzipWhenAsked_data();
+    void gzipWhenAsked();
     void unknownPathIsNotFound();
     void contentFaults_data();
     void contentFaults();
@@ -246,6 +252,79 @@ void TestReplayServer::followsTimeline()
         const auto reply = startGet(*m_network, *m_server, "/a");
         QCOMPARE(finish(*reply).body, body);
     }
+}
+
+void TestReplayServer::answersLiveFeedPatches_data()
+{
+    QTest::addColumn<qint64>("second");
+    QTest::addColumn<qint64>("start");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("from the first entry") << qint64(60) << qint64(0) << u"patch"_s;
+    QTest::newRow("from the entry answering now") << qint64(60) << qint64(60) << u"nothing"_s;
+    QTest::newRow("from a time stamp of no entry") << qint64(60) << qint64(30) << u"whole"_s;
+    QTest::newRow("from an entry still to come") << qint64(30) << qint64(60) << u"whole"_s;
+}
+
+void TestReplayServer::answersLiveFeedPatches()
+{
+    QFETCH(qint64, second);
+    QFETCH(qint64, start);
+    QFETCH(QString, expected);
+    const auto feed = [](int outs) {
+        return R"({"gamePk":1,"gameData":{},"liveData":{"linescore":{"outs":)" + QByteArray::number(outs) + "}}}";
+    };
+    QVERIFY(writeFile(m_dir.filePath(u"feed-1.json"_s), feed(1)));
+    QVERIFY(writeFile(m_dir.filePath(u"feed-2.json"_s), feed(2)));
+    m_server->addRoute({ .path = u"/api/v1.1/game/1/feed/live"_s,
+        .timeline = { { 0, m_dir.filePath(u"feed-1.json"_s) }, { 60, m_dir.filePath(u"feed-2.json"_s) } } });
+    m_server->setUptime([] { return 0; });
+    LiveFeedDocument document;
+    QCOMPARE(document.replace(finish(*startGet(*m_network, *m_server, "/api/v1.1/game/1/feed/live")).body),
+        LiveFeedDocument::Outcome::Replaced);
+    QCOMPARE(document.timeStamp(), m_server->timelineTimecode(0));
+
+    m_server->setUptime([second] { return second; });
+    const QByteArray target = "/api/v1.1/game/1/feed/live/diffPatch?language=en&startTimecode="
+        + m_server->timelineTimecode(start).toUtf8();
+    const QByteArray answer = finish(*startGet(*m_network, *m_server, target)).body;
+    if (expected == u"nothing"_s) {
+        QCOMPARE(answer, "[]");
+        return;
+    }
+    QVERIFY(answer.startsWith(expected == u"patch"_s ? "[{\"diff\":[" : "{"));
+    // Patched or taken whole, the kept feed is now the entry answering at that second.
+    QCOMPARE_NE(document.apply(answer), LiveFeedDocument::Outcome::Rejected);
+    QCOMPARE(document.timeStamp(), m_server->timelineTimecode(second < 60 ? 0 : 60));
+    QCOMPARE(document.json()["liveData"]["linescore"]["outs"].get<int>(), second < 60 ? 1 : 2);
+}
+
+void TestReplayServer::gzipWhenAsked_data()
+{
+    QTest::addColumn<QByteArray>("acceptEncoding");
+    QTest::addColumn<bool>("gzip");
+    QTest::newRow("gzip") << QByteArray("gzip") << true;
+    QTest::newRow("among others, weighted") << QByteArray("br, GZIP;q=0.5") << true;
+    QTest::newRow("refused") << QByteArray("gzip;q=0") << false;
+    QTest::newRow("others only") << QByteArray("deflate, br") << false;
+}
+
+void TestReplayServer::gzipWhenAsked()
+{
+    QFETCH(QByteArray, acceptEncoding);
+    QFETCH(bool, gzip);
+    const QString file = testData(u"feed-live-inprogress-633860.json"_s);
+    m_server->addRoute({ .path = u"/feed"_s, .files = { file } });
+    bool closed = false;
+    const QByteArray response = exchange(m_server->port(),
+        "GET /feed HTTP/1.1\r\nHost: x\r\nAccept-Encoding: " + acceptEncoding + "\r\nConnection: close\r\n\r\n",
+        &closed);
+    QCOMPARE(response.contains("\r\nContent-Encoding: gzip\r\n"), gzip);
+    QVERIFY(response.size() < (gzip ? readAll(file).size() / 5 : readAll(file).size() + 1000));
+
+    // Qt asks for gzip on its own and takes it apart again.
+    const auto reply = startGet(*m_network, *m_server, "/feed");
+    QCOMPARE(finish(*reply).body, readAll(file));
+    QCOMPARE(reply->rawHeader("Content-Encoding"), QByteArray("gzip"));
 }
 
 void TestReplayServer::unknownPathIsNotFound()

@@ -21,6 +21,8 @@
 
 using namespace Qt::StringLiterals;
 
+Q_DECLARE_METATYPE(NotificationPermissionStatus)
+
 namespace {
 
 std::vector<Game> recordedDay(const QString &name)
@@ -65,6 +67,7 @@ private Q_SLOTS:
     {
         m_settings = std::make_unique<QSettings>(m_dir.filePath(u"prefs.ini"_s), QSettings::IniFormat);
         m_settings->clear();
+        m_centre = FakeNotificationCenterClient();
         m_api = std::make_unique<FakeScheduleAPI>();
         m_viewModel = std::make_unique<ScheduleViewModel>(
             m_api.get(), &m_notifications, m_settings.get(), [] { return QDateTime::currentDateTime(); }, false, false);
@@ -73,7 +76,8 @@ private Q_SLOTS:
         m_updater = std::make_unique<UpdaterService>(
             environment, m_settings.get(), nullptr, nullptr, [] { return QDateTime::currentDateTime(); }, false);
         QDir(autostartFolder()).removeRecursively();
-        m_loginItem = std::make_unique<LoginItemService>(autostartFolder(), u"/usr/bin/baselark"_s, nullptr);
+        m_loginItem
+            = std::make_unique<LoginItemService>(autostartFolder(), QCoreApplication::applicationFilePath(), nullptr);
         m_view = std::make_unique<SettingsView>(m_viewModel.get(), m_updater.get(), m_loginItem.get());
         m_view->resize(320, 700);
         m_view->show();
@@ -141,6 +145,40 @@ private Q_SLOTS:
         QCOMPARE(m_viewModel->notificationLeadMinutes(), 30);
     }
 
+    void alertStatusAndButton_data()
+    {
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<NotificationPermissionStatus>("permission");
+        QTest::addColumn<QString>("storeError");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("grant");
+        QTest::addColumn<bool>("openSettings");
+        using enum NotificationPermissionStatus;
+        QTest::newRow("undecided: Grant Permission")
+            << true << NotDetermined << QString() << u"Enable desktop notifications to receive game alerts"_s << true
+            << false;
+        QTest::newRow("denied: Open System Settings")
+            << true << Denied << QString() << u"Notifications are disabled in the desktop settings"_s << false << true;
+        QTest::newRow("unavailable: no button")
+            << true << Unavailable << QString() << u"Notifications are unavailable in this build"_s << false << false;
+        const QString failed = u"Could not save the pending alerts (No space left on device); trying again"_s;
+        QTest::newRow("switched off, store not written") << false << Authorized << failed << failed << false << false;
+    }
+
+    void alertStatusAndButton()
+    {
+        QFETCH(bool, enabled);
+        QFETCH(NotificationPermissionStatus, permission);
+        QFETCH(QString, storeError);
+        m_centre.status = m_centre.statusAfterRequest = permission;
+        if (!storeError.isEmpty()) m_centre.unsavedError = storeError;
+        auto task = m_viewModel->setNotificationsEnabled(enabled);
+        QTRY_VERIFY(!m_viewModel->isSyncingNotifications());
+        QTEST(child<QLabel>(u"notificationStatus"_s)->text(), "text");
+        QTEST(child<QPushButton>(u"grantPermission"_s)->isVisible(), "grant");
+        QTEST(child<QPushButton>(u"openSystemSettings"_s)->isVisible(), "openSettings");
+    }
+
     void logoClicks_data()
     {
         QTest::addColumn<QList<int>>("runs"); // clicks in quick succession, runs apart
@@ -161,25 +199,6 @@ private Q_SLOTS:
         }
         QTEST(child<QWidget>(u"debugSection"_s)->isVisible(), "shown");
         QCOMPARE(m_view->isShowingDebugArea(), child<QWidget>(u"debugSection"_s)->isVisible());
-    }
-
-    void quickClickCounter_data()
-    {
-        QTest::addColumn<QList<qint64>>("times");
-        QTest::addColumn<QList<bool>>("completes");
-        QTest::newRow("quick triple") << QList<qint64> { 0, 300, 600 } << QList<bool> { false, false, true };
-        QTest::newRow("slow third") << QList<qint64> { 0, 300, 701 } << QList<bool> { false, false, false };
-    }
-
-    void quickClickCounter()
-    {
-        QFETCH(QList<qint64>, times);
-        QFETCH(QList<bool>, completes);
-        QuickClickCounter counter;
-        QList<bool> results;
-        for (qint64 time : times)
-            results << counter.click(time, 400);
-        QCOMPARE(results, completes);
     }
 
     void testButtonDisabledWhileScheduling()
@@ -242,6 +261,19 @@ private Q_SLOTS:
         QVERIFY(box->isChecked());
         QCOMPARE(status->text(), u"Approve Baselark in Login Items to finish enabling start on login"_s);
         QVERIFY(openSettings->isVisible());
+
+        // Approved in the desktop's settings: coming back to the application is enough.
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray approved = file.readAll().replace("Hidden=true\n", "");
+        file.close();
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(approved);
+        file.close();
+        Q_EMIT qApp->applicationStateChanged(Qt::ApplicationInactive);
+        QVERIFY(openSettings->isVisible());
+        Q_EMIT qApp->applicationStateChanged(Qt::ApplicationActive);
+        QCOMPARE(status->text(), u"Baselark will open automatically when you log in"_s);
+        QVERIFY(!openSettings->isVisible());
     }
 
     // What a screen reader reads of the page: every control by a name, each picker labelled by its title, each

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "stats/livefeeddocument.h"
+#include "stats/livefeedfollow.h"
+#include "stats/mlbapiservice.h"
+
+#include <QCoroTask>
+#include <QObject>
+#include <QString>
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+#include <nlohmann/json_fwd.hpp>
+#include <optional>
+#include <type_traits>
+#include <vector>
+
+struct LiveFeedOptions {
+    // The state at this time code (yyyyMMdd_HHmmss, UTC) instead of the newest one: `timecode` of the whole feed,
+    // `endTimecode` of a diffPatch.
+    std::optional<QString> timecode;
+};
+
+// What one update gave a caller.
+template <class T> struct LiveFeedUpdate {
+    // What the caller's read made of the document.
+    T value;
+    // metaData.timeStamp of the state read; empty when the feed has none.
+    QString timeStamp;
+    // The time stamp a diffPatch started from; empty when the feed was fetched whole.
+    QString previousTimeStamp;
+    // metaData.wait, within 5 to 60 s.
+    std::optional<std::chrono::seconds> wait;
+    // Unchanged also when another caller's update, under way at the time, served this one.
+    LiveFeedDocument::Outcome outcome = LiveFeedDocument::Outcome::Unchanged;
+};
+
+// The live feeds of the games that views follow, one document per game brought up to date by diffPatch answers.
+// Every caller's update of a game shares that game's document, and one request serves all callers waiting at once.
+class LiveFeedStore : public QObject {
+    Q_OBJECT
+public:
+    explicit LiveFeedStore(MLBAPIService *service);
+    ~LiveFeedStore() override;
+
+    LiveFeedFollow follow(qint64 gamePk);
+    // The games whose document is kept, ascending.
+    std::vector<qint64> keptGames() const;
+
+    // Brings the game's document up to date, a whole feed the first time (and whenever a patch does not apply),
+    // then reads it with `read` on the service's executor, in the same step. A game nobody follows is fetched whole
+    // and forgotten afterwards. Throws ServiceError; a read that throws ServiceError after a patch is taken as a
+    // bad patch, so the feed is fetched whole and read once more.
+    template <class Read>
+    auto update(qint64 gamePk, Read read, LiveFeedOptions options = {})
+        -> QCoro::Task<LiveFeedUpdate<std::invoke_result_t<Read, const nlohmann::ordered_json &>>>;
+
+private:
+    struct Entry;
+    struct Gate;
+    struct Progress {
+        QString timeStamp;
+        QString previousTimeStamp;
+        std::optional<std::chrono::seconds> wait;
+        LiveFeedDocument::Outcome outcome = LiveFeedDocument::Outcome::Unchanged;
+    };
+    using Reader = std::function<void(const nlohmann::ordered_json &)>;
+
+    QCoro::Task<Progress> run(qint64 gamePk, Reader read, LiveFeedOptions options);
+    void release(qint64 gamePk);
+
+    MLBAPIService *m_service;
+    std::map<qint64, std::shared_ptr<Entry>> m_entries;
+};
+
+template <class Read>
+auto LiveFeedStore::update(qint64 gamePk, Read read, LiveFeedOptions options)
+    -> QCoro::Task<LiveFeedUpdate<std::invoke_result_t<Read, const nlohmann::ordered_json &>>>
+{
+    using Value = std::invoke_result_t<Read, const nlohmann::ordered_json &>;
+    // Filled on the executor; read here only after the step that filled it has completed.
+    auto slot = std::make_shared<std::optional<Value>>();
+    const Progress progress = co_await run(
+        gamePk, [slot, read = std::move(read)](const nlohmann::ordered_json &document) { *slot = read(document); },
+        std::move(options));
+    co_return LiveFeedUpdate<Value> { std::move(**slot), progress.timeStamp, progress.previousTimeStamp, progress.wait,
+        progress.outcome };
+}

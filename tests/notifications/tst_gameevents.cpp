@@ -1,0 +1,311 @@
+#include "notifications/fakenotificationcenterclient.h"
+#include "notifications/gameeventfollower.h"
+#include "notifications/gameevents.h"
+#include "testdata.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QTest>
+#include <deque>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A recorded feed as it stood after play `lastPlay`, in state `state`: the plays after it and the runs they brought
+// are cut away (the line score is left whole; the alerts do not read it).
+QByteArray cut(const QJsonObject &feed, qsizetype lastPlay, const QString &state, bool withSave = true)
+{
+    QJsonObject root = feed;
+    QJsonObject liveData = root[u"liveData"].toObject();
+    QJsonObject plays = liveData[u"plays"].toObject();
+    QJsonArray all = plays[u"allPlays"].toArray();
+    while (all.size() > lastPlay + 1)
+        all.removeLast();
+    QJsonArray scoring;
+    for (const QJsonValue &index : plays[u"scoringPlays"].toArray()) {
+        if (index.toInteger() <= lastPlay) scoring.append(index);
+    }
+    plays[u"allPlays"] = all;
+    plays[u"scoringPlays"] = scoring;
+    liveData[u"plays"] = plays;
+    if (!withSave) {
+        QJsonObject decisions = liveData[u"decisions"].toObject();
+        decisions.remove(u"save"_s);
+        liveData[u"decisions"] = decisions;
+    }
+    root[u"liveData"] = liveData;
+    QJsonObject gameData = root[u"gameData"].toObject();
+    QJsonObject status = gameData[u"status"].toObject();
+    status[u"abstractGameState"] = state;
+    gameData[u"status"] = status;
+    root[u"gameData"] = gameData;
+    return QJsonDocument(root).toJson(QJsonDocument::Compact);
+}
+
+QStringList shownIds(const FakeNotificationCenterClient &center)
+{
+    QStringList ids;
+    for (const auto &shown : center.shown)
+        ids << shown.id;
+    return ids;
+}
+
+QStringList describe(const std::vector<GameEvent> &events)
+{
+    QStringList lines;
+    for (const GameEvent &event : events)
+        lines << event.id + u" | "_s + event.title + u" | "_s + event.body.left(40);
+    return lines;
+}
+
+} // namespace
+
+// What happened between two states of a game: states made by cutting recorded feeds (Texas at Arizona, final 5-0;
+// Texas at Colorado in the 7th, runs on both sides).
+class TestGameEvents : public QObject {
+    Q_OBJECT
+
+    QJsonObject m_final;
+    QJsonObject m_inProgress;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_final = QJsonDocument::fromJson(readTestData(u"feed-live-final-748534.json"_s)).object();
+        m_inProgress = QJsonDocument::fromJson(readTestData(u"feed-live-inprogress-633860.json"_s)).object();
+        QVERIFY(!m_final.isEmpty() && !m_inProgress.isEmpty());
+    }
+
+    void init()
+    {
+        m_answers.clear();
+        m_now = QDateTime(QDate(2023, 11, 2), QTime(3, 5), Qt::UTC);
+    }
+
+    void betweenTwoStates_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<QStringList>("events");
+        const QString live = u"Live"_s;
+        const QString final = u"Final"_s;
+        const QString garver = u"baselark-score-748534-48 | TEX 1, AZ 0 | Mitch Garver singles on a sharp ground b"_s;
+        const QString heim = u"baselark-score-748534-68 | TEX 3, AZ 0 | Jonah Heim singles on a sharp ground bal"_s;
+        const QString semien = u"baselark-score-748534-71 | TEX 5, AZ 0 | Marcus Semien homers (2) on a fly ball "_s;
+        const QString over = u"baselark-final-748534 | Final: Texas Rangers 5, Arizona Diamondbacks 0 | "_s;
+        QTest::newRow("one run") << cut(m_final, 47, live) << cut(m_final, 48, live) << QStringList { garver };
+        QTest::newRow("two runs on one play")
+            << cut(m_final, 67, live) << cut(m_final, 68, live) << QStringList { heim };
+        QTest::newRow("no run") << cut(m_final, 49, live) << cut(m_final, 67, live) << QStringList {};
+        QTest::newRow("the home side") << cut(m_inProgress, 13, live) << cut(m_inProgress, 14, live)
+                                       << QStringList { u"baselark-score-633860-14 | TEX 0, COL 1 | "_s };
+        QTest::newRow("both sides at once, in order")
+            << cut(m_inProgress, 50, live) << cut(m_inProgress, 56, live)
+            << QStringList { u"baselark-score-633860-51 | TEX 0, COL 8 | "_s,
+                   u"baselark-score-633860-53 | TEX 0, COL 9 | "_s, u"baselark-score-633860-56 | TEX 2, COL 9 | "_s };
+        QTest::newRow("the final") << cut(m_final, 76, live) << cut(m_final, 76, final)
+                                   << QStringList { over + u"W: Eovaldi · L: Gallen · Sv: Sborz"_s };
+        QTest::newRow("a final without a save") << cut(m_final, 76, live, false) << cut(m_final, 76, final, false)
+                                                << QStringList { over + u"W: Eovaldi · L: Gallen"_s };
+        // As a walk-off comes: the run and the end in the same update.
+        QTest::newRow("the last run and the final together") << cut(m_final, 70,
+            live) << cut(m_final, 71, final) << QStringList { semien, over + u"W: Eovaldi · L: Gallen · Sv: Sborz"_s };
+        QTest::newRow("first pitch to final")
+            << cut(m_final, 0, live) << cut(m_final, 76, final)
+            << QStringList { garver, heim, semien, over + u"W: Eovaldi · L: Gallen · Sv: Sborz"_s };
+        QTest::newRow("a final seen again") << cut(m_final, 76, final) << cut(m_final, 76, final) << QStringList {};
+    }
+
+    void betweenTwoStates()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        QFETCH(QStringList, events);
+        const auto found = gameEvents(gameEventState(before), gameEventState(after), QDateTime::currentDateTimeUtc());
+        QStringList lines = describe(found);
+        // Rows that give only the start of a line compare only as far as they go.
+        for (qsizetype i = 0; i < std::min(lines.size(), events.size()); ++i)
+            lines[i] = lines[i].left(events[i].size());
+        QCOMPARE(lines, events);
+    }
+
+    // Starting mid-game or waking up tells nothing of the past, except a final under ten minutes old.
+    void firstLook_data()
+    {
+        QTest::addColumn<bool>("final");
+        QTest::addColumn<int>("minutesAfterTheEnd");
+        QTest::addColumn<int>("events");
+        QTest::newRow("mid-game") << false << 0 << 0;
+        QTest::newRow("final, nine minutes ago") << true << 9 << 1;
+        QTest::newRow("final, eleven minutes ago") << true << 11 << 0;
+    }
+
+    void firstLook()
+    {
+        QFETCH(bool, final);
+        QFETCH(int, minutesAfterTheEnd);
+        const GameEventState state = gameEventState(cut(m_final, 76, final ? u"Final"_s : u"Live"_s));
+        // The last play ended at 03:00:54 UTC.
+        QCOMPARE(state.endedAt, QDateTime(QDate(2023, 11, 2), QTime(3, 0, 54, 855), Qt::UTC));
+        const QDateTime now = state.endedAt->addSecs(minutesAfterTheEnd * 60);
+        QTEST(int(gameEvents(std::nullopt, state, now).size()), "events");
+    }
+
+    // The service corrects a scoring play after the fact (its description, even its score): told once only.
+    void correctedScoringPlayIsNotToldAgain()
+    {
+        QJsonObject corrected = m_final;
+        QJsonObject liveData = corrected[u"liveData"].toObject();
+        QJsonObject plays = liveData[u"plays"].toObject();
+        QJsonArray all = plays[u"allPlays"].toArray();
+        QJsonObject play = all[48].toObject();
+        QJsonObject result = play[u"result"].toObject();
+        result[u"description"] = u"Mitch Garver reaches on a fielding error."_s;
+        result[u"awayScore"] = 2;
+        play[u"result"] = result;
+        all[48] = play;
+        plays[u"allPlays"] = all;
+        liveData[u"plays"] = plays;
+        corrected[u"liveData"] = liveData;
+        const auto events = gameEvents(gameEventState(cut(m_final, 50, u"Live"_s)),
+            gameEventState(cut(corrected, 50, u"Live"_s)), QDateTime::currentDateTimeUtc());
+        QVERIFY(events.empty());
+    }
+
+    // The follower against a feed that answers with the states the test lines up, at the clock the test sets.
+    void followerTellsEachEventOnce()
+    {
+        FakeNotificationCenterClient center;
+        GameEventFollower follower = makeFollower(center);
+        QSignalSpy over(&follower, &GameEventFollower::gameOver);
+        follower.follow(748534, {});
+        for (const auto &[lastPlay, state] :
+            { std::pair(47, u"Live"_s), std::pair(48, u"Live"_s), std::pair(48, u"Live"_s), std::pair(76, u"Final"_s) })
+            look(follower, cut(m_final, lastPlay, state));
+        QCOMPARE(shownIds(center),
+            (QStringList { u"baselark-score-748534-48"_s, u"baselark-score-748534-68"_s, u"baselark-score-748534-71"_s,
+                u"baselark-final-748534"_s }));
+        // One game's popups replace each other.
+        QVERIFY(std::ranges::all_of(center.shown, [](const auto &shown) { return shown.thread == u"game-748534"_s; }));
+        QCOMPARE(over.count(), 1);
+        QVERIFY(!follower.followedGame());
+    }
+
+    // A restart between two looks tells what came meanwhile, unless it is old news, and repeats nothing.
+    void restartBetweenTwoLooks_data()
+    {
+        QTest::addColumn<int>("minutesLater");
+        QTest::addColumn<QStringList>("told");
+        // Play 68 ended at 02:46:54, play 71 at 02:50:58.
+        QTest::newRow("right after the runs")
+            << 0 << QStringList { u"baselark-score-748534-68"_s, u"baselark-score-748534-71"_s };
+        QTest::newRow("eight minutes on") << 8 << QStringList { u"baselark-score-748534-71"_s };
+        QTest::newRow("half an hour on") << 30 << QStringList {};
+    }
+
+    void restartBetweenTwoLooks()
+    {
+        QFETCH(int, minutesLater);
+        FakeNotificationCenterClient center;
+        {
+            GameEventFollower before = makeFollower(center);
+            before.follow(748534, {});
+            look(before, cut(m_final, 47, u"Live"_s));
+            look(before, cut(m_final, 48, u"Live"_s));
+        }
+        center.shown.clear();
+        m_now = QDateTime(QDate(2023, 11, 2), QTime(2, 51), Qt::UTC).addSecs(minutesLater * 60);
+        GameEventFollower after = makeFollower(center);
+        after.follow(748534, {});
+        look(after, cut(m_final, 71, u"Live"_s));
+        QTEST(shownIds(center), "told");
+    }
+
+    // Starting mid-game, or waking up, tells nothing of what came before; what comes next is told.
+    void firstLookTellsNothingOfThePast_data()
+    {
+        QTest::addColumn<bool>("wakeUp");
+        QTest::newRow("start mid-game") << false;
+        QTest::newRow("wake-up") << true;
+    }
+
+    void firstLookTellsNothingOfThePast()
+    {
+        QFETCH(bool, wakeUp);
+        FakeNotificationCenterClient center;
+        GameEventFollower follower = makeFollower(center);
+        follower.follow(748534, {});
+        if (wakeUp) {
+            look(follower, cut(m_final, 40, u"Live"_s));
+            follower.resumed();
+        }
+        look(follower, cut(m_final, 70, u"Live"_s));
+        QVERIFY(center.shown.empty());
+        look(follower, cut(m_final, 71, u"Live"_s));
+        QCOMPARE(shownIds(center), QStringList { u"baselark-score-748534-71"_s });
+    }
+
+    // A kind switched off is passed over for good: switching it on later does not bring back what was missed.
+    void kindSwitchedOffIsPassedOver()
+    {
+        FakeNotificationCenterClient center;
+        GameEventFollower follower = makeFollower(center);
+        follower.follow(748534, { .scoring = false, .final = true });
+        look(follower, cut(m_final, 47, u"Live"_s));
+        look(follower, cut(m_final, 48, u"Live"_s));
+        follower.follow(748534, {});
+        look(follower, cut(m_final, 68, u"Live"_s));
+        look(follower, cut(m_final, 76, u"Final"_s));
+        QCOMPARE(shownIds(center),
+            (QStringList { u"baselark-score-748534-68"_s, u"baselark-score-748534-71"_s, u"baselark-final-748534"_s }));
+    }
+
+    // Failed looks come again after 15, 30, then 60 s; a good one follows the feed's own pace.
+    void failedLooksComeAgainSoon()
+    {
+        FakeNotificationCenterClient center;
+        GameEventFollower follower = makeFollower(center);
+        follower.follow(748534, {});
+        for (const int seconds : { 15, 30, 60, 60 }) {
+            look(follower, {});
+            QCOMPARE(follower.nextLookIn(), std::chrono::milliseconds(seconds * 1000));
+        }
+        look(follower, cut(m_final, 47, u"Live"_s), std::chrono::seconds(7));
+        QCOMPARE(follower.nextLookIn(), std::chrono::milliseconds(7000));
+    }
+
+private:
+    GameEventFollower makeFollower(FakeNotificationCenterClient &center)
+    {
+        return GameEventFollower(
+            &center,
+            [this](qint64) -> QCoro::Task<GameEventFollower::Update> {
+                std::optional<GameEventFollower::Update> next = std::move(m_answers.front());
+                m_answers.pop_front();
+                if (!next) throw std::runtime_error("offline");
+                co_return std::move(*next);
+            },
+            [this] { return m_now; });
+    }
+
+    // One look of the follower at the state in `feed` (a failed look when empty).
+    void look(
+        GameEventFollower &follower, const QByteArray &feed, std::optional<std::chrono::seconds> wait = std::nullopt)
+    {
+        if (feed.isEmpty())
+            m_answers.push_back(std::nullopt);
+        else
+            m_answers.push_back(GameEventFollower::Update { gameEventState(feed), wait });
+        auto task = follower.look();
+        QVERIFY(task.isReady());
+    }
+
+    std::deque<std::optional<GameEventFollower::Update>> m_answers;
+    QDateTime m_now;
+};
+
+QTEST_GUILESS_MAIN(TestGameEvents)
+#include "tst_gameevents.moc"
