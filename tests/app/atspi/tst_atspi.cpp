@@ -106,11 +106,13 @@ private Q_SLOTS:
         probe.start(u"/usr/bin/python3"_s, { u"-c"_s, u"import pyatspi"_s });
         QVERIFY2(probe.waitForFinished(20000) && probe.exitCode() == 0, "python3-pyatspi is missing");
         QVERIFY(QFile::setPermissions(m_home.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        // The alert about running from a build tree, already seen, would take the focus from the window.
+        // The alert about running from a build tree, already seen, and an update found would take the focus from
+        // the window.
         QVERIFY(QDir().mkpath(m_home.filePath(u"config/baselark"_s)));
         QFile settings(m_home.filePath(u"config/baselark/baselark.ini"_s));
         QVERIFY(settings.open(QIODevice::WriteOnly));
-        settings.write("[General]\ninstallLocationWarnedVersion=" BASELARK_VERSION "\n");
+        settings.write(
+            "[General]\ninstallLocationWarnedVersion=" BASELARK_VERSION "\nautomaticallyChecksForUpdates=false\n");
         settings.close();
 
         m_replay.start(QStringLiteral(REPLAY_BINARY), { u"--dir"_s, QStringLiteral(BASELARK_SOURCE_DIR "/data/demo") });
