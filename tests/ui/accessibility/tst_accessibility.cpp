@@ -211,6 +211,16 @@ private Q_SLOTS:
             for (const QLabel *label : row->findChildren<QLabel *>())
                 QVERIFY2(!label->text().contains(QRegularExpression(u"^\\d+$"_s)), qPrintable(label->text()));
         }
+
+        // A run is told on a row that says the runs, and only there; the same game again tells nothing.
+        sent.clear();
+        list.setGames({ game }, noSpoilers, 0, std::nullopt);
+        Game scored = game;
+        if (scored.teams.home.score) ++*scored.teams.home.score;
+        if (scored.linescore) ++*scored.linescore->teams->home->runs;
+        list.setGames({ scored }, noSpoilers, 0, std::nullopt);
+        const auto aboutRow = [&](const Sent &event) { return event.object == row; };
+        QCOMPARE(std::ranges::count_if(sentOf(QAccessible::NameChanged), aboutRow), name.contains(u" to "_s) ? 1 : 0);
     }
 
     // The arrow keys move the selection and the focus together, so a screen reader says the game reached.
