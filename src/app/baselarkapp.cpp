@@ -5,8 +5,11 @@
 #include "app/statuspublisher.h"
 #include "boxscore/views/inlineboxscoreview.h"
 #include "notifications/freedesktopnotificationcenterclient.h"
+#include "notifications/gameeventfollower.h"
 #include "notifications/notificationservice.h"
 #include "schedule/scheduleviewmodel.h"
+#include "stats/livefeedstore.h"
+#include "stats/mlbapiservice.h"
 #include "system/dialogs/widgetupdaterdialogs.h"
 #include "system/loginitemservice.h"
 #include "system/updaterservice.h"
@@ -50,6 +53,13 @@ BaselarkApp::BaselarkApp(ScheduleAPI *api, QSettings *settings, QNetworkAccessMa
     content->inlineBoxScoreSlot()->layout()->addWidget(new InlineBoxScoreView(m_viewModel));
     content->settingsPage()->layout()->addWidget(new SettingsView(m_viewModel, m_updater, &LoginItemService::shared()));
     m_window->setContent(content);
+    // In-game alerts read the feeds the service keeps; a stand-in service has none.
+    if (auto *service = dynamic_cast<MLBAPIService *>(api); service && m_notificationCenter) {
+        m_eventFollower = new GameEventFollower(
+            m_notificationCenter, GameEventFollower::fetchFrom(service->liveFeeds()),
+            [] { return QDateTime::currentDateTimeUtc(); }, this);
+        m_viewModel->setGameEventFollower(m_eventFollower);
+    }
     viewModelChanged();
 
     connect(m_statusPublisher, &StatusPublisher::toggleRequested, this, [this] { toggleWindow(std::nullopt); });

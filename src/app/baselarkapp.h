@@ -8,6 +8,7 @@
 #include <optional>
 
 class FreedesktopNotificationCenterClient;
+class GameEventFollower;
 class NotificationService;
 class PopupWindow;
 class QNetworkAccessManager;
@@ -48,6 +49,7 @@ private:
     FreedesktopNotificationCenterClient *m_notificationCenter;
     std::unique_ptr<NotificationService> m_notificationService;
     ScheduleViewModel *m_viewModel;
+    GameEventFollower *m_eventFollower = nullptr;
     WidgetUpdaterDialogs *m_updaterDialogs;
     UpdaterService *m_updater;
     StatusItem *m_statusItem;

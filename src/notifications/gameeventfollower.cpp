@@ -1,5 +1,7 @@
 #include "notifications/gameeventfollower.h"
 
+#include "stats/livefeedstore.h"
+
 #include <QLoggingCategory>
 #include <QPointer>
 #include <QSet>
@@ -38,6 +40,15 @@ GameEventFollower::GameEventFollower(NotificationCenterClient *center, Fetch fet
         auto task = look();
         Q_UNUSED(task);
     });
+}
+
+GameEventFollower::Fetch GameEventFollower::fetchFrom(LiveFeedStore &store)
+{
+    return [&store](qint64 gamePk) -> QCoro::Task<Update> {
+        auto update
+            = co_await store.update(gamePk, [](const nlohmann::ordered_json &feed) { return gameEventState(feed); });
+        co_return Update { std::move(update.value), update.wait };
+    };
 }
 
 QString GameEventFollower::followedMark(qint64 gamePk)

@@ -12,6 +12,8 @@
 
 // Follows one game's feed while it is played and tells each of its scoring plays and its final as an alert, once:
 // what it told or passed over is remembered across restarts.
+class LiveFeedStore;
+
 class GameEventFollower : public QObject {
     Q_OBJECT
 public:
@@ -46,10 +48,14 @@ public:
     void resumed();
 
     std::optional<qint64> followedGame() const { return m_game; }
+    Kinds kinds() const { return m_kinds; }
     // The wait before the next look, while a game is followed and no look is under way.
     std::optional<std::chrono::milliseconds> nextLookIn() const;
     // One look: what the timer does.
     QCoro::Task<> look();
+
+    // Looks through the live feeds that `store` keeps (patches, at the feed's pace); the store must outlive it.
+    static Fetch fetchFrom(LiveFeedStore &store);
 
     // The mark that a game was followed, kept with the events so that a restart knows it saw the game before.
     static QString followedMark(qint64 gamePk);

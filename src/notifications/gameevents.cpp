@@ -1,6 +1,7 @@
 #include "notifications/gameevents.h"
 
 #include "boxscore/boxscore.h"
+#include "stats/documentdecoder.h"
 
 #include <QSet>
 
@@ -72,15 +73,29 @@ GameEventState gameEventState(const GameEventFeed &feed)
     return state;
 }
 
-GameEventState gameEventState(QByteArrayView feedBytes)
+namespace {
+
+template <class Decode> GameEventState readState(Decode decodeAs)
 {
-    GameEventState state = gameEventState(decode<GameEventFeed>(feedBytes));
+    GameEventState state = gameEventState(decodeAs(std::type_identity<GameEventFeed>()));
     if (state.isFinal) {
-        const BoxScore::ResultLine result = buildBoxScore(decode<GameLiveFeedResponse>(feedBytes)).result;
+        const BoxScore::ResultLine result = buildBoxScore(decodeAs(std::type_identity<GameLiveFeedResponse>())).result;
         state.finalTitle = result.title;
         state.decisions = result.decisions;
     }
     return state;
+}
+
+} // namespace
+
+GameEventState gameEventState(QByteArrayView feedBytes)
+{
+    return readState([feedBytes]<class T>(std::type_identity<T>) { return decode<T>(feedBytes); });
+}
+
+GameEventState gameEventState(const nlohmann::ordered_json &feed)
+{
+    return readState([&feed]<class T>(std::type_identity<T>) { return decodeDocument<T>(feed); });
 }
 
 std::vector<GameEvent> gameEvents(

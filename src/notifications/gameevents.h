@@ -2,6 +2,8 @@
 
 #include "stats/decoder.h"
 
+#include <nlohmann/json_fwd.hpp>
+
 #include <QDateTime>
 #include <QString>
 #include <chrono>
@@ -88,8 +90,10 @@ struct GameEventState {
 };
 
 GameEventState gameEventState(const GameEventFeed &feed);
-// The state read from a whole feed's bytes: a final game's result line from its box score. Throws ServiceError.
+// The state read from a whole feed's bytes, or from a kept feed document: a final game's result line from its box
+// score. Throws ServiceError.
 GameEventState gameEventState(QByteArrayView feedBytes);
+GameEventState gameEventState(const nlohmann::ordered_json &feed);
 
 // An alert about something that happened in a game.
 struct GameEvent {

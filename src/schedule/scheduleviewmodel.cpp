@@ -22,6 +22,8 @@ const QString noSpoilersKey = u"noSpoilers"_s;
 const QString notificationsEnabledKey = u"notificationsEnabled"_s;
 const QString notificationLeadMinutesKey = u"notificationLeadMinutes"_s;
 const QString standingsShowsWildCardKey = u"standingsShowsWildCard"_s;
+const QString scoringPlayAlertsKey = u"scoringPlayAlerts"_s;
+const QString finalScoreAlertsKey = u"finalScoreAlerts"_s;
 
 } // namespace
 
@@ -132,7 +134,60 @@ void ScheduleViewModel::writePreference(const QString &key, const QVariant &valu
 {
     m_settings->setValue(key, value);
     m_settings->sync();
+    updateGameEventFollow();
     Q_EMIT changed();
+}
+
+bool ScheduleViewModel::scoringPlayAlerts() const
+{
+    return m_settings->value(scoringPlayAlertsKey, true).toBool();
+}
+
+void ScheduleViewModel::setScoringPlayAlerts(bool on)
+{
+    writePreference(scoringPlayAlertsKey, on);
+}
+
+bool ScheduleViewModel::finalScoreAlerts() const
+{
+    return m_settings->value(finalScoreAlertsKey, true).toBool();
+}
+
+void ScheduleViewModel::setFinalScoreAlerts(bool on)
+{
+    writePreference(finalScoreAlertsKey, on);
+}
+
+void ScheduleViewModel::setGameEventFollower(GameEventFollower *follower)
+{
+    if (m_eventFollower) m_eventFollower->disconnect(this);
+    m_eventFollower = follower;
+    m_eventGameFollow = {};
+    if (!follower) return;
+    connect(follower, &GameEventFollower::gameOver, this, [this] { m_eventGameFollow = {}; });
+    updateGameEventFollow();
+}
+
+void ScheduleViewModel::updateGameEventFollow()
+{
+    if (!m_eventFollower) return;
+    const GameEventFollower::Kinds kinds { scoringPlayAlerts(), finalScoreAlerts() };
+    const bool wanted = gameEventAlertsAvailable() && (kinds.scoring || kinds.final);
+    const auto [game, availability] = status();
+    const std::optional<qint64> followed = m_eventFollower->followedGame();
+    // The status game stays the followed one until another game of the club is live or the game day moves on, so
+    // a game the schedule shows over is left to the follower, which tells its final and stops by itself.
+    const bool movedOn = game ? game->gamePk != followed : availability == ScheduleAvailability::Loaded;
+    if (followed && (!wanted || movedOn)) {
+        m_eventFollower->stop();
+        m_eventGameFollow = {};
+    }
+    if (!wanted || !game) return;
+    if (m_eventFollower->followedGame() != game->gamePk) {
+        if (!game->isLive()) return;
+        m_eventGameFollow = m_apiService->followGame(game->gamePk);
+    }
+    m_eventFollower->follow(game->gamePk, kinds);
 }
 
 QDateTime ScheduleViewModel::now() const
@@ -212,6 +267,7 @@ QCoro::Task<> ScheduleViewModel::loadSchedule()
     }
     m_loadedDay = shown;
     setGames(std::move(*shownGames));
+    updateGameEventFollow();
     rearmRefreshTimerAfterLoad(failed);
     reconcileSelection();
     co_await loadSelectedGameDetail(true);
@@ -365,6 +421,7 @@ void ScheduleViewModel::handleReachabilityChanged(bool online)
 
 void ScheduleViewModel::handleResume()
 {
+    if (m_eventFollower) m_eventFollower->resumed();
     // The timers did not count the time asleep; what is on screen may be hours old.
     startRefresh();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "notifications/gameeventfollower.h"
 #include "notifications/gamestartnotificationservicing.h"
 #include "notifications/notificationsync.h"
 #include "schedule/gamedayschedule.h"
@@ -97,6 +98,15 @@ public:
     bool standingsShowsWildCard() const;
     void setStandingsShowsWildCard(bool on);
     qint64 notificationLeadMinutes() const;
+    // Alerts while the favourite club's game is on: each scoring play and the final. Both on by default; they
+    // need alerts on and No Spoilers Mode off.
+    bool scoringPlayAlerts() const;
+    void setScoringPlayAlerts(bool on);
+    bool finalScoreAlerts() const;
+    void setFinalScoreAlerts(bool on);
+    bool gameEventAlertsAvailable() const { return notificationsEnabled() && !noSpoilers(); }
+    // The follower of the favourite club's live game; it must outlive the view model or be given back as null.
+    void setGameEventFollower(GameEventFollower *follower);
 
     // Settings that bring the pending game-start alerts into line after storing the value.
     QCoro::Task<> setFavoriteTeam(qint64 teamId);
@@ -171,6 +181,8 @@ private:
     void startRefresh();
     QCoro::Task<> notificationSyncLoop(bool requestPermission);
     void setNotificationSyncStatus(GameStartNotificationSyncStatus status);
+    // Follows the status game while it is live and its alerts are wanted; stops when they are not.
+    void updateGameEventFollow();
 
     ScheduleAPI *m_apiService;
     GameStartNotificationServicing *m_notificationService;
@@ -192,6 +204,9 @@ private:
     std::optional<QString> m_selectedGameDetailError;
     // Keeps the card's live game's feed between loads.
     LiveFeedFollow m_selectedGameFollow;
+    QPointer<GameEventFollower> m_eventFollower;
+    // Keeps the followed game's feed between the follower's looks.
+    LiveFeedFollow m_eventGameFollow;
     std::set<qint64> m_revealedScoreGamePks;
     GameStartNotificationSyncStatus m_notificationSyncStatus = GameStartNotificationSyncStatus::off();
     std::optional<QString> m_debugNotificationStatusText;

@@ -336,6 +336,26 @@ QWidget *SettingsView::buildNotifications(QWidget *parent)
     row->addStretch(1);
     column->addWidget(m_leadTime);
 
+    // Alerts while the club plays; a score in an alert would spoil what No Spoilers Mode hides.
+    m_gameEvents = new QWidget(section);
+    m_gameEvents->setObjectName(u"gameEventAlerts"_s);
+    auto *events = new QVBoxLayout(m_gameEvents);
+    events->setContentsMargins(0, 0, 0, 0);
+    events->setSpacing(4);
+    m_scoringPlays = checkBox(u"scoringPlayAlerts"_s, u"Scoring plays"_s, m_gameEvents);
+    connect(m_scoringPlays, &QCheckBox::clicked, this,
+        [this](bool checked) { m_viewModel->setScoringPlayAlerts(checked); });
+    events->addWidget(m_scoringPlays);
+    m_finalScore = checkBox(u"finalScoreAlerts"_s, u"Final score"_s, m_gameEvents);
+    connect(
+        m_finalScore, &QCheckBox::clicked, this, [this](bool checked) { m_viewModel->setFinalScoreAlerts(checked); });
+    events->addWidget(m_finalScore);
+    m_gameEventsHidden = label(u"gameEventAlertsHidden"_s,
+        u"Runs and final scores are not alerted while No Spoilers Mode is on."_s, 10, m_gameEvents);
+    m_secondaryLabels.append(m_gameEventsHidden);
+    events->addWidget(m_gameEventsHidden);
+    column->addWidget(m_gameEvents);
+
     m_notificationStatus = label(u"notificationStatus"_s, {}, 10, section);
     m_secondaryLabels.append(m_notificationStatus);
     column->addWidget(m_notificationStatus);
@@ -420,6 +440,13 @@ void SettingsView::update()
     const bool notificationsOn = m_viewModel->notificationsEnabled();
     m_notifications->setChecked(notificationsOn);
     m_leadTime->setVisible(notificationsOn);
+    m_gameEvents->setVisible(notificationsOn);
+    const bool eventAlerts = m_viewModel->gameEventAlertsAvailable();
+    m_scoringPlays->setEnabled(eventAlerts);
+    m_scoringPlays->setChecked(eventAlerts && m_viewModel->scoringPlayAlerts());
+    m_finalScore->setEnabled(eventAlerts);
+    m_finalScore->setChecked(eventAlerts && m_viewModel->finalScoreAlerts());
+    m_gameEventsHidden->setVisible(!eventAlerts);
     selectValue(m_leadMinutes, m_viewModel->notificationLeadMinutes());
     m_notificationStatus->setText(m_viewModel->notificationStatusText());
     m_notifications->setAccessibleDescription(m_notificationStatus->text());

@@ -83,6 +83,10 @@ private:
     QCheckBox *m_notifications = nullptr;
     QWidget *m_leadTime = nullptr;
     QComboBox *m_leadMinutes = nullptr;
+    QWidget *m_gameEvents = nullptr;
+    QCheckBox *m_scoringPlays = nullptr;
+    QCheckBox *m_finalScore = nullptr;
+    QLabel *m_gameEventsHidden = nullptr;
     QLabel *m_notificationStatus = nullptr;
     QPushButton *m_grantPermission = nullptr;
     QPushButton *m_openSystemSettings = nullptr;

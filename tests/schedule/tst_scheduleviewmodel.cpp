@@ -1,4 +1,5 @@
 #include "fakescheduleapi.h"
+#include "notifications/fakenotificationcenterclient.h"
 #include "notifications/notificationservice.h"
 #include "schedule/scheduleviewmodel.h"
 
@@ -356,6 +357,54 @@ private Q_SLOTS:
         QCOMPARE(api().request(3).firstDay, QDate(2024, 4, 2));
         answerGameDay(3, QDate(2024, 4, 2), { makeGame(2, 111, 147, u"2024-04-02T23:05:00Z"_s) });
         QCOMPARE(vm->menuBarTitle(), u"BOS @ NYY 7:05 PM"_s);
+    }
+
+    // The favourite club's live game is followed for in-game alerts while they are wanted; a game the schedule
+    // shows over stays with the follower, which tells its final; another club or the alerts off stop it.
+    void inGameAlertsFollowTheClubsLiveGame()
+    {
+        FakeNotificationCenterClient center;
+        GameEventFollower follower(
+            &center, [](qint64) -> QCoro::Task<GameEventFollower::Update> { throw std::runtime_error("offline"); },
+            [this] { return m_clock; });
+        auto vm = makeViewModel();
+        vm->setGameEventFollower(&follower);
+        m_settings->setValue(u"notificationsEnabled"_s, true);
+        const QDate day(2024, 4, 1);
+        auto load = vm->loadSchedule();
+        answerGameDay(0, day, { makeGame(1, 147, 111, u"2024-04-01T23:05:00Z"_s, u"Live"_s) });
+        QVERIFY(!follower.followedGame()); // No Spoilers Mode is on by default
+        const std::size_t cardFollows = api().followedGames().size();
+        vm->setNoSpoilers(false);
+        QCOMPARE(follower.followedGame(), 1);
+        QCOMPARE(api().followedGames().size(), cardFollows + 1); // the feed is kept between looks
+        vm->setScoringPlayAlerts(false);
+        QCOMPARE(follower.kinds(), (GameEventFollower::Kinds { .scoring = false, .final = true }));
+        vm->setFinalScoreAlerts(false);
+        QVERIFY(!follower.followedGame());
+        QCOMPARE(api().followedGames().size(), cardFollows);
+        vm->setFinalScoreAlerts(true);
+
+        load = vm->loadSchedule();
+        answerGameDay(1, day, { makeGame(1, 147, 111, u"2024-04-01T23:05:00Z"_s, u"Final"_s) });
+        QCOMPARE(follower.followedGame(), 1);
+        QCoro::waitFor(follower.look()); // fails: the next look in 15 s
+        QCOMPARE(follower.nextLookIn(), 15s);
+        vm->handleResume(); // a look at once, and a reload
+        QCOMPARE(follower.nextLookIn(), 0ms);
+        answerGameDay(2, day, { makeGame(1, 147, 111, u"2024-04-01T23:05:00Z"_s, u"Final"_s) });
+        vm->setNoSpoilers(true);
+        QVERIFY(!follower.followedGame());
+
+        // A game over before it was followed is not taken up; another club's game day stops the follow.
+        vm->setNoSpoilers(false);
+        QVERIFY(!follower.followedGame());
+        load = vm->loadSchedule();
+        answerGameDay(3, day, { makeGame(1, 147, 111, u"2024-04-01T23:05:00Z"_s, u"Live"_s) });
+        QCOMPARE(follower.followedGame(), 1);
+        load = vm->setFavoriteTeam(110);
+        QVERIFY(!follower.followedGame());
+        vm->setGameEventFollower(nullptr);
     }
 
     void dayStepsCrossTheYear()

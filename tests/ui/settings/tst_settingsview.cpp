@@ -145,6 +145,29 @@ private Q_SLOTS:
         QCOMPARE(m_viewModel->notificationLeadMinutes(), 30);
     }
 
+    // Alerts of runs and finals would spoil what No Spoilers Mode hides: off and disabled, with the reason, until
+    // the mode is off; the user's choice is kept meanwhile.
+    void inGameSwitchesWaitForNoSpoilersOff()
+    {
+        auto *scoring = child<QCheckBox>(u"scoringPlayAlerts"_s);
+        auto *final = child<QCheckBox>(u"finalScoreAlerts"_s);
+        auto *hidden = child<QLabel>(u"gameEventAlertsHidden"_s);
+        QVERIFY(!scoring->isVisible());
+        QTest::mouseClick(child<QCheckBox>(u"notifications"_s), Qt::LeftButton);
+        QVERIFY(scoring->isVisible() && hidden->isVisible());
+        QVERIFY(!scoring->isEnabled() && !scoring->isChecked() && !final->isEnabled() && !final->isChecked());
+        QTest::mouseClick(child<QCheckBox>(u"noSpoilers"_s), Qt::LeftButton, {}, QPoint(8, 8));
+        QVERIFY(!hidden->isVisible());
+        QVERIFY(scoring->isEnabled() && scoring->isChecked() && final->isChecked());
+        scoring->setFocus();
+        QTest::keyClick(scoring, Qt::Key_Space);
+        QVERIFY(!m_viewModel->scoringPlayAlerts());
+        QVERIFY(m_viewModel->finalScoreAlerts());
+        m_viewModel->setNoSpoilers(true);
+        m_viewModel->setNoSpoilers(false);
+        QVERIFY(!scoring->isChecked() && final->isChecked());
+    }
+
     void alertStatusAndButton_data()
     {
         QTest::addColumn<bool>("enabled");
