@@ -447,6 +447,9 @@ void SettingsView::update()
     m_finalScore->setEnabled(eventAlerts);
     m_finalScore->setChecked(eventAlerts && m_viewModel->finalScoreAlerts());
     m_gameEventsHidden->setVisible(!eventAlerts);
+    // A switch that cannot be turned on says why.
+    for (QCheckBox *box : { m_scoringPlays, m_finalScore })
+        box->setAccessibleDescription(eventAlerts ? QString() : m_gameEventsHidden->text());
     selectValue(m_leadMinutes, m_viewModel->notificationLeadMinutes());
     m_notificationStatus->setText(m_viewModel->notificationStatusText());
     m_notifications->setAccessibleDescription(m_notificationStatus->text());

@@ -300,7 +300,8 @@ private Q_SLOTS:
     }
 
     // What a screen reader reads of the page: every control by a name, each picker labelled by its title, each
-    // checkbox described by the line under it, the logo as a named image.
+    // checkbox described by the line under it (the alert switches that No Spoilers Mode holds off by the reason),
+    // the logo as a named image.
     void controlsAreNamedLabelledAndDescribed()
     {
         child<QCheckBox>(u"notifications"_s)->click();
@@ -317,7 +318,8 @@ private Q_SLOTS:
         }
         for (const auto &[box, line] :
             { std::pair { u"noSpoilers"_s, u"noSpoilersDetail"_s }, std::pair { u"startOnLogin"_s, u"loginStatus"_s },
-                std::pair { u"notifications"_s, u"notificationStatus"_s } }) {
+                std::pair { u"notifications"_s, u"notificationStatus"_s },
+                std::pair { u"scoringPlayAlerts"_s, u"gameEventAlertsHidden"_s } }) {
             QVERIFY(!child<QLabel>(line)->text().isEmpty());
             QCOMPARE(accessible(child<QWidget>(box))->text(QAccessible::Description), child<QLabel>(line)->text());
         }
