@@ -12,7 +12,9 @@
 #include "stats/mlbapiservice.h"
 #include "system/dialogs/widgetupdaterdialogs.h"
 #include "system/loginitemservice.h"
+#include "system/updatenotification.h"
 #include "system/updaterservice.h"
+#include "ui/applogo.h"
 #include "ui/menucontentview.h"
 #include "ui/settingsview.h"
 
@@ -24,6 +26,14 @@
 #include <QStandardPaths>
 
 using namespace Qt::StringLiterals;
+
+void setApplicationIdentity()
+{
+    QApplication::setApplicationName(u"baselark"_s);
+    QApplication::setApplicationDisplayName(u"Baselark"_s);
+    QApplication::setDesktopFileName(u"io.github.baselark.Baselark"_s);
+    QApplication::setWindowIcon(appLogo());
+}
 
 BaselarkApp::BaselarkApp(ScheduleAPI *api, QSettings *settings, QNetworkAccessManager *network, QObject *parent)
     : QObject(parent)
@@ -39,7 +49,11 @@ BaselarkApp::BaselarkApp(ScheduleAPI *api, QSettings *settings, QNetworkAccessMa
           std::make_unique<NotificationService>(m_notificationCenter, QGuiApplication::desktopFileName()))
     , m_viewModel(new ScheduleViewModel(
           api, m_notificationService.get(), settings, [] { return QDateTime::currentDateTime(); }, true, true, this))
-    , m_updaterDialogs(new WidgetUpdaterDialogs({}, this))
+    , m_updaterDialogs(new WidgetUpdaterDialogs({},
+          QGuiApplication::desktopFileName().isEmpty()
+              ? nullptr
+              : new UpdateNotification(QDBusConnection::sessionBus(), QGuiApplication::desktopFileName(), this),
+          this))
     , m_updater(new UpdaterService(
           UpdaterEnvironment::current(), settings, network, m_updaterDialogs,
           [] { return QDateTime::currentDateTime(); }, true, this))
@@ -71,6 +85,7 @@ BaselarkApp::BaselarkApp(ScheduleAPI *api, QSettings *settings, QNetworkAccessMa
     connect(m_statusItem, &StatusItem::openRequested, this, [this] {
         if (!m_window->isVisible()) toggleWindow(std::nullopt);
     });
+    connect(m_statusItem, &StatusItem::updateRequested, m_updater, &UpdaterService::showPendingUpdate);
     connect(m_statusItem, &StatusItem::quitRequested, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 

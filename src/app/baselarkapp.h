@@ -20,6 +20,10 @@ class StatusPublisher;
 class UpdaterService;
 class WidgetUpdaterDialogs;
 
+// Names the application and gives its windows the icon and the desktop-file id, so that desktops match every
+// window and dialog with the installed entry.
+void setApplicationIdentity();
+
 // The running application: the view model, the updater, the status item that shows
 // their state and the popup window the item opens.
 class BaselarkApp : public QObject {

@@ -105,7 +105,19 @@ uint DBusMenu::GetLayout(int parentId, int recursionDepth, const QStringList &pr
         return 0;
     }
     layout = this->layout(parentId, recursionDepth, propertyNames);
-    return 1; // the layout never changes, so it keeps its first revision
+    return m_revision;
+}
+
+void DBusMenu::setItemVisible(int id, bool visible)
+{
+    if (id <= 0 || !contains(id) || visible == isItemVisible(id)) return;
+    if (visible)
+        m_hidden.removeAll(id);
+    else
+        m_hidden.append(id);
+    // Hosts differ in which of the two they follow.
+    Q_EMIT ItemsPropertiesUpdated({ { id, { { u"visible"_s, visible } } } }, {});
+    Q_EMIT LayoutUpdated(++m_revision, 0);
 }
 
 QList<DBusMenuItem> DBusMenu::GetGroupProperties(const QList<int> &ids, const QStringList &propertyNames)
@@ -165,7 +177,7 @@ QVariantMap DBusMenu::properties(int id, const QStringList &names) const
     } else {
         all[u"label"_s] = m_labels.at(id - 1);
         all[u"enabled"_s] = true;
-        all[u"visible"_s] = true;
+        all[u"visible"_s] = isItemVisible(id);
     }
     if (names.isEmpty()) return all;
     QVariantMap chosen;

@@ -50,7 +50,7 @@ Q_DECLARE_METATYPE(DBusMenuLayoutItem)
 Q_DECLARE_METATYPE(DBusMenuEvent)
 
 // A flat com.canonical.dbusmenu menu for status-area hosts that open a menu instead of activating the item.
-// The root has id 0; the items have ids 1, 2, ... in the order of their labels.
+// The root has id 0; the items have ids 1, 2, ... in the order of their labels. Items can be hidden.
 class DBusMenu : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "com.canonical.dbusmenu")
@@ -69,6 +69,9 @@ public:
     QString status() const { return QStringLiteral("normal"); }
     QString textDirection() const { return QStringLiteral("ltr"); }
     QStringList iconThemePath() const { return {}; }
+
+    bool isItemVisible(int id) const { return !m_hidden.contains(id); }
+    void setItemVisible(int id, bool visible);
 
 public Q_SLOTS:
     Q_SCRIPTABLE uint GetLayout(
@@ -96,4 +99,6 @@ private:
     void replyUnknownId(int id);
 
     QStringList m_labels;
+    QList<int> m_hidden;
+    uint m_revision = 1;
 };

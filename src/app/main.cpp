@@ -25,9 +25,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     // Programs opened from Baselark, a browser for one, choose their own platform.
     if (!platform.isEmpty()) qunsetenv("QT_QPA_PLATFORM");
-    QApplication::setApplicationName(u"baselark"_s);
-    QApplication::setApplicationDisplayName(u"Baselark"_s);
-    QApplication::setDesktopFileName(u"io.github.baselark.Baselark"_s);
+    setApplicationIdentity();
     X11WindowClass windowClass(QApplication::desktopFileName().toUtf8());
     // The status item is the application's only lasting presence.
     QApplication::setQuitOnLastWindowClosed(false);

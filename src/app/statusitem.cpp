@@ -21,8 +21,9 @@ const auto watcherService = u"org.kde.StatusNotifierWatcher"_s;
 
 // The menu items, in the order the dbusmenu numbers them from 1.
 const auto openLabel = u"Open Baselark"_s;
+const auto updateLabel = u"Update Available\u2026"_s;
 const auto quitLabel = u"Quit"_s;
-enum MenuItem { OpenItem = 1, QuitItem = 2 };
+enum MenuItem { OpenItem = 1, UpdateItem = 2, QuitItem = 3 };
 
 SniIconList sniIcons(bool updatePending)
 {
@@ -37,10 +38,11 @@ SniIconList sniIcons(bool updatePending)
 StatusItem::StatusItem(QObject *parent)
     : QObject(parent)
     , m_sni(new StatusItemSni(QDBusObjectPath(DBusMenu::objectPath()), this))
-    , m_menu(new DBusMenu({ openLabel, quitLabel }, this))
+    , m_menu(new DBusMenu({ openLabel, updateLabel, quitLabel }, this))
     , m_serviceName(u"org.kde.StatusNotifierItem-%1-1"_s.arg(QCoreApplication::applicationPid()))
 {
     m_sni->setIconPixmap(sniIcons(false));
+    m_menu->setItemVisible(UpdateItem, false);
     connect(m_sni, &StatusItemSni::activated, this, &StatusItem::activate);
     connect(m_menu, &DBusMenu::clicked, this, &StatusItem::menuClicked);
 }
@@ -68,7 +70,9 @@ void StatusItem::setUpdatePending(bool pending)
     if (pending == m_updatePending) return;
     m_updatePending = pending;
     m_sni->setIconPixmap(sniIcons(pending));
+    m_menu->setItemVisible(UpdateItem, pending);
     if (m_tray) m_tray->setIcon(baseballIcon(pending));
+    if (m_updateAction) m_updateAction->setVisible(pending);
 }
 
 QString StatusItem::activationToken() const
@@ -142,6 +146,9 @@ void StatusItem::createTrayIcon()
 {
     m_trayMenu = std::make_unique<QMenu>();
     connect(m_trayMenu->addAction(openLabel), &QAction::triggered, this, &StatusItem::openRequested);
+    m_updateAction = m_trayMenu->addAction(updateLabel);
+    m_updateAction->setVisible(m_updatePending);
+    connect(m_updateAction, &QAction::triggered, this, &StatusItem::updateRequested);
     connect(m_trayMenu->addAction(quitLabel), &QAction::triggered, this, &StatusItem::quitRequested);
 
     m_tray = std::make_unique<QSystemTrayIcon>(baseballIcon(m_updatePending), this);
@@ -169,6 +176,8 @@ void StatusItem::menuClicked(int id)
 {
     if (id == OpenItem)
         Q_EMIT openRequested();
+    else if (id == UpdateItem && m_updatePending)
+        Q_EMIT updateRequested();
     else if (id == QuitItem)
         Q_EMIT quitRequested();
 }

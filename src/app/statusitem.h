@@ -9,6 +9,7 @@
 #include <optional>
 
 class DBusMenu;
+class QAction;
 class QMenu;
 class QSystemTrayIcon;
 class StatusItemSni;
@@ -44,6 +45,8 @@ Q_SIGNALS:
     // A left click; globalPos is null when the host does not tell where the item is.
     void activateRequested(QPoint globalPos);
     void openRequested();
+    // "Update Available…", in the menu while an update is pending.
+    void updateRequested();
     void quitRequested();
 
 private:
@@ -62,6 +65,7 @@ private:
     // Declared in this order so that the tray icon goes before the menu it shows.
     std::unique_ptr<QMenu> m_trayMenu;
     std::unique_ptr<QSystemTrayIcon> m_tray;
+    QAction *m_updateAction = nullptr;
     QString m_serviceName;
     Mode m_mode = Mode::Hidden;
     bool m_shown = false;

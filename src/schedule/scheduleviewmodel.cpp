@@ -229,7 +229,11 @@ std::vector<Game> ScheduleViewModel::sortedGames() const
 
 QString ScheduleViewModel::selectedDateTitle() const
 {
-    return m_selectedDate == gameDay() ? u"Today"_s : formatWeekdayMonthDay(m_selectedDate);
+    const QDate today = gameDay();
+    if (m_selectedDate == today) return u"Today"_s;
+    // Without the year, a day of another season reads as this one's.
+    if (m_selectedDate.year() != today.year()) return QLocale().toString(m_selectedDate, u"ddd, MMM d, yyyy"_s);
+    return formatWeekdayMonthDay(m_selectedDate);
 }
 
 bool ScheduleViewModel::hasLiveGames() const

@@ -21,8 +21,9 @@ struct AppcastItem {
     std::optional<qint64> enclosureLength;
 
     QString displayVersionString() const { return shortVersionString.value_or(version); }
-    // Where "Download" leads: the enclosure itself, else the release's page.
-    std::optional<QUrl> downloadURL() const { return enclosureURL ? enclosureURL : link; }
+    // Where "Download" leads: the release's page, where the user picks the package for the system, else the
+    // enclosure itself.
+    std::optional<QUrl> downloadURL() const { return link ? link : enclosureURL; }
 
     bool operator==(const AppcastItem &) const = default;
 };

@@ -3,6 +3,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -15,17 +18,45 @@ bool isUnder(const QString &path, const QString &folder)
 
 } // namespace
 
-bool isInstalledLocation(const QString &path, const QString &home)
+bool isTransientCopy(const QString &path, const QStringList &transientFolders)
 {
     if (!QDir::isAbsolutePath(path)) return false;
-    // "/usr/../tmp/x" must not count as /usr.
+    // "/tmp/../usr/bin/x" is not in /tmp.
     const QString cleaned = QDir::cleanPath(path);
-    for (const QString &prefix : { u"/usr"_s, u"/opt"_s }) {
-        if (isUnder(cleaned, prefix)) return true;
+    const bool transient = std::any_of(transientFolders.begin(), transientFolders.end(), [&](const QString &folder) {
+        const QString cleanedFolder = QDir::cleanPath(folder);
+        return QDir::isAbsolutePath(folder) && cleanedFolder != u"/"_s && isUnder(cleaned, cleanedFolder);
+    });
+    return transient && !isInBuildTree(cleaned);
+}
+
+bool isInBuildTree(const QString &path)
+{
+    for (QDir dir = QFileInfo(path).dir(); !dir.isRoot(); dir.setPath(QFileInfo(dir.path()).path())) {
+        if (dir.exists(u"CMakeCache.txt"_s)) return true;
     }
-    const QString cleanedHome = QDir::cleanPath(home);
-    if (!QDir::isAbsolutePath(home) || cleanedHome == u"/"_s) return false;
-    return isUnder(cleaned, cleanedHome + u"/.local"_s);
+    return false;
+}
+
+QStringList temporaryFolders()
+{
+    QStringList folders { QDir::tempPath(), u"/tmp"_s, u"/var/tmp"_s };
+    const QString canonical = QFileInfo(QDir::tempPath()).canonicalFilePath();
+    if (!canonical.isEmpty()) folders.append(canonical);
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty()) folders.append(runtime);
+    return folders;
+}
+
+QStringList downloadFolders()
+{
+    QStringList folders;
+    const QString home = QDir::cleanPath(QDir::homePath());
+    // Desktops without user folders set the download folder to the home folder, which holds everything else too.
+    for (const QString &folder : QStandardPaths::standardLocations(QStandardPaths::DownloadLocation)) {
+        if (QDir::cleanPath(folder) != home) folders.append(folder);
+    }
+    return folders;
 }
 
 QString trustedAppImage(const QString &applicationFilePath, const QString &appImage, const QString &appDir)
@@ -52,12 +83,28 @@ QString runningProgramPath()
 
 QString installLocationAlertTitle()
 {
-    return u"Move Baselark to Applications"_s;
+    return u"Install Baselark"_s;
 }
 
 QString installLocationAlertText(const QString &path)
 {
     return u"Baselark is running from "_s + path
-        + u".\nMove it to an installed location (for example ~/.local or /opt) so automatic updates can install "
-          u"reliably."_s;
+        + u".\nFiles in download and temporary folders are often cleaned away. Install Baselark from its package, "
+          u"or move it to ~/.local/bin, so that it keeps working."_s;
+}
+
+QString breakablePath(const QString &path)
+{
+    // Zero-width spaces: after every "/", and every so many characters of a name too long for a line.
+    constexpr qsizetype longestRun = 24;
+    QString result;
+    qsizetype run = 0;
+    for (const QChar c : path) {
+        result += c;
+        if (c == u'/' || (++run >= longestRun && !c.isHighSurrogate())) {
+            result += QChar(0x200B);
+            run = 0;
+        }
+    }
+    return result;
 }

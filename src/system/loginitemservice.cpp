@@ -87,16 +87,6 @@ void openStartupSettings(const QString &autostartFolder)
     QDesktopServices::openUrl(QUrl::fromLocalFile(autostartFolder));
 }
 
-QStringList temporaryFolders()
-{
-    QStringList folders { QDir::tempPath(), u"/tmp"_s, u"/var/tmp"_s };
-    const QString canonical = QFileInfo(QDir::tempPath()).canonicalFilePath();
-    if (!canonical.isEmpty()) folders.append(canonical);
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty()) folders.append(runtime);
-    return folders;
-}
-
 } // namespace
 
 LoginItemService::LoginItemService(
@@ -136,9 +126,9 @@ QString LoginItemService::loginStatusText() const
     case Status::Enabled:
         return u"Baselark will open automatically when you log in"_s;
     case Status::RequiresApproval:
-        return u"Approve Baselark in Login Items to finish enabling start on login"_s;
+        return u"Approve Baselark in Startup Applications to finish enabling start on login"_s;
     case Status::NotFound:
-        return u"This copy of Baselark cannot be added to Login Items"_s;
+        return u"Install Baselark to start it on login: this copy runs from a temporary or build folder"_s;
     case Status::Unknown:
         break;
     }
@@ -203,7 +193,8 @@ bool LoginItemService::repointEntry(const QByteArray &entry)
 
 std::optional<QString> LoginItemService::registerEntry()
 {
-    if (!m_executablePath) return u"this copy has no fixed location to start from"_s;
+    if (!m_executablePath)
+        return u"install Baselark to start it on login; this copy runs from a temporary or build folder"_s;
     // Written as the format says ("%%"), such an entry is still not started by gio or the systemd generator.
     if (m_executablePath->contains(u'%'))
         return u"%1 contains a \"%\", which desktop sessions cannot start; move Baselark to a folder without one"_s.arg(
@@ -241,7 +232,7 @@ QString LoginItemService::entryText() const
     return u"[Desktop Entry]\n"
            "Type=Application\n"
            "Name=Baselark\n"
-           "Comment=Menu bar MLB scoreboard\n"
+           "Comment=Baseball scores in the status area\n"
            "Exec=%1\n"
            "Icon=io.github.baselark.Baselark\n"
            "Terminal=false\n"
@@ -261,10 +252,7 @@ std::optional<QString> LoginItemService::stableExecutablePath(const QString &app
     for (const QString &folder : temporaryFolders) {
         if (!folder.isEmpty() && path.startsWith(QDir::cleanPath(folder) + u'/')) return std::nullopt;
     }
-    // A build tree is rebuilt, moved and deleted at will.
-    for (QDir dir = QFileInfo(path).dir(); !dir.isRoot(); dir.setPath(QFileInfo(dir.path()).path())) {
-        if (dir.exists(u"CMakeCache.txt"_s)) return std::nullopt;
-    }
+    if (isInBuildTree(path)) return std::nullopt;
     return path;
 }
 

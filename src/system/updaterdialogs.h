@@ -15,6 +15,8 @@ public:
     virtual void showUpdateFound(
         const AppcastItem &item, const QString &runningVersion, std::function<void()> skipVersion)
         = 0;
+    // An automatic check found `item`: say so without taking the focus; `showUpdate` opens the update window.
+    virtual void announceUpdate(const AppcastItem &item, std::function<void()> showUpdate) = 0;
     // After a manual check only.
     virtual void showUpToDate(const QString &runningVersion) = 0;
     virtual void showCheckFailed(const QString &message) = 0;

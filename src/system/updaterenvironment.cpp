@@ -2,8 +2,6 @@
 
 #include "system/installlocation.h"
 
-#include <QDir>
-
 using namespace Qt::StringLiterals;
 
 // Set by CMake on this file only, so that a new build number rebuilds one object.
@@ -29,7 +27,8 @@ UpdaterEnvironment UpdaterEnvironment::current()
     environment.shortVersionString = QStringLiteral(BASELARK_VERSION);
     environment.bundleVersion = QStringLiteral(BASELARK_BUILD_NUMBER);
     environment.programPath = runningProgramPath();
-    environment.homePath = QDir::homePath();
+    environment.transientFolders = downloadFolders() + temporaryFolders();
+    environment.endpointOverridden = !qEnvironmentVariable("BASELARK_ENDPOINT").isEmpty();
     return environment;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 // What the build fixed about updates (feed address, whether checks exist at all, version and build number) and
@@ -12,9 +13,12 @@ struct UpdaterEnvironment {
     QString shortVersionString; // empty when unknown
     QString bundleVersion; // the build number; empty when unknown
     QString programPath;
-    QString homePath;
+    // Where a copy of the program is one to install: the download and temporary folders.
+    QStringList transientFolders;
+    // BASELARK_ENDPOINT is set: a developer's or a test's run, never warned about its location.
+    bool endpointOverridden = false;
 
-    // The build's values, BASELARK_ENDPOINT, the executable (or $APPIMAGE) and $HOME.
+    // The build's values, BASELARK_ENDPOINT, the executable (or $APPIMAGE) and the user's folders.
     static UpdaterEnvironment current();
 };
 

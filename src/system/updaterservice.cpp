@@ -142,13 +142,27 @@ QCoro::Task<> UpdaterService::runCheck(bool userInitiated)
 
 void UpdaterService::didFindValidUpdate(const AppcastItem &item, bool userInitiated)
 {
-    Q_UNUSED(userInitiated);
     qCInfo(lcUpdates).noquote() << "Update found:" << item.displayVersionString();
     m_pendingUpdate = item;
     Q_EMIT changed();
-    if (!m_dialogs) return;
+    if (userInitiated) {
+        showPendingUpdate();
+        return;
+    }
+    // A window that opens by itself would take the focus from whatever the user is doing.
+    if (!m_dialogs || m_announcedUpdate == item) return;
+    m_announcedUpdate = item;
     QPointer self(this);
-    m_dialogs->showUpdateFound(item, m_environment.shortVersionString, [self, item] {
+    m_dialogs->announceUpdate(item, [self] {
+        if (self) self->showPendingUpdate();
+    });
+}
+
+void UpdaterService::showPendingUpdate()
+{
+    if (!m_pendingUpdate || !m_dialogs) return;
+    QPointer self(this);
+    m_dialogs->showUpdateFound(*m_pendingUpdate, m_environment.shortVersionString, [self, item = *m_pendingUpdate] {
         if (self) self->skipVersion(item);
     });
 }
@@ -196,7 +210,8 @@ void UpdaterService::scheduleCheckAt(std::optional<QDateTime> due)
 
 void UpdaterService::checkInstallLocation()
 {
-    if (isInstalledLocation(m_environment.programPath, m_environment.homePath)) return;
+    if (m_environment.endpointOverridden || !isTransientCopy(m_environment.programPath, m_environment.transientFolders))
+        return;
     const QString version = m_environment.shortVersionString;
     const QVariant warned = m_settings->value(installLocationWarnedVersionKey);
     if (warned.isValid() && warned.toString() == version) return;

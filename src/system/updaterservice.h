@@ -44,6 +44,8 @@ public:
     void setAutomaticallyChecks(bool on);
     // A manual check; its result, whatever it is, shows in a dialog.
     void checkForUpdates();
+    // The update window for the pending update, when there is one.
+    void showPendingUpdate();
     QString versionDescription() const;
     bool updateChecksAvailable() const { return m_environment.updateChecksAvailable; }
 
@@ -76,6 +78,8 @@ private:
     bool m_automaticChecksRun;
     bool m_checkInProgress = false;
     std::optional<AppcastItem> m_pendingUpdate;
+    // The release the desktop was last told of, so that daily checks do not repeat the news.
+    std::optional<AppcastItem> m_announcedUpdate;
     std::optional<QDateTime> m_nextCheckDate;
     QTimer m_timer;
 };

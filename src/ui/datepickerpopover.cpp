@@ -43,6 +43,24 @@ QColor withAlpha(QColor color, qreal alpha)
     return color;
 }
 
+// Two chevrons close together: a step of a year, beside the single chevron of a month.
+QIcon doubleChevron(Symbol chevron, const QColor &color)
+{
+    QIcon icon;
+    for (const qreal ratio : { 1.0, 2.0 }) {
+        const QPixmap single = symbolPixmap(chevron, chevronSize, color, ratio);
+        QPixmap pair(QSize(chevronSize * 3 / 2, chevronSize) * ratio);
+        pair.setDevicePixelRatio(ratio);
+        pair.fill(Qt::transparent);
+        QPainter painter(&pair);
+        painter.drawPixmap(QPointF(0, 0), single);
+        painter.drawPixmap(QPointF(chevronSize / 2.0, 0), single);
+        painter.end();
+        icon.addPixmap(pair);
+    }
+    return icon;
+}
+
 } // namespace
 
 MonthGrid::MonthGrid(QWidget *parent)
@@ -191,11 +209,12 @@ void MonthGrid::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Down:
         setSelectedDate(m_selected.addDays(columns));
         break;
+    // With Shift, a year at a time: last season's games are twelve presses away otherwise.
     case Qt::Key_PageUp:
-        setSelectedDate(m_selected.addMonths(-1));
+        setSelectedDate(event->modifiers() & Qt::ShiftModifier ? m_selected.addYears(-1) : m_selected.addMonths(-1));
         break;
     case Qt::Key_PageDown:
-        setSelectedDate(m_selected.addMonths(1));
+        setSelectedDate(event->modifiers() & Qt::ShiftModifier ? m_selected.addYears(1) : m_selected.addMonths(1));
         break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -304,8 +323,10 @@ DatePickerPopover::DatePickerPopover(const ButtonFactory &makeButton, QWidget *p
     : QWidget(parent, Qt::Popup | Qt::FramelessWindowHint)
     , m_heading(new QLabel(u"Pick a date"_s, this))
     , m_monthTitle(new QLabel(this))
+    , m_previousYear(makeButton(this))
     , m_previousMonth(makeButton(this))
     , m_nextMonth(makeButton(this))
+    , m_nextYear(makeButton(this))
     , m_grid(new MonthGrid(this))
 {
     setObjectName(u"datePicker"_s);
@@ -322,6 +343,10 @@ DatePickerPopover::DatePickerPopover(const ButtonFactory &makeButton, QWidget *p
     m_previousMonth->setToolTip(u"Previous month"_s);
     m_nextMonth->setObjectName(u"nextMonth"_s);
     m_nextMonth->setToolTip(u"Next month"_s);
+    m_previousYear->setObjectName(u"previousYear"_s);
+    m_previousYear->setToolTip(u"Previous year (Shift+Page Up)"_s);
+    m_nextYear->setObjectName(u"nextYear"_s);
+    m_nextYear->setToolTip(u"Next year (Shift+Page Down)"_s);
 
     auto *column = new QVBoxLayout(this);
     column->setSpacing(6);
@@ -330,8 +355,10 @@ DatePickerPopover::DatePickerPopover(const ButtonFactory &makeButton, QWidget *p
     header->setSpacing(0);
     header->addWidget(m_monthTitle);
     header->addStretch();
+    header->addWidget(m_previousYear);
     header->addWidget(m_previousMonth);
     header->addWidget(m_nextMonth);
+    header->addWidget(m_nextYear);
     column->addLayout(header);
     column->addWidget(m_grid);
     setTranslucent(translucencyAvailable());
@@ -340,6 +367,10 @@ DatePickerPopover::DatePickerPopover(const ButtonFactory &makeButton, QWidget *p
         [this] { m_grid->showMonth(m_grid->shownMonth().addMonths(-1)); });
     connect(
         m_nextMonth, &QAbstractButton::clicked, this, [this] { m_grid->showMonth(m_grid->shownMonth().addMonths(1)); });
+    connect(m_previousYear, &QAbstractButton::clicked, this,
+        [this] { m_grid->showMonth(m_grid->shownMonth().addYears(-1)); });
+    connect(
+        m_nextYear, &QAbstractButton::clicked, this, [this] { m_grid->showMonth(m_grid->shownMonth().addYears(1)); });
     connect(m_grid, &MonthGrid::shownMonthChanged, this, &DatePickerPopover::updateMonthTitle);
     connect(m_grid, &MonthGrid::picked, this, [this](QDate date) {
         close();
@@ -514,6 +545,10 @@ void DatePickerPopover::applyColors()
     m_nextMonth->setIcon(symbolIcon(Symbol::ChevronRight, chevronSize, color));
     m_previousMonth->setIconSize(QSize(chevronSize, chevronSize));
     m_nextMonth->setIconSize(QSize(chevronSize, chevronSize));
+    m_previousYear->setIcon(doubleChevron(Symbol::ChevronLeft, color));
+    m_nextYear->setIcon(doubleChevron(Symbol::ChevronRight, color));
+    m_previousYear->setIconSize(QSize(chevronSize * 3 / 2, chevronSize));
+    m_nextYear->setIconSize(QSize(chevronSize * 3 / 2, chevronSize));
 }
 
 void DatePickerPopover::updateMonthTitle()

@@ -69,7 +69,7 @@ class DatePickerPopover : public QWidget {
     Q_OBJECT
 
 public:
-    // Makes the month's chevron buttons, so that they look like the row's own.
+    // Makes the month's and the year's chevron buttons, so that they look like the row's own.
     using ButtonFactory = std::function<QAbstractButton *(QWidget *parent)>;
 
     // The panel's width; a translucent popover adds room for its shadow on either side.
@@ -110,8 +110,10 @@ private:
 
     QLabel *m_heading;
     QLabel *m_monthTitle;
+    QAbstractButton *m_previousYear;
     QAbstractButton *m_previousMonth;
     QAbstractButton *m_nextMonth;
+    QAbstractButton *m_nextYear;
     MonthGrid *m_grid;
     QPointer<QWidget> m_anchor;
     qreal m_arrowX = panelWidth / 2.0;

@@ -102,6 +102,8 @@ GameListView::GameListView(QWidget *parent)
     m_scroll->setDuration(scrollDurationMs);
     m_scroll->setEasingCurve(QEasingCurve::InOutQuad);
     accessibility::claimInterface(this, QAccessible::List);
+    // Scrolling by key or by the selection moves rows under a pointer that stays put.
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &GameListView::syncHover);
 }
 
 void GameListView::setGames(
@@ -146,6 +148,8 @@ void GameListView::setGames(
         m_layout->addStretch();
         m_order = std::move(order);
         accessibility::notify(this, QAccessible::ObjectReorder);
+        // Once the layout has placed the rows, the one under the pointer may be another.
+        QTimer::singleShot(0, this, &GameListView::syncHover);
     }
 
     const std::optional<qint64> previous = m_selectedGameId;
@@ -159,6 +163,12 @@ void GameListView::setGames(
         const qint64 gamePk = *selectedGameId;
         QTimer::singleShot(0, this, [this, gamePk] { scrollToCentre(gamePk); });
     }
+}
+
+void GameListView::syncHover()
+{
+    for (auto &[gamePk, row] : m_rows)
+        row->syncHoverWithPointer();
 }
 
 GameRowView *GameListView::row(qint64 gamePk) const

@@ -44,6 +44,7 @@ protected:
 
 private:
     void scrollToCentre(qint64 gamePk);
+    void syncHover();
     void recentreAfterLayout();
 
     QWidget *m_column;

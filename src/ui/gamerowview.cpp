@@ -9,6 +9,8 @@
 #include "ui/teamlogoview.h"
 #include "ui/theme.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QEnterEvent>
 #include <QFocusEvent>
 #include <QGuiApplication>
@@ -632,6 +634,12 @@ void GameRowView::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::PaletteChange) applyColors();
+}
+
+void GameRowView::syncHoverWithPointer()
+{
+    QWidget *under = isVisible() ? QApplication::widgetAt(QCursor::pos()) : nullptr;
+    setHovered(under && (under == this || isAncestorOf(under)));
 }
 
 void GameRowView::setHovered(bool hovered)

@@ -51,6 +51,8 @@ public:
     bool isClickable() const { return m_isClickable; }
     bool isSelected() const { return m_isSelected; }
     bool isHovered() const { return m_isHovered; }
+    // Takes the hover from where the pointer is now: rows that move under a still pointer get no enter or leave.
+    void syncHoverWithPointer();
 
 Q_SIGNALS:
     // A left-button release over the row; the list decides what that means.

@@ -128,6 +128,7 @@ MenuContentView::MenuContentView(ScheduleViewModel *viewModel, OpenURL openURL, 
     , m_viewModel(viewModel)
     , m_openURL(std::move(openURL))
 {
+    theme::useSlimScrollBars(this);
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);

@@ -21,7 +21,6 @@
 #include <QPainterPath>
 #include <QProcess>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -165,13 +164,8 @@ SettingsView::NotificationButton SettingsView::notificationButton(GameStartNotif
 
 QString SettingsView::lastCheckedText(const QDateTime &date, const QLocale &locale)
 {
-    // The long date without its weekday and with the short month name: "Apr 20, 2026", "20. Apr. 2026".
-    QString pattern = locale.dateFormat(QLocale::LongFormat);
-    pattern.remove(QRegularExpression(u"dddd[,.]?\\s*"_s));
-    pattern.replace(u"MMMM"_s, u"MMM"_s);
-    const QDateTime local = date.toLocalTime();
-    return u"Last checked "_s + locale.toString(local.date(), pattern.trimmed()) + u", "_s
-        + locale.toString(local.time(), QLocale::ShortFormat);
+    // The locale's own short form, so that day, month and year come in the order its readers expect.
+    return u"Last checked "_s + locale.toString(date.toLocalTime(), QLocale::ShortFormat);
 }
 
 std::vector<MLBTeam> SettingsView::teamsByName()
@@ -242,7 +236,7 @@ QWidget *SettingsView::buildHeader(QWidget *parent)
     auto *titles = new QVBoxLayout;
     titles->setSpacing(2);
     titles->addWidget(label(u"appName"_s, u"Baselark"_s, 18, header, QFont::Bold));
-    QLabel *tagline = label(u"tagline"_s, u"Menu bar MLB scoreboard"_s, 10, header);
+    QLabel *tagline = label(u"tagline"_s, u"MLB scoreboard for your panel"_s, 10, header);
     m_secondaryLabels.append(tagline);
     titles->addWidget(tagline);
     row->addLayout(titles, 1);
@@ -300,7 +294,7 @@ QWidget *SettingsView::buildStartOnLogin(QWidget *parent)
     m_loginStatus = label(u"loginStatus"_s, {}, 10, section);
     m_secondaryLabels.append(m_loginStatus);
     column->addWidget(m_loginStatus);
-    m_openLoginItems = button(u"openLoginItems"_s, u"Open Login Items Settings"_s, section);
+    m_openLoginItems = button(u"openLoginItems"_s, u"Open Startup Applications"_s, section);
     connect(m_openLoginItems, &QPushButton::clicked, this, [this] { m_loginItem->openLoginItemsSettings(); });
     column->addWidget(m_openLoginItems, 0, Qt::AlignLeft);
     return section;
@@ -362,7 +356,7 @@ QWidget *SettingsView::buildNotifications(QWidget *parent)
     m_grantPermission = button(u"grantPermission"_s, u"Grant Permission"_s, section);
     connect(m_grantPermission, &QPushButton::clicked, this, [this] { m_viewModel->grantNotificationPermission(); });
     column->addWidget(m_grantPermission, 0, Qt::AlignLeft);
-    m_openSystemSettings = button(u"openSystemSettings"_s, u"Open System Settings"_s, section);
+    m_openSystemSettings = button(u"openSystemSettings"_s, u"Open Notification Settings"_s, section);
     connect(m_openSystemSettings, &QPushButton::clicked, this, &openNotificationSettings);
     column->addWidget(m_openSystemSettings, 0, Qt::AlignLeft);
     return section;

@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStackedLayout>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -569,6 +570,9 @@ void StandingsView::buildSection(Section &section, const QString &name, const QS
 void StandingsView::setStandings(
     const std::vector<StandingsRecord> &records, qint64 favoriteTeamId, bool wildCard, bool loadFailed)
 {
+    // The other table set is another page: it starts at its top, not where the last one was left.
+    if (wildCard != m_showsWildCard) m_scroll->verticalScrollBar()->setValue(0);
+    m_showsWildCard = wildCard;
     m_divisionButton->setChecked(!wildCard);
     m_wildCardButton->setChecked(wildCard);
     if (records.empty()) {

@@ -60,6 +60,7 @@ private:
     QWidget *m_failure = nullptr;
     QLabel *m_failureText = nullptr;
     QScrollArea *m_scroll = nullptr;
+    bool m_showsWildCard = false;
     QWidget *m_column = nullptr;
     QVBoxLayout *m_columnLayout = nullptr;
     Section m_american;

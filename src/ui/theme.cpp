@@ -3,6 +3,8 @@
 #include <QFontDatabase>
 #include <QWidget>
 
+using namespace Qt::StringLiterals;
+
 namespace theme {
 
 QFont font(int pixelSize, QFont::Weight weight)
@@ -63,6 +65,19 @@ void setTextColor(QWidget *widget, const QColor &color)
     palette.setColor(QPalette::WindowText, color);
     palette.setColor(QPalette::ButtonText, color);
     widget->setPalette(palette);
+}
+
+void useSlimScrollBars(QWidget *root)
+{
+    // A grey at half strength reads on both palettes; the style sheet touches scroll bars only.
+    root->setStyleSheet(uR"(
+        QScrollBar:vertical { width: 10px; margin: 0; background: transparent; border: none; }
+        QScrollBar::handle:vertical { min-height: 24px; margin: 2px; border-radius: 3px;
+            background: rgba(128, 128, 128, 0.55); }
+        QScrollBar::handle:vertical:hover { background: rgba(128, 128, 128, 0.8); }
+        QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; border: none; background: none; }
+        QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }
+    )"_s);
 }
 
 } // namespace theme

@@ -25,4 +25,7 @@ bool isDark(const QPalette &palette);
 // Gives a label or button its own text colour; every other role keeps following the parent's palette.
 void setTextColor(QWidget *widget, const QColor &color);
 
+// Slim scroll bars without arrow buttons for every scroll area inside `root`, readable on light and dark palettes.
+void useSlimScrollBars(QWidget *root);
+
 } // namespace theme

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QObject>
 #include <QStringList>
 #include <QVariantMap>
@@ -19,6 +20,7 @@ public:
         QString body;
         QVariantMap hints;
         int expireTimeout = 0;
+        QStringList actions;
         uint replacesId = 0;
     };
 
@@ -42,13 +44,22 @@ public:
     }
 
     std::vector<Notification> received;
+
+    // What the daemon sends when the user chooses an action of notification `id` (numbered from 1).
+    void invokeAction(uint id, const QString &key)
+    {
+        m_bus.send(QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
+                       QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("ActionInvoked"))
+            << id << key);
+    }
+
     QStringList capabilities { QStringLiteral("body"), QStringLiteral("sound") };
 
 public Q_SLOTS:
     Q_SCRIPTABLE uint Notify(const QString &appName, uint replacesId, const QString &appIcon, const QString &summary,
-        const QString &body, const QStringList &, const QVariantMap &hints, int expireTimeout)
+        const QString &body, const QStringList &actions, const QVariantMap &hints, int expireTimeout)
     {
-        received.push_back({ appName, appIcon, summary, body, hints, expireTimeout, replacesId });
+        received.push_back({ appName, appIcon, summary, body, hints, expireTimeout, actions, replacesId });
         // As daemons do, a replacement keeps the id of the popup it replaces.
         return replacesId != 0 && replacesId < received.size() ? replacesId : uint(received.size());
     }

@@ -417,9 +417,28 @@ private Q_SLOTS:
         vm->goToPreviousDay();
         vm->goToPreviousDay();
         QCOMPARE(vm->selectedDate(), QDate(2025, 12, 30));
-        QCOMPARE(vm->selectedDateTitle(), u"Tue, Dec 30"_s);
         vm->goToToday();
         QCOMPARE(vm->selectedDateTitle(), u"Today"_s);
+        for (int i = 0; i < api().requestCount(); ++i)
+            api().succeed(i, {});
+    }
+
+    // The date row names the year of a day outside the game day's year: at 02:00 UTC on New Year's Day it is 2026
+    // in Tokyo, and the game day still Dec 31, 2025 everywhere.
+    void dateTitleNamesAnotherYear()
+    {
+        m_clock = QDateTime(QDate(2026, 1, 1), QTime(2, 0), Qt::UTC);
+        auto vm = makeViewModel();
+        for (const QByteArray zone : { "America/Los_Angeles", "Asia/Tokyo" }) {
+            qputenv("TZ", zone);
+            tzset();
+            const std::pair<QDate, QString> titles[] { { QDate(2025, 12, 30), u"Tue, Dec 30"_s },
+                { QDate(2024, 9, 29), u"Sun, Sep 29, 2024"_s }, { QDate(2026, 1, 1), u"Thu, Jan 1, 2026"_s } };
+            for (const auto &[day, title] : titles) {
+                vm->selectDate(day);
+                QCOMPARE(vm->selectedDateTitle(), title);
+            }
+        }
         for (int i = 0; i < api().requestCount(); ++i)
             api().succeed(i, {});
     }

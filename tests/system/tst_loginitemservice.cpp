@@ -82,15 +82,16 @@ private Q_SLOTS:
                                    << u"Baselark will open automatically when you log in"_s;
         QTest::newRow("hidden by the desktop")
             << ourEntry("Hidden=true\n") << true << int(Status::RequiresApproval)
-            << u"Approve Baselark in Login Items to finish enabling start on login"_s;
+            << u"Approve Baselark in Startup Applications to finish enabling start on login"_s;
         QTest::newRow("switched off in GNOME")
             << ourEntry("X-GNOME-Autostart-enabled=false\n") << true << int(Status::RequiresApproval)
-            << u"Approve Baselark in Login Items to finish enabling start on login"_s;
+            << u"Approve Baselark in Startup Applications to finish enabling start on login"_s;
         QTest::newRow("Hidden in an action group does not count")
             << ourEntry("[Desktop Action x]\nHidden=true\n") << true << int(Status::Enabled)
             << u"Baselark will open automatically when you log in"_s;
-        QTest::newRow("no stable executable") << QByteArray() << false << int(Status::NotFound)
-                                              << u"This copy of Baselark cannot be added to Login Items"_s;
+        QTest::newRow("no stable executable")
+            << QByteArray() << false << int(Status::NotFound)
+            << u"Install Baselark to start it on login: this copy runs from a temporary or build folder"_s;
     }
 
     void statusText()

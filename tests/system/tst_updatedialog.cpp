@@ -1,7 +1,11 @@
 #include "system/dialogs/releasenotes.h"
 #include "system/dialogs/updatedialog.h"
 #include "system/dialogs/widgetupdaterdialogs.h"
+#include "system/installlocation.h"
+#include "system/updatenotification.h"
+#include "testnotificationserver.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -87,15 +91,6 @@ private Q_SLOTS:
         QCOMPARE(document.toPlainText(), u"Fixes:\n- one < two\n- three"_s);
     }
 
-    void onlyANotesLink()
-    {
-        AppcastItem item = release(std::nullopt);
-        item.releaseNotesLink = QUrl(u"https://baselark.github.io/notes/0.2.0.html"_s);
-        QTextDocument document;
-        document.setHtml(releaseNotesHtml(item));
-        QCOMPARE(anchors(document), QStringList { u"https://baselark.github.io/notes/0.2.0.html"_s });
-    }
-
     void buttons()
     {
         QList<QUrl> opened;
@@ -112,7 +107,8 @@ private Q_SLOTS:
 
         dialog.show();
         dialog.downloadButton()->click();
-        QCOMPARE(opened.last(), QUrl(u"https://baselark.github.io/releases/0.2.0/baselark_0.2.0_amd64.deb"_s));
+        // The release's page, where the user picks the package that fits the system.
+        QCOMPARE(opened.last(), QUrl(u"https://baselark.github.io/releases/0.2.0/"_s));
         QVERIFY(!dialog.isVisible());
     }
 
@@ -146,10 +142,42 @@ private Q_SLOTS:
     void alertsDoNotBlock()
     {
         WidgetUpdaterDialogs dialogs([](const QUrl &) {});
-        dialogs.showInstallLocationAlert(u"/home/ada/Downloads/baselark"_s);
+        const QString path = u"/home/ada/Downloads/"_s + QString(60, u'x') + u"/usr/lib/baselark/bin/baselark"_s;
+        dialogs.showInstallLocationAlert(path);
         QVERIFY(dialogs.alert() && dialogs.alert()->isVisible());
         QCOMPARE(dialogs.alert()->windowModality(), Qt::NonModal);
-        QVERIFY(dialogs.alert()->informativeText().contains(u"/home/ada/Downloads/baselark"_s));
+        // The box fits its text: the path wraps within it.
+        auto *label = dialogs.alert()->findChild<QLabel *>(u"qt_msgbox_informativelabel"_s);
+        const QRect text = label->fontMetrics().boundingRect(label->contentsRect(), Qt::TextWordWrap, label->text());
+        QVERIFY(label->contentsRect().contains(text));
+        QCOMPARE(breakablePath(u"/tmp/"_s + QString(30, u'x')),
+            u"/\u200Btmp/\u200B"_s + QString(24, u'x') + QChar(0x200B) + QString(6, u'x'));
+    }
+
+    void automaticNewsIsANotificationWhoseActionOpensTheWindow()
+    {
+        TestNotificationServer server;
+        QVERIFY(server.start());
+        UpdateNotification notification(QDBusConnection::sessionBus(), u"io.github.baselark.Baselark"_s);
+        WidgetUpdaterDialogs dialogs([](const QUrl &) {}, &notification);
+        int opened = 0;
+        dialogs.announceUpdate(release(u"Notes"_s), [&] { ++opened; });
+        QTRY_COMPARE(server.received.size(), size_t(1));
+        const TestNotificationServer::Notification &shown = server.received.front();
+        QCOMPARE(shown.summary, u"Baselark 0.2.0 is available"_s);
+        QCOMPARE(shown.hints.value(u"desktop-entry"_s).toString(), u"io.github.baselark.Baselark"_s);
+        QVERIFY(shown.actions.contains(u"default"_s) && shown.actions.contains(u"view-update"_s));
+        QVERIFY(QApplication::topLevelWidgets().isEmpty());
+
+        // Another program's notification is none of ours.
+        server.invokeAction(2, u"default"_s);
+        server.invokeAction(1, u"view-update"_s);
+        QTRY_COMPARE(opened, 1);
+
+        // The next news replaces the notification instead of piling up.
+        dialogs.announceUpdate(release(u"Notes"_s), [&] { ++opened; });
+        QTRY_COMPARE(server.received.size(), size_t(2));
+        QCOMPARE(server.received.back().replacesId, 1u);
     }
 };
 

@@ -4,6 +4,7 @@
 #include "system/updaterservice.h"
 
 #include <QFile>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -18,11 +19,17 @@ class RecordingDialogs : public UpdaterDialogs {
 public:
     QStringList shown;
     std::function<void()> skip;
+    std::function<void()> showAnnounced;
 
     void showUpdateFound(const AppcastItem &item, const QString &, std::function<void()> skipVersion) override
     {
         shown.append(u"update "_s + item.displayVersionString());
         skip = std::move(skipVersion);
+    }
+    void announceUpdate(const AppcastItem &item, std::function<void()> showUpdate) override
+    {
+        shown.append(u"announce "_s + item.displayVersionString());
+        showAnnounced = std::move(showUpdate);
     }
     void showUpToDate(const QString &version) override { shown.append(u"up to date "_s + version); }
     void showCheckFailed(const QString &) override { shown.append(u"failed"_s); }
@@ -57,7 +64,7 @@ class TestUpdaterService : public QObject {
         env.shortVersionString = u"0.1.0"_s;
         env.bundleVersion = u"1"_s;
         env.programPath = u"/usr/bin/baselark"_s;
-        env.homePath = u"/home/ada"_s;
+        env.transientFolders = QStringList { u"/home/ada/Downloads"_s, u"/tmp"_s };
         return env;
     }
 
@@ -197,21 +204,29 @@ private Q_SLOTS:
         QTRY_VERIFY(service->canCheckForUpdates());
         QCOMPARE(service->lastCheckDate(), launch.addSecs(60));
         QCOMPARE(service->nextCheckDate(), launch.addSecs(60).addDays(1));
-        // An automatic check shows the dialog too, unless the user skipped that version.
-        QCOMPARE(m_dialogs.shown, QStringList { u"update 0.2.0"_s });
-        m_dialogs.skip();
-        QVERIFY(!service->pendingUpdate());
-        QCOMPARE(service->skippedVersion(), u"0.2.0"_s);
-
+        // An automatic check only announces what it found; the window opens when the user asks for it.
+        QCOMPARE(m_dialogs.shown, QStringList { u"announce 0.2.0"_s });
+        m_dialogs.showAnnounced();
+        QCOMPARE(m_dialogs.shown.last(), u"update 0.2.0"_s);
+        // The next day's check finds the same release: the desktop is not told again.
         m_now = launch.addSecs(60).addDays(1);
         service->scheduledCheck();
         QTRY_COMPARE(m_server->requestLog().size(), 2);
         QTRY_VERIFY(service->canCheckForUpdates());
+        QCOMPARE(m_dialogs.shown.size(), 2);
+        m_dialogs.skip();
         QVERIFY(!service->pendingUpdate());
-        QCOMPARE(m_dialogs.shown.size(), 1);
+        QCOMPARE(service->skippedVersion(), u"0.2.0"_s);
+
+        m_now = launch.addSecs(60).addDays(2);
+        service->scheduledCheck();
+        QTRY_COMPARE(m_server->requestLog().size(), 3);
+        QTRY_VERIFY(service->canCheckForUpdates());
+        QVERIFY(!service->pendingUpdate());
+        QCOMPARE(m_dialogs.shown.size(), 2);
         // Asked for, a skipped version is shown again.
         service->checkForUpdates();
-        QTRY_COMPARE(m_dialogs.shown.size(), 2);
+        QTRY_COMPARE(m_dialogs.shown.size(), 3);
         QVERIFY(service->pendingUpdate());
 
         service->setAutomaticallyChecks(false);
@@ -272,30 +287,45 @@ private Q_SLOTS:
         QCOMPARE(local, localStandIn);
     }
 
-    void installedLocations_data()
+    void transientCopies_data()
     {
         QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("home");
-        QTest::addColumn<bool>("installed");
-        QTest::newRow("/usr/bin") << u"/usr/bin/baselark"_s << u"/home/ada"_s << true;
-        QTest::newRow("/opt") << u"/opt/baselark/bin/baselark"_s << u"/home/ada"_s << true;
-        QTest::newRow("~/.local/bin") << u"/home/ada/.local/bin/baselark"_s << u"/home/ada/"_s << true;
-        QTest::newRow("AppImage in ~/.local") << u"/home/ada/.local/apps/Baselark.AppImage"_s << u"/home/ada"_s << true;
-        QTest::newRow("Downloads") << u"/home/ada/Downloads/baselark"_s << u"/home/ada"_s << false;
-        QTest::newRow("someone else's ~/.local") << u"/home/bob/.local/bin/baselark"_s << u"/home/ada"_s << false;
-        QTest::newRow("prefix look-alike") << u"/usrlocal/baselark"_s << u"/home/ada"_s << false;
-        QTest::newRow("climbs out of /usr") << u"/usr/../tmp/baselark"_s << u"/home/ada"_s << false;
-        QTest::newRow("~/.localstuff") << u"/home/ada/.localstuff/baselark"_s << u"/home/ada"_s << false;
-        QTest::newRow("home is /") << u"/.local/bin/baselark"_s << u"/"_s << false;
-        QTest::newRow("relative") << u"usr/bin/baselark"_s << u"/home/ada"_s << false;
+        QTest::addColumn<bool>("transient");
+        QTest::newRow("a folder of the user's own") << u"/home/ada/apps/baselark"_s << false;
+        QTest::newRow("Downloads") << u"/home/ada/Downloads/baselark"_s << true;
+        QTest::newRow("prefix look-alike") << u"/home/ada/Downloadsx/baselark"_s << false;
+        QTest::newRow("climbs out of /tmp") << u"/tmp/../usr/bin/baselark"_s << false;
+        QTest::newRow("relative") << u"tmp/baselark"_s << false;
+        QTest::newRow("a build tree") << QCoreApplication::applicationFilePath() << false;
     }
 
-    void installedLocations()
+    void transientCopies()
     {
         QFETCH(QString, path);
-        QFETCH(QString, home);
-        QFETCH(bool, installed);
-        QCOMPARE(isInstalledLocation(path, home), installed);
+        QFETCH(bool, transient);
+        const QStringList folders { u"/home/ada/Downloads/"_s, u"/tmp"_s, u"/"_s, u"tmp"_s,
+            QCoreApplication::applicationDirPath() };
+        QCOMPARE(isTransientCopy(path, folders), transient);
+    }
+
+    // Desktops without user folders name the home folder as the download folder, which holds every other folder.
+    void homeIsNoDownloadFolder()
+    {
+        QTemporaryDir home;
+        const auto restore = qScopeGuard([old = qgetenv("HOME"), config = qgetenv("XDG_CONFIG_HOME")] {
+            qputenv("HOME", old);
+            qputenv("XDG_CONFIG_HOME", config);
+        });
+        qputenv("HOME", home.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
+        for (const QByteArray folder : { "Downloads", "" }) {
+            QFile dirs(home.filePath(u"user-dirs.dirs"_s));
+            QVERIFY(dirs.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            dirs.write("XDG_DOWNLOAD_DIR=\"$HOME/" + folder + "\"\n");
+            dirs.close();
+            QCOMPARE(
+                ::downloadFolders(), folder.isEmpty() ? QStringList() : QStringList { home.filePath(u"Downloads"_s) });
+        }
     }
 
     void warnsOncePerVersion()
@@ -326,10 +356,13 @@ private Q_SLOTS:
         QCOMPARE(m_dialogs.shown.size(), 3);
         QVERIFY(m_settings->contains(u"installLocationWarnedVersion"_s));
 
-        // From an installed place: nothing shown, nothing written.
+        // From an installed place, or under BASELARK_ENDPOINT: nothing shown, nothing written.
         m_settings->clear();
         env.programPath = u"/usr/bin/baselark"_s;
         const auto installed = makeService(env);
+        env.programPath = u"/home/ada/Downloads/baselark"_s;
+        env.endpointOverridden = true;
+        const auto replayed = makeService(env);
         QTest::qWait(20);
         QCOMPARE(m_dialogs.shown.size(), 3);
         QVERIFY(!m_settings->contains(u"installLocationWarnedVersion"_s));

@@ -1,10 +1,11 @@
-// Renders the update dialog for the demo feed's release and the status item's icon with the update dot, in light
-// and dark palettes, into PNG files.
+// Renders the update dialog for the demo feed's release, the status item's icon with the update dot and the
+// install-location alert, in light and dark palettes, into PNG files.
 
 #include "app/baseballicon.h"
 #include "screenshotsupport.h"
 #include "system/appcast.h"
 #include "system/dialogs/updatedialog.h"
+#include "system/dialogs/widgetupdaterdialogs.h"
 
 #include <QApplication>
 #include <QDir>
@@ -89,6 +90,12 @@ int main(int argc, char *argv[])
         settle();
         if (!save(dialog.grab().toImage(), outDir + u"/update-dialog"_s + variant + suffix + u".png"_s)) return 1;
         dialog.hide();
+        WidgetUpdaterDialogs dialogs([](const QUrl &) {});
+        dialogs.showInstallLocationAlert(
+            u"/home/ada/Downloads/baselark-0.1.0-x86_64/usr/lib/baselark/bin/Baselark-0.1.0-x86_64.AppImage"_s);
+        settle();
+        if (!save(dialogs.alert()->grab().toImage(), outDir + u"/install-location"_s + variant + suffix + u".png"_s))
+            return 1;
         const qreal scale = suffix == u"@2x"_s ? 2.0 : 1.0;
         if (!save(panelStrip(dark, scale), outDir + u"/status-item-update"_s + variant + suffix + u".png"_s)) return 1;
     }

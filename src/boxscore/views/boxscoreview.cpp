@@ -240,7 +240,9 @@ QSize BoxScoreSection::sizeHint() const
 
 QSize BoxScoreSection::minimumSizeHint() const
 {
-    return sizeHint();
+    // The height comes from heightForWidth at the width given; the height at the narrowest width, taller with
+    // every wrapped line, would leave that much blank space under the last section.
+    return { sizeHint().width(), 0 };
 }
 
 const BoxScoreSection::Layout &BoxScoreSection::layoutFor(int width) const

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -369,7 +370,7 @@ Symbol InlineBoxScoreView::pregameSymbol() const
 void InlineBoxScoreView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    m_followedGameId = m_scheduleViewModel->inlineBoxScoreGameId();
+    followGame(m_scheduleViewModel->inlineBoxScoreGameId());
     m_boxViewModel->setGamePk(m_followedGameId);
     // setGamePk does nothing for the game already followed, so polling stopped by a hide is restarted here.
     if (m_boxViewModel->gamePk() && !m_boxViewModel->hasPollingTask()) m_boxViewModel->startPolling();
@@ -391,11 +392,18 @@ void InlineBoxScoreView::scheduleChanged()
 {
     const std::optional<qint64> gameId = m_scheduleViewModel->inlineBoxScoreGameId();
     if (gameId != m_followedGameId) {
-        m_followedGameId = gameId;
+        followGame(gameId);
         // A hidden view polls nothing: a new game waits for the next appearance, which follows it then.
         if (isVisible() || !gameId) m_boxViewModel->setGamePk(gameId);
     }
     refresh();
+}
+
+void InlineBoxScoreView::followGame(std::optional<qint64> gameId)
+{
+    // Another game's box score is read from its top, not from where the last one was left.
+    if (gameId != m_followedGameId) m_boxScoreView->verticalScrollBar()->setValue(0);
+    m_followedGameId = gameId;
 }
 
 void InlineBoxScoreView::refresh()

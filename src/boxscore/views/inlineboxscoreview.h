@@ -56,6 +56,7 @@ private:
     QWidget *buildBoxScorePage();
     Fact addFact(QWidget *facts, const QString &name, const QString &label);
     void scheduleChanged();
+    void followGame(std::optional<qint64> gameId);
     void refresh();
     void refreshPregame(const BoxScore &box);
     void applyColors();

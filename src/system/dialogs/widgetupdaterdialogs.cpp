@@ -1,6 +1,7 @@
 #include "system/dialogs/widgetupdaterdialogs.h"
 
 #include "system/installlocation.h"
+#include "system/updatenotification.h"
 
 #include <QDesktopServices>
 #include <QMessageBox>
@@ -19,10 +20,18 @@ void bringForward(QWidget *window)
 
 } // namespace
 
-WidgetUpdaterDialogs::WidgetUpdaterDialogs(UpdateDialog::OpenURL openUrl, QObject *parent)
+WidgetUpdaterDialogs::WidgetUpdaterDialogs(
+    UpdateDialog::OpenURL openUrl, UpdateNotification *notification, QObject *parent)
     : QObject(parent)
     , m_openUrl(openUrl ? std::move(openUrl) : [](const QUrl &url) { QDesktopServices::openUrl(url); })
-{ }
+    , m_notification(notification)
+{
+    if (m_notification) {
+        connect(m_notification, &UpdateNotification::activated, this, [this] {
+            if (m_showAnnouncedUpdate) m_showAnnouncedUpdate();
+        });
+    }
+}
 
 WidgetUpdaterDialogs::~WidgetUpdaterDialogs()
 {
@@ -39,6 +48,12 @@ void WidgetUpdaterDialogs::showUpdateFound(
     m_updateDialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_updateDialog, &UpdateDialog::skipVersionRequested, this, std::move(skipVersion));
     bringForward(m_updateDialog);
+}
+
+void WidgetUpdaterDialogs::announceUpdate(const AppcastItem &item, std::function<void()> showUpdate)
+{
+    m_showAnnouncedUpdate = std::move(showUpdate);
+    if (m_notification) m_notification->show(item.displayVersionString());
 }
 
 void WidgetUpdaterDialogs::showUpToDate(const QString &runningVersion)
@@ -60,7 +75,7 @@ void WidgetUpdaterDialogs::showCheckFailed(const QString &message)
 void WidgetUpdaterDialogs::showInstallLocationAlert(const QString &path)
 {
     auto *alert = new QMessageBox(QMessageBox::Warning, u"Baselark"_s, installLocationAlertTitle(), QMessageBox::Ok);
-    alert->setInformativeText(installLocationAlertText(path));
+    alert->setInformativeText(installLocationAlertText(breakablePath(path)));
     showAlert(alert);
 }
 

@@ -223,7 +223,7 @@ private Q_SLOTS:
 
         // "Quit" in the item's menu ends the process normally.
         busCall(item, u"/MenuBar"_s, u"com.canonical.dbusmenu"_s, u"Event"_s,
-            { 2, u"clicked"_s, QVariant::fromValue(QDBusVariant(0)), 0u });
+            { 3, u"clicked"_s, QVariant::fromValue(QDBusVariant(0)), 0u });
         QVERIFY(first.waitForFinished(10000));
         QCOMPARE(first.exitStatus(), QProcess::NormalExit);
         QCOMPARE(first.exitCode(), 0);
@@ -345,7 +345,7 @@ private Q_SLOTS:
             QCOMPARE(::kill(pid_t(app.processId()), quitSignals[fault]), 0);
         else
             busCall(item, u"/MenuBar"_s, u"com.canonical.dbusmenu"_s, u"Event"_s,
-                { 2, u"clicked"_s, QVariant::fromValue(QDBusVariant(0)), 0u });
+                { 3, u"clicked"_s, QVariant::fromValue(QDBusVariant(0)), 0u });
         QVERIFY(app.waitForFinished(20000));
         const QByteArray errors = app.readAllStandardError();
         QVERIFY2(app.exitStatus() == QProcess::NormalExit && app.exitCode() == 0, errors.constData());

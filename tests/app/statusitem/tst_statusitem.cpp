@@ -116,6 +116,7 @@ private Q_SLOTS:
     void menuClicks_data();
     void menuClicks();
     void menuIgnoresOtherEventsAndUnknownItems();
+    void updateEntryShowsWithTheDot();
     void fallsBackUntilWatcherAppears();
     void fallsBackWhileWatcherIsAway();
     void trayIconOffersSameActions();
@@ -254,7 +255,8 @@ void TestStatusItem::menuLayout_data()
     QTest::addColumn<int>("depth");
     QTest::addColumn<QList<int>>("ids");
     QTest::addColumn<QStringList>("labels");
-    QTest::newRow("whole tree") << -1 << QList<int> { 1, 2 } << QStringList { u"Open Baselark"_s, u"Quit"_s };
+    QTest::newRow("whole tree") << -1 << QList<int> { 1, 2, 3 }
+                                << QStringList { u"Open Baselark"_s, u"Update Available\u2026"_s, u"Quit"_s };
     QTest::newRow("root only") << 0 << QList<int>() << QStringList();
 }
 
@@ -288,7 +290,7 @@ void TestStatusItem::menuClicks_data()
     QTest::addColumn<int>("id");
     QTest::addColumn<bool>("open");
     QTest::newRow("Open Baselark") << 1 << true;
-    QTest::newRow("Quit") << 2 << false;
+    QTest::newRow("Quit") << 3 << false;
 }
 
 void TestStatusItem::menuClicks()
@@ -316,7 +318,7 @@ void TestStatusItem::menuIgnoresOtherEventsAndUnknownItems()
         return QVariantList { id, name, QVariant::fromValue(QDBusVariant(0)), 0u };
     };
 
-    const QDBusMessage hovered = call(item.serviceName(), menuPath, menuInterface, u"Event"_s, event(2, u"hovered"_s));
+    const QDBusMessage hovered = call(item.serviceName(), menuPath, menuInterface, u"Event"_s, event(3, u"hovered"_s));
     QCOMPARE(hovered.type(), QDBusMessage::ReplyMessage);
     const QDBusMessage unknown = call(item.serviceName(), menuPath, menuInterface, u"Event"_s, event(9, u"clicked"_s));
     QCOMPARE(unknown.type(), QDBusMessage::ErrorMessage);
@@ -330,6 +332,26 @@ void TestStatusItem::menuIgnoresOtherEventsAndUnknownItems()
     QCOMPARE(qdbus_cast<QList<int>>(batched.arguments().value(0)), QList<int> { 9 });
     QCOMPARE(opened.count(), 1);
     QCOMPARE(quitted.count(), 0);
+}
+
+void TestStatusItem::updateEntryShowsWithTheDot()
+{
+    StatusItem item;
+    showRegistered(item);
+    QSignalSpy requested(&item, &StatusItem::updateRequested);
+    QSignalSpy layoutUpdated(item.findChild<DBusMenu *>(), &DBusMenu::LayoutUpdated);
+    const QVariantList click { 2, u"clicked"_s, QVariant::fromValue(QDBusVariant(0)), 0u };
+    for (const bool pending : { false, true, false }) {
+        item.setUpdatePending(pending);
+        const QDBusMessage visible
+            = call(item.serviceName(), menuPath, menuInterface, u"GetProperty"_s, { 2, u"visible"_s });
+        QCOMPARE(visible.arguments().value(0).value<QDBusVariant>().variant().toBool(), pending);
+        const qsizetype before = requested.count();
+        call(item.serviceName(), menuPath, menuInterface, u"Event"_s, click);
+        QCOMPARE(requested.count(), before + (pending ? 1 : 0));
+    }
+    QCOMPARE(layoutUpdated.count(), 2);
+    QVERIFY(layoutUpdated.last().first().toUInt() > layoutUpdated.first().first().toUInt());
 }
 
 void TestStatusItem::fallsBackUntilWatcherAppears()
@@ -384,13 +406,16 @@ void TestStatusItem::trayIconOffersSameActions()
     QCOMPARE(activated.first().first().toPoint(), QCursor::pos());
 
     const QList<QAction *> actions = tray->contextMenu()->actions();
-    QCOMPARE(actions.size(), 2);
+    QCOMPARE(actions.size(), 3);
     QCOMPARE(actions[0]->text(), u"Open Baselark"_s);
-    QCOMPARE(actions[1]->text(), u"Quit"_s);
+    QCOMPARE(actions[2]->text(), u"Quit"_s);
     actions[0]->trigger();
     QCOMPARE(opened.count(), 1);
-    actions[1]->trigger();
+    actions[2]->trigger();
     QCOMPARE(quitted.count(), 1);
+    QVERIFY(!actions[1]->isVisible());
+    item.setUpdatePending(true);
+    QVERIFY(actions[1]->isVisible());
 }
 
 QTEST_MAIN(TestStatusItem)

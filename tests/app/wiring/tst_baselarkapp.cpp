@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -25,7 +26,20 @@ class TestBaselarkApp : public QObject {
 
     QTemporaryDir m_dir;
 
+    static UpdateDialog *visibleUpdateDialog()
+    {
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            if (auto *update = qobject_cast<UpdateDialog *>(widget); update && update->isVisible()) return update;
+        return nullptr;
+    }
+
 private Q_SLOTS:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        setApplicationIdentity();
+    }
+
     void statusItemAndWindowFollowTheViewModel()
     {
         FakeScheduleAPI api;
@@ -100,12 +114,16 @@ private Q_SLOTS:
         app.updater().checkForUpdates();
         QTRY_VERIFY(app.statusItem().updatePending());
         QVERIFY(server.requestLog().contains(u"/appcast.xml"_s));
-        UpdateDialog *dialog = nullptr;
-        for (QWidget *widget : QApplication::topLevelWidgets()) {
-            if (auto *update = qobject_cast<UpdateDialog *>(widget); update && update->isVisible()) dialog = update;
-        }
+        UpdateDialog *dialog = visibleUpdateDialog();
         QVERIFY(dialog);
         QCOMPARE(dialog->item().displayVersionString(), u"0.2.0"_s);
+        // Closed, it comes back from the status item's menu entry.
+        dialog->remindLaterButton()->click();
+        QTRY_VERIFY(!visibleUpdateDialog());
+        Q_EMIT app.statusItem().updateRequested();
+        dialog = visibleUpdateDialog();
+        QVERIFY(dialog);
+        QVERIFY(!dialog->windowIcon().isNull());
         dialog->skipButton()->click();
         QVERIFY(!app.statusItem().updatePending());
     }

@@ -93,6 +93,10 @@ private Q_SLOTS:
         QCOMPARE(line.texts().mid(12, 1), QStringList { u"TEX"_s });
         QCOMPARE(itemWithText(line, u"E"_s).rect.right(), qreal(line.width()));
         QVERIFY(view.widget()->width() <= view.viewport()->width());
+        // No blank tail: the column ends with the footer's last line, whatever the sections' narrowest height.
+        QTRY_VERIFY(view.widget()->height() > view.viewport()->height());
+        QVERIFY(view.widget()->height() - view.footerSection()->geometry().bottom()
+            <= BoxScoreStyle::compact().outerPadding + 1);
 
         // A starter shows his position, a substitute is indented and shows his role.
         const BoxScoreBattingSection &batting = *view.battingSection(true);

@@ -9,6 +9,7 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -277,8 +278,12 @@ private Q_SLOTS:
         QCOMPARE(shown(u"resultTitle"_s), box.result.title);
         QCOMPARE(shown(u"errorNote"_s), u"-"_s);
 
-        // Another game resets at once.
+        // Another game resets at once, and its box score is read from the top.
+        QScrollBar *bar = m_view->boxScoreView()->verticalScrollBar();
+        QTRY_VERIFY(bar->maximum() > 0);
+        bar->setValue(bar->maximum());
         m_schedule->setInlineBoxScoreGameId(633860);
+        QCOMPARE(bar->value(), 0);
         QCOMPARE(m_view->content(), Content::Loading);
         QCOMPARE(m_feed->fetches.back()->gamePk, 633860);
     }

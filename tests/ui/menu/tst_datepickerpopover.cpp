@@ -55,8 +55,12 @@ private Q_SLOTS:
     void keysMoveTheDay_data()
     {
         QTest::addColumn<QDate>("from");
-        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("key"); // with its modifiers
         QTest::addColumn<QDate>("to");
+        QTest::newRow("shift+page up: a year back from a leap day")
+            << QDate(2028, 2, 29) << (Qt::ShiftModifier | Qt::Key_PageUp).toCombined() << QDate(2027, 2, 28);
+        QTest::newRow("shift+page down: a year on")
+            << QDate(2026, 4, 20) << (Qt::ShiftModifier | Qt::Key_PageDown).toCombined() << QDate(2027, 4, 20);
         QTest::newRow("right past the month's end") << QDate(2026, 12, 31) << int(Qt::Key_Right) << QDate(2027, 1, 1);
         QTest::newRow("left before the month's start")
             << QDate(2026, 12, 1) << int(Qt::Key_Left) << QDate(2026, 11, 30);
@@ -75,7 +79,8 @@ private Q_SLOTS:
         popover.setSelectedDate(from);
         popover.popUp(&m_anchor);
         QSignalSpy picked(&popover, &DatePickerPopover::picked);
-        QTest::keyClick(popover.grid(), Qt::Key(key));
+        const QKeyCombination combination = QKeyCombination::fromCombined(key);
+        QTest::keyClick(popover.grid(), combination.key(), combination.keyboardModifiers());
         QCOMPARE(popover.selectedDate(), to);
         QCOMPARE(popover.grid()->shownMonth(), QDate(to.year(), to.month(), 1));
         QVERIFY(!popover.grid()->dayRect(to).isEmpty());
@@ -137,6 +142,8 @@ private Q_SLOTS:
         popover.findChild<QAbstractButton *>(u"nextMonth"_s)->click();
         QCOMPARE(popover.grid()->shownMonth(), QDate(2027, 1, 1));
         QCOMPARE(popover.findChild<QLabel *>(u"datePickerMonth"_s)->text(), u"January 2027"_s);
+        popover.findChild<QAbstractButton *>(u"previousYear"_s)->click();
+        QCOMPARE(popover.findChild<QLabel *>(u"datePickerMonth"_s)->text(), u"January 2026"_s);
         QCOMPARE(popover.selectedDate(), QDate(2026, 12, 7));
         QVERIFY(popover.isVisible());
     }

@@ -311,6 +311,8 @@ private Q_SLOTS:
         QScrollBar *bar = list->verticalScrollBar();
         QTRY_VERIFY(bar->maximum() > 0);
         QCOMPARE(bar->value(), 0);
+        const QPoint pointer = list->viewport()->mapToGlobal(QPoint(list->viewport()->width() / 2, 20));
+        QCursor::setPos(pointer);
         const auto order = list->rowOrder();
         for (std::size_t i = 0; i + 1 < order.size() / 2; ++i)
             m_viewModel->moveSelection(+1);
@@ -318,6 +320,11 @@ private Q_SLOTS:
         QTRY_COMPARE(bar->value(), list->centredScrollValue(middle));
         const QRect row = list->row(middle)->geometry().translated(0, -bar->value());
         QVERIFY(qAbs(row.center().y() - list->viewport()->height() / 2) <= 1);
+        // The rows moved under a pointer that stayed: the hover is on the row beneath it, and only there.
+        for (const qint64 gamePk : order) {
+            const GameRowView *shown = list->row(gamePk);
+            QCOMPARE(shown->isHovered(), shown->rect().contains(shown->mapFromGlobal(pointer)));
+        }
     }
 
     // No Spoilers Mode keeps the card's score behind "Show Score", which reveals that one game for the run.

@@ -6,6 +6,8 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QLayout>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <algorithm>
@@ -232,10 +234,16 @@ private Q_SLOTS:
         QVERIFY(!view.findChild<QWidget *>(u"division201"_s));
 
         auto *divisionButton = view.findChild<QAbstractButton *>(u"divisionMode"_s);
+        view.resize(320, 300);
+        view.show();
+        QScrollBar *bar = view.findChild<QScrollArea *>(u"standingsScroll"_s)->verticalScrollBar();
+        QTRY_VERIFY(bar->maximum() > 0);
+        bar->setValue(bar->maximum());
         divisionButton->click();
         QCOMPARE(chosen.count(), 1);
         QCOMPARE(chosen.takeFirst().at(0).toBool(), false);
         view.setStandings(season2024(), 116, false);
+        QCOMPARE(bar->value(), 0);
         QVERIFY(view.findChild<QWidget *>(u"division201"_s));
         QCOMPARE(cell(view, 110, u"gamesBack"_s)->text(), u"3.0"_s);
         QCOMPARE(american->findChild<QLabel *>(u"headerGB"_s)->text(), u"GB"_s);
