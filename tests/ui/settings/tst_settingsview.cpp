@@ -8,6 +8,7 @@
 #include "testdata.h"
 #include "ui/settingsview.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -287,6 +288,34 @@ private Q_SLOTS:
         QVERIFY(!openSettings->isVisible());
     }
 
+    // What a screen reader reads of the page: every control by a name, each picker labelled by its title, each
+    // checkbox described by the line under it (the alert switches that No Spoilers Mode holds off by the reason),
+    // the logo as a named image.
+    void controlsAreNamedLabelledAndDescribed()
+    {
+        child<QCheckBox>(u"notifications"_s)->click();
+        const auto accessible = [](QWidget *widget) { return QAccessible::queryAccessibleInterface(widget); };
+        for (QWidget *control : m_view->findChildren<QWidget *>()) {
+            if (control->focusPolicy() == Qt::NoFocus || !control->isVisibleTo(m_view.get())) continue;
+            QVERIFY2(!accessible(control)->text(QAccessible::Name).isEmpty(), qPrintable(control->objectName()));
+        }
+        for (const auto &[picker, title] :
+            { std::pair { u"teamPicker"_s, u"myTeamLabel"_s }, std::pair { u"leadPicker"_s, u"leadTimeLabel"_s } }) {
+            const auto labels = accessible(child<QWidget>(picker))->relations(QAccessible::Label);
+            QCOMPARE(labels.size(), 1);
+            QCOMPARE(labels.first().first->object(), child<QLabel>(title));
+        }
+        for (const auto &[box, line] :
+            { std::pair { u"noSpoilers"_s, u"noSpoilersDetail"_s }, std::pair { u"startOnLogin"_s, u"loginStatus"_s },
+                std::pair { u"notifications"_s, u"notificationStatus"_s },
+                std::pair { u"scoringPlayAlerts"_s, u"gameEventAlertsHidden"_s } }) {
+            QVERIFY(!child<QLabel>(line)->text().isEmpty());
+            QCOMPARE(accessible(child<QWidget>(box))->text(QAccessible::Description), child<QLabel>(line)->text());
+        }
+        QCOMPARE(accessible(child<QWidget>(u"logo"_s))->role(), QAccessible::Graphic);
+        QCOMPARE(accessible(child<QWidget>(u"logo"_s))->text(QAccessible::Name), u"Baselark logo"_s);
+    }
+
     void tabMovesThroughTheControls()
     {
         child<QCheckBox>(u"notifications"_s)->click();
@@ -294,7 +323,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
         child<QWidget>(u"teamPicker"_s)->setFocus();
         const QStringList expected { u"noSpoilers"_s, u"startOnLogin"_s, u"notifications"_s, u"leadPicker"_s,
-            u"automaticallyChecks"_s, u"checkForUpdates"_s };
+            u"automaticallyChecks"_s, u"checkForUpdates"_s, u"teamPicker"_s };
         for (const QString &name : expected) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget()->objectName(), name);
