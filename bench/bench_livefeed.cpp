@@ -154,7 +154,9 @@ void writeAnswers(QFile &file, const std::vector<QByteArray> &answers, std::size
 }
 
 // Follows a game from the answers in `path` as the application does, and prints the resident memory: the idle floor
-// (with the answers loaded) and, above it, the peak and the means over the first and the last hour of polls.
+// (with the answers loaded) and, above it, the peak and the means over the first and the last hour of polls. The feed
+// itself grows through a game, so the last hour is set against a fresh process's worth: the final feed taken whole
+// into an empty document. Memory is flat when following costs no more than that.
 int followGame(const char *path, qint64 pollSeconds)
 {
     QFile file(QString::fromLocal8Bit(path));
@@ -186,7 +188,7 @@ int followGame(const char *path, qint64 pollSeconds)
         card = readGameDetail(document.json());
         const double now = residentMegabytes();
         peak = std::max(peak, now);
-        if (qint64(poll) % hourOfPolls == 0 || poll == refetch)
+        if (qint64(poll) % hourOfPolls == 0 || poll == refetch || poll + 1 == answers.size())
             std::printf("  after %.1f h%s: %.1f MB above idle, the feed %lld KB\n", double(poll) / double(hourOfPolls),
                 poll == refetch ? " (the whole feed again)" : "", now - idle,
                 static_cast<long long>(document.json().dump().size() / 1024));
@@ -198,9 +200,29 @@ int followGame(const char *path, qint64 pollSeconds)
             ++lastCount;
         }
     }
+    const double lastMean = lastHour / std::max(lastCount, 1) - idle;
     std::printf("resident memory following the game: idle %.1f MB; above it: peak %.1f MB, mean %.1f MB in the first "
                 "hour, %.1f MB in the last\n",
-        idle, peak - idle, firstHour / firstCount - idle, lastHour / std::max(lastCount, 1) - idle);
+        idle, peak - idle, firstHour / firstCount - idle, lastMean);
+
+    // What of it the allocator holds free, against what the document and the views still use.
+    malloc_trim(0);
+    const double trimmed = residentMegabytes() - idle;
+    const QByteArray final = QByteArray::fromStdString(document.json().dump());
+    document.clear();
+    shown.reset();
+    card.reset();
+    malloc_trim(0);
+    const double floor = residentMegabytes();
+    document.replace(final);
+    shown = readBoxScoreFetchResult(document.json());
+    card = readGameDetail(document.json());
+    const double fresh = residentMegabytes() - floor;
+    // Within a megabyte: what the allocator keeps of earlier, smaller feeds.
+    std::printf("at the end %.1f MB once the allocator returns its free memory; the final feed taken whole into an "
+                "empty document: %.1f MB; following holds %.1f MB more: %s\n",
+        trimmed, fresh, trimmed - fresh,
+        trimmed <= fresh + 1.0 ? "flat, it grows with the feed alone" : "growing beyond the feed");
     return 0;
 }
 
@@ -216,13 +238,16 @@ void replayedGame(const char *self, qint64 pollSeconds)
     std::optional<std::size_t> previous;
     QByteArray previousFeed;
     std::map<std::size_t, qint64> wholeSizes;
-    const qint64 polls = game.durationSeconds() / pollSeconds + 1;
+    // Memory is followed for three hours at least, the polls after the last out answered with no change; the wire
+    // counts the game's own polls, since the application stops polling once the game is over.
+    const qint64 polls = std::max<qint64>(game.durationSeconds(), 3 * 3600) / pollSeconds + 1;
     const std::size_t refetch = std::size_t(polls / 2);
     for (qint64 poll = 0; poll < polls; ++poll) {
         const std::size_t moment = game.momentAt(poll * pollSeconds);
         QByteArray feed = moment == previous ? previousFeed : QByteArray::fromStdString(game.feedAt(moment).dump());
         if (!wholeSizes.count(moment)) wholeSizes[moment] = gzipCompressed(feed).size();
-        wholeBytes += wholeSizes[moment] + headBytes(feedTarget, wholeSizes[moment]);
+        const bool inGame = poll * pollSeconds <= game.durationSeconds();
+        if (inGame) wholeBytes += wholeSizes[moment] + headBytes(feedTarget, wholeSizes[moment]);
         QByteArray answer;
         if (!previous)
             answer = feed;
@@ -231,14 +256,17 @@ void replayedGame(const char *self, qint64 pollSeconds)
         else
             answer = diffPatchAnswer(previousFeed, feed);
         const qint64 zipped = gzipCompressed(answer).size();
-        patchBytes += zipped + headBytes(feedTarget + "/diffPatch?language=en&startTimecode=20231102_000000", zipped);
+        if (inGame)
+            patchBytes
+                += zipped + headBytes(feedTarget + "/diffPatch?language=en&startTimecode=20231102_000000", zipped);
         answers.push_back(std::size_t(poll) == refetch ? feed : answer);
         previous = moment;
         previousFeed = std::move(feed);
     }
     const double hours = double(game.durationSeconds()) / 3600.0;
-    std::printf("replayed game: %zu states over %.2f h, a poll every %lld s (%lld polls)\n", game.moments().size(),
-        hours, static_cast<long long>(pollSeconds), static_cast<long long>(polls));
+    std::printf("replayed game: %zu states over %.2f h, followed for %.2f h, a poll every %lld s (%lld polls)\n",
+        game.moments().size(), hours, double((polls - 1) * pollSeconds) / 3600.0, static_cast<long long>(pollSeconds),
+        static_cast<long long>(polls));
     std::printf("wire per hour: whole feeds %.1f MB, patches %.2f MB; ratio patches / whole feeds = %.3f\n",
         double(wholeBytes) / hours / 1e6, double(patchBytes) / hours / 1e6, double(patchBytes) / double(wholeBytes));
 

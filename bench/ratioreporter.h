@@ -9,6 +9,8 @@
 
 // The console report plus, at the end, each measured case as a ratio to its
 // baseline from the same run (these machines are too noisy for absolute times).
+// The ratios are of CPU time: on a shared machine the wall time also counts the
+// waits for a core, which differ between cases measured seconds apart.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     // pairs of (case, baseline) benchmark names
@@ -23,7 +25,7 @@ public:
             if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
             std::string name = run.run_name.function_name;
             if (run.run_type == Run::RT_Iteration && m_times.count(name)) continue;
-            m_times[name] = run.GetAdjustedRealTime();
+            m_times[name] = run.GetAdjustedCPUTime();
         }
         ConsoleReporter::ReportRuns(reports);
     }
@@ -33,7 +35,7 @@ public:
         ConsoleReporter::Finalize();
         for (const auto &[measured, baseline] : m_ratios) {
             if (m_times.count(measured) && m_times.count(baseline) && m_times[baseline] > 0) {
-                std::printf("ratio %s / %s = %.2f\n", measured.c_str(), baseline.c_str(),
+                std::printf("ratio %s / %s = %.2f (CPU time)\n", measured.c_str(), baseline.c_str(),
                     m_times[measured] / m_times[baseline]);
             }
         }

@@ -191,7 +191,7 @@ FirstAppearanceMap firstAppearanceIndex(const std::optional<PlaysData> &plays)
     for (const PlayEvent &play : *plays->allPlays) {
         if (!play.about || !play.about->atBatIndex) continue;
         const qint64 index = *play.about->atBatIndex;
-        const auto note = [&](const std::optional<PersonRef> &person) {
+        const auto note = [&](const std::optional<PlayPerson> &person) {
             if (!person || !person->id) return;
             const auto [it, inserted] = map.try_emplace(*person->id, index);
             if (!inserted && index < it->second) it->second = index;
@@ -307,7 +307,7 @@ BoxScore::TeamBox::BattingRow buildBattingRow(const BoxscorePlayer &player, bool
     row.walks = stat(&PlayerBattingStats::baseOnBalls);
     row.strikeouts = stat(&PlayerBattingStats::strikeOuts);
 
-    const auto &season = member(player.seasonStats, &PlayerGameStats::batting);
+    const auto &season = member(player.seasonStats, &PlayerSeasonStats::batting);
     row.avg = season && season->avg ? *season->avg : u".---"_s;
     return row;
 }
@@ -367,7 +367,7 @@ std::optional<BoxScore::TeamBox::PitchingRow> buildPitchingRow(
     row.earnedRuns = numberOr(pitching.earnedRuns, u"-"_s);
     row.walks = numberOr(pitching.baseOnBalls, u"-"_s);
     row.strikeouts = numberOr(pitching.strikeOuts, u"-"_s);
-    const auto &season = member(player->seasonStats, &PlayerGameStats::pitching);
+    const auto &season = member(player->seasonStats, &PlayerSeasonStats::pitching);
     row.era = season && season->era ? *season->era : u"-"_s;
     return row;
 }

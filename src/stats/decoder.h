@@ -55,15 +55,37 @@ template <class Node> struct Reader;
 
 [[noreturn]] void malformed(simdjson::error_code error);
 
+// Records list their members in the order the service sends them, so each search starts after the member found
+// last and wraps around: one pass over an object instead of one per member (the feed's objects run to 60 members).
 template <> struct Reader<simdjson::dom::element> {
     using Node = simdjson::dom::element;
-    using Object = simdjson::dom::object;
+    struct Object {
+        simdjson::dom::object object;
+        simdjson::dom::object::iterator next;
+    };
 
-    static bool object(Node node, Object &out) { return !node.get_object().get(out); }
+    static bool object(Node node, Object &out)
+    {
+        if (node.get_object().get(out.object)) return false;
+        out.next = out.object.begin();
+        return true;
+    }
     static Presence member(Object &object, std::string_view name, Node &out)
     {
-        if (object.at_key(name).get(out)) return Presence::Absent;
-        return out.is_null() ? Presence::Null : Presence::Present;
+        const auto found = [&](simdjson::dom::object::iterator at) {
+            object.next = at;
+            ++object.next;
+            out = at.value();
+            return out.is_null() ? Presence::Null : Presence::Present;
+        };
+        const auto end = object.object.end();
+        for (auto at = object.next; at != end; ++at) {
+            if (at.key_equals(name)) return found(at);
+        }
+        for (auto at = object.object.begin(); at != object.next; ++at) {
+            if (at.key_equals(name)) return found(at);
+        }
+        return Presence::Absent;
     }
     static bool string(Node node, std::string_view &out) { return !node.get_string().get(out); }
     static bool boolean(Node node, bool &out) { return !node.get_bool().get(out); }
@@ -80,7 +102,7 @@ template <> struct Reader<simdjson::dom::element> {
     }
     template <class Each> static bool forEachMember(Node node, Each each)
     {
-        Object object;
+        simdjson::dom::object object;
         if (node.get_object().get(object)) return false;
         for (auto [key, value] : object)
             each(key, value);

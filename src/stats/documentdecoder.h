@@ -10,21 +10,34 @@
 
 namespace decoding {
 
+// Searches each object from the member after the one found last, as the reader of the service's bytes does.
 template <class Json> struct DocumentReader {
     using Node = const Json *;
-    using Object = const Json *;
+    struct Object {
+        const typename Json::object_t *members = nullptr;
+        std::size_t next = 0;
+    };
 
     static bool object(Node node, Object &out)
     {
-        out = node;
-        return node->is_object();
+        if (!node->is_object()) return false;
+        out.members = node->template get_ptr<const typename Json::object_t *>();
+        out.next = 0;
+        return true;
     }
     static Presence member(Object &object, std::string_view name, Node &out)
     {
-        const auto found = object->find(name);
-        if (found == object->end()) return Presence::Absent;
-        out = &*found;
-        return out->is_null() ? Presence::Null : Presence::Present;
+        const auto &members = *object.members;
+        const std::size_t count = members.size();
+        for (std::size_t step = 0, at = object.next; step < count; ++step, ++at) {
+            if (at == count) at = 0;
+            const auto &[key, value] = *(members.begin() + std::ptrdiff_t(at));
+            if (key != name) continue;
+            object.next = at + 1;
+            out = &value;
+            return out->is_null() ? Presence::Null : Presence::Present;
+        }
+        return Presence::Absent;
     }
     static bool string(Node node, std::string_view &out)
     {

@@ -101,11 +101,6 @@ struct GameDetailLinescore {
     std::optional<std::vector<LinescoreInning>> innings;
 };
 
-struct BoxscoreNoteEntry {
-    std::optional<QString> label;
-    std::optional<QString> value;
-};
-
 struct BoxscoreInfoField {
     std::optional<QString> label;
     std::optional<QString> value;
@@ -116,33 +111,27 @@ struct BoxscoreInfoSection {
     std::optional<std::vector<BoxscoreInfoField>> fieldList;
 };
 
+// The box score's records read only what its rows show: a player's stats objects run to 60 members each.
 struct PlayerPosition {
-    std::optional<QString> code;
-    std::optional<QString> name;
-    std::optional<QString> type;
     std::optional<QString> abbreviation;
 };
 
 struct PlayerBattingStats {
-    std::optional<QString> summary;
     std::optional<qint64> atBats;
     std::optional<qint64> runs;
     std::optional<qint64> hits;
     std::optional<qint64> rbi;
     std::optional<qint64> baseOnBalls;
     std::optional<qint64> strikeOuts;
-    std::optional<QString> avg;
 };
 
 struct PlayerPitchingStats {
-    std::optional<QString> summary;
     std::optional<QString> inningsPitched;
     std::optional<qint64> hits;
     std::optional<qint64> runs;
     std::optional<qint64> earnedRuns;
     std::optional<qint64> baseOnBalls;
     std::optional<qint64> strikeOuts;
-    std::optional<QString> era;
     std::optional<QString> note;
 };
 
@@ -151,22 +140,31 @@ struct PlayerGameStats {
     std::optional<PlayerPitchingStats> pitching;
 };
 
+struct PlayerSeasonBatting {
+    std::optional<QString> avg;
+};
+
+struct PlayerSeasonPitching {
+    std::optional<QString> era;
+};
+
+struct PlayerSeasonStats {
+    std::optional<PlayerSeasonBatting> batting;
+    std::optional<PlayerSeasonPitching> pitching;
+};
+
 struct BoxscorePlayer {
     GameDetailPlayer person;
     std::optional<PlayerPosition> position;
     std::optional<std::vector<PlayerPosition>> allPositions;
     std::optional<QString> battingOrder;
     std::optional<PlayerGameStats> stats;
-    std::optional<PlayerGameStats> seasonStats;
+    std::optional<PlayerSeasonStats> seasonStats;
 };
 
 struct BoxscoreTeam {
-    std::optional<GameLiveFeedTeam> team;
     std::optional<std::vector<qint64>> batters;
     std::optional<std::vector<qint64>> pitchers;
-    std::optional<std::vector<qint64>> bench;
-    std::optional<std::vector<qint64>> bullpen;
-    std::optional<std::vector<BoxscoreNoteEntry>> note;
     std::optional<std::vector<BoxscoreInfoSection>> info;
     // Keyed "ID" followed by the person id.
     std::optional<std::map<QString, BoxscorePlayer>> players;
@@ -191,24 +189,26 @@ struct PlayAbout {
     std::optional<qint64> atBatIndex;
     std::optional<QString> halfInning;
     std::optional<qint64> inning;
-    std::optional<bool> isTopInning;
 };
 
 struct PlayResult {
-    std::optional<QString> event;
-    std::optional<QString> eventType;
     std::optional<QString> description;
     std::optional<qint64> awayScore;
     std::optional<qint64> homeScore;
 };
 
+// A person of a play, known by id alone.
+struct PlayPerson {
+    std::optional<qint64> id;
+};
+
 struct PlayMatchup {
-    std::optional<PersonRef> batter;
-    std::optional<PersonRef> pitcher;
+    std::optional<PlayPerson> batter;
+    std::optional<PlayPerson> pitcher;
 };
 
 struct PlayRunnerDetails {
-    std::optional<PersonRef> runner;
+    std::optional<PlayPerson> runner;
 };
 
 struct PlayRunner {
@@ -307,6 +307,11 @@ constexpr auto fields(std::type_identity<PersonRef>)
     return std::tuple { field("id", &PersonRef::id), field("fullName", &PersonRef::fullName) };
 }
 
+constexpr auto fields(std::type_identity<PlayPerson>)
+{
+    return std::tuple { field("id", &PlayPerson::id) };
+}
+
 constexpr auto fields(std::type_identity<GameLiveFeedStatus>)
 {
     return std::tuple {
@@ -398,19 +403,14 @@ constexpr auto fields(std::type_identity<GameDetailLinescore>)
     return std::tuple {
         field("currentInningOrdinal", &GameDetailLinescore::currentInningOrdinal),
         field("inningState", &GameDetailLinescore::inningState),
+        field("innings", &GameDetailLinescore::innings),
+        field("teams", &GameDetailLinescore::teams),
+        field("defense", &GameDetailLinescore::defense),
+        field("offense", &GameDetailLinescore::offense),
         field("balls", &GameDetailLinescore::balls),
         field("strikes", &GameDetailLinescore::strikes),
         field("outs", &GameDetailLinescore::outs),
-        field("offense", &GameDetailLinescore::offense),
-        field("defense", &GameDetailLinescore::defense),
-        field("teams", &GameDetailLinescore::teams),
-        field("innings", &GameDetailLinescore::innings),
     };
-}
-
-constexpr auto fields(std::type_identity<BoxscoreNoteEntry>)
-{
-    return std::tuple { field("label", &BoxscoreNoteEntry::label), field("value", &BoxscoreNoteEntry::value) };
 }
 
 constexpr auto fields(std::type_identity<BoxscoreInfoField>)
@@ -428,40 +428,31 @@ constexpr auto fields(std::type_identity<BoxscoreInfoSection>)
 
 constexpr auto fields(std::type_identity<PlayerPosition>)
 {
-    return std::tuple {
-        field("code", &PlayerPosition::code),
-        field("name", &PlayerPosition::name),
-        field("type", &PlayerPosition::type),
-        field("abbreviation", &PlayerPosition::abbreviation),
-    };
+    return std::tuple { field("abbreviation", &PlayerPosition::abbreviation) };
 }
 
 constexpr auto fields(std::type_identity<PlayerBattingStats>)
 {
     return std::tuple {
-        field("summary", &PlayerBattingStats::summary),
-        field("atBats", &PlayerBattingStats::atBats),
         field("runs", &PlayerBattingStats::runs),
-        field("hits", &PlayerBattingStats::hits),
-        field("rbi", &PlayerBattingStats::rbi),
-        field("baseOnBalls", &PlayerBattingStats::baseOnBalls),
         field("strikeOuts", &PlayerBattingStats::strikeOuts),
-        field("avg", &PlayerBattingStats::avg),
+        field("baseOnBalls", &PlayerBattingStats::baseOnBalls),
+        field("hits", &PlayerBattingStats::hits),
+        field("atBats", &PlayerBattingStats::atBats),
+        field("rbi", &PlayerBattingStats::rbi),
     };
 }
 
 constexpr auto fields(std::type_identity<PlayerPitchingStats>)
 {
     return std::tuple {
-        field("summary", &PlayerPitchingStats::summary),
-        field("inningsPitched", &PlayerPitchingStats::inningsPitched),
-        field("hits", &PlayerPitchingStats::hits),
-        field("runs", &PlayerPitchingStats::runs),
-        field("earnedRuns", &PlayerPitchingStats::earnedRuns),
-        field("baseOnBalls", &PlayerPitchingStats::baseOnBalls),
-        field("strikeOuts", &PlayerPitchingStats::strikeOuts),
-        field("era", &PlayerPitchingStats::era),
         field("note", &PlayerPitchingStats::note),
+        field("runs", &PlayerPitchingStats::runs),
+        field("strikeOuts", &PlayerPitchingStats::strikeOuts),
+        field("baseOnBalls", &PlayerPitchingStats::baseOnBalls),
+        field("hits", &PlayerPitchingStats::hits),
+        field("inningsPitched", &PlayerPitchingStats::inningsPitched),
+        field("earnedRuns", &PlayerPitchingStats::earnedRuns),
     };
 }
 
@@ -470,29 +461,41 @@ constexpr auto fields(std::type_identity<PlayerGameStats>)
     return std::tuple { field("batting", &PlayerGameStats::batting), field("pitching", &PlayerGameStats::pitching) };
 }
 
+constexpr auto fields(std::type_identity<PlayerSeasonBatting>)
+{
+    return std::tuple { field("avg", &PlayerSeasonBatting::avg) };
+}
+
+constexpr auto fields(std::type_identity<PlayerSeasonPitching>)
+{
+    return std::tuple { field("era", &PlayerSeasonPitching::era) };
+}
+
+constexpr auto fields(std::type_identity<PlayerSeasonStats>)
+{
+    return std::tuple { field("batting", &PlayerSeasonStats::batting),
+        field("pitching", &PlayerSeasonStats::pitching) };
+}
+
 constexpr auto fields(std::type_identity<BoxscorePlayer>)
 {
     return std::tuple {
         field("person", &BoxscorePlayer::person),
         field("position", &BoxscorePlayer::position),
-        field("allPositions", &BoxscorePlayer::allPositions),
         field("battingOrder", &BoxscorePlayer::battingOrder),
         field("stats", &BoxscorePlayer::stats),
         field("seasonStats", &BoxscorePlayer::seasonStats),
+        field("allPositions", &BoxscorePlayer::allPositions),
     };
 }
 
 constexpr auto fields(std::type_identity<BoxscoreTeam>)
 {
     return std::tuple {
-        field("team", &BoxscoreTeam::team),
+        field("players", &BoxscoreTeam::players),
         field("batters", &BoxscoreTeam::batters),
         field("pitchers", &BoxscoreTeam::pitchers),
-        field("bench", &BoxscoreTeam::bench),
-        field("bullpen", &BoxscoreTeam::bullpen),
-        field("note", &BoxscoreTeam::note),
         field("info", &BoxscoreTeam::info),
-        field("players", &BoxscoreTeam::players),
     };
 }
 
@@ -517,15 +520,12 @@ constexpr auto fields(std::type_identity<PlayAbout>)
         field("atBatIndex", &PlayAbout::atBatIndex),
         field("halfInning", &PlayAbout::halfInning),
         field("inning", &PlayAbout::inning),
-        field("isTopInning", &PlayAbout::isTopInning),
     };
 }
 
 constexpr auto fields(std::type_identity<PlayResult>)
 {
     return std::tuple {
-        field("event", &PlayResult::event),
-        field("eventType", &PlayResult::eventType),
         field("description", &PlayResult::description),
         field("awayScore", &PlayResult::awayScore),
         field("homeScore", &PlayResult::homeScore),
@@ -550,8 +550,8 @@ constexpr auto fields(std::type_identity<PlayRunner>)
 constexpr auto fields(std::type_identity<PlayEvent>)
 {
     return std::tuple {
-        field("about", &PlayEvent::about),
         field("result", &PlayEvent::result),
+        field("about", &PlayEvent::about),
         field("matchup", &PlayEvent::matchup),
         field("runners", &PlayEvent::runners),
     };
@@ -561,8 +561,8 @@ constexpr auto fields(std::type_identity<PlaysData>)
 {
     return std::tuple {
         field("allPlays", &PlaysData::allPlays),
-        field("scoringPlays", &PlaysData::scoringPlays),
         field("currentPlay", &PlaysData::currentPlay),
+        field("scoringPlays", &PlaysData::scoringPlays),
     };
 }
 
@@ -578,21 +578,21 @@ constexpr auto fields(std::type_identity<DecisionsData>)
 constexpr auto fields(std::type_identity<GameLiveFeedGameData>)
 {
     return std::tuple {
-        field("venue", &GameLiveFeedGameData::venue),
-        field("probablePitchers", &GameLiveFeedGameData::probablePitchers),
         field("status", &GameLiveFeedGameData::status),
+        field("teams", &GameLiveFeedGameData::teams),
+        field("venue", &GameLiveFeedGameData::venue),
         field("weather", &GameLiveFeedGameData::weather),
         field("gameInfo", &GameLiveFeedGameData::gameInfo),
-        field("teams", &GameLiveFeedGameData::teams),
+        field("probablePitchers", &GameLiveFeedGameData::probablePitchers),
     };
 }
 
 constexpr auto fields(std::type_identity<GameLiveFeedLiveData>)
 {
     return std::tuple {
+        field("plays", &GameLiveFeedLiveData::plays),
         field("linescore", &GameLiveFeedLiveData::linescore),
         field("boxscore", &GameLiveFeedLiveData::boxscore),
-        field("plays", &GameLiveFeedLiveData::plays),
         field("decisions", &GameLiveFeedLiveData::decisions),
     };
 }

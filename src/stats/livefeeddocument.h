@@ -52,7 +52,8 @@ public:
 
 private:
     Outcome reject(const QString &reason, QString *problem);
-    Outcome take(nlohmann::ordered_json feed, QString *problem);
+    // Takes a parsed whole feed of `nodes` values.
+    Outcome take(nlohmann::ordered_json feed, qint64 nodes, QString *problem);
     // Applies one operation, or says why it may not be applied; throws nlohmann's exceptions when it does not apply.
     QString applyOperation(nlohmann::ordered_json operation);
     void readMetaData();
