@@ -347,6 +347,11 @@ DatePickerPopover::DatePickerPopover(const ButtonFactory &makeButton, QWidget *p
     m_previousYear->setToolTip(u"Previous year (Shift+Page Up)"_s);
     m_nextYear->setObjectName(u"nextYear"_s);
     m_nextYear->setToolTip(u"Next year (Shift+Page Down)"_s);
+    // A screen reader says the words as the name and the keys after them.
+    m_previousYear->setAccessibleName(u"Previous year"_s);
+    m_previousYear->setAccessibleDescription(u"Shift+Page Up"_s);
+    m_nextYear->setAccessibleName(u"Next year"_s);
+    m_nextYear->setAccessibleDescription(u"Shift+Page Down"_s);
 
     auto *column = new QVBoxLayout(this);
     column->setSpacing(6);

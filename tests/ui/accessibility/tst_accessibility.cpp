@@ -406,6 +406,8 @@ private Q_SLOTS:
         QCOMPARE(dialog->role(), QAccessible::Dialog);
         QCOMPARE(dialog->text(QAccessible::Name), u"Pick a date"_s);
         QCOMPARE(dialog->parent(), navigation);
+        QCOMPARE(accessible(row->datePicker()->findChild<QWidget *>(u"nextYear"_s))->text(QAccessible::Name),
+            u"Next year"_s);
 
         MonthGrid *grid = row->datePicker()->grid();
         QAccessibleInterface *month = accessible(grid);
