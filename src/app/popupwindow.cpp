@@ -1,6 +1,7 @@
 #include "app/popupwindow.h"
 
 #include "app/popupplacement.h"
+#include "ui/accessibility.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -32,6 +33,7 @@ PopupWindow::PopupWindow(Clock clock, QWidget *parent)
     , m_layout(new QVBoxLayout(this))
 {
     setWindowTitle(u"Baselark"_s);
+    accessibility::setRole(this, QAccessible::Window);
     // Hiding or closing the popup must never end a status-area application.
     setAttribute(Qt::WA_QuitOnClose, false);
     setBackgroundRole(QPalette::Window);

@@ -87,21 +87,34 @@ WildCardStandings wildCardStandings(const std::vector<StandingsRecord> &records,
     return race;
 }
 
+namespace {
+
+const std::pair<QString, QString> clinchMeanings[] = {
+    { u"x"_s, u"playoff berth"_s },
+    { u"y"_s, u"division"_s },
+    { u"z"_s, u"best record"_s },
+    { u"w"_s, u"wild card"_s },
+    { u"e"_s, u"eliminated"_s },
+};
+
+} // namespace
+
 QString clinchLegend(const QStringList &marks)
 {
-    static const std::pair<QString, QString> meanings[] = {
-        { u"x"_s, u"playoff berth"_s },
-        { u"y"_s, u"division"_s },
-        { u"z"_s, u"best record"_s },
-        { u"w"_s, u"wild card"_s },
-        { u"e"_s, u"eliminated"_s },
-    };
     QStringList parts;
-    for (const auto &[mark, meaning] : meanings) {
+    for (const auto &[mark, meaning] : clinchMeanings) {
         if (marks.contains(mark)) parts.append(mark + u' ' + meaning);
     }
     if (parts.isEmpty()) return {};
     return u"Clinched: "_s + parts.join(u" \u00b7 "_s);
+}
+
+QString clinchMeaning(const QString &mark)
+{
+    for (const auto &[known, meaning] : clinchMeanings) {
+        if (known == mark) return meaning;
+    }
+    return {};
 }
 
 QString TeamRecord::lastTenText() const

@@ -67,6 +67,8 @@ std::optional<qint64> leagueOfDivision(qint64 divisionId);
 WildCardStandings wildCardStandings(const std::vector<StandingsRecord> &records, qint64 leagueId);
 // One line explaining the clinch marks in `marks` ("x", "y", "z", "w", "e"), in that order; empty for none.
 QString clinchLegend(const QStringList &marks);
+// What one clinch mark means ("x": "playoff berth"); empty for a mark the legend does not know.
+QString clinchMeaning(const QString &mark);
 
 // The title of a division's table, from a fixed table rather than the feed's own name.
 QString divisionDisplayName(qint64 divisionId);

@@ -1,6 +1,7 @@
 #include "ui/datenavigationview.h"
 
 #include "schedule/scheduleviewmodel.h"
+#include "ui/accessibility.h"
 #include "ui/datepickerpopover.h"
 #include "ui/plainbutton.h"
 #include "ui/symbols.h"
@@ -19,6 +20,41 @@ QToolButton *plainButton(QWidget *parent)
     return new PlainButton(parent);
 }
 
+// The date row. The calendar that hangs from it is a window of its own, which Qt leaves out of the window's
+// tree, so the row counts it among its children while it is open.
+class AccessibleDateNavigation : public QAccessibleWidget {
+public:
+    explicit AccessibleDateNavigation(DateNavigationView *view)
+        : QAccessibleWidget(view, QAccessible::ToolBar)
+    { }
+
+    int childCount() const override { return QAccessibleWidget::childCount() + (calendarShown() ? 1 : 0); }
+
+    QAccessibleInterface *child(int index) const override
+    {
+        if (calendarShown() && index == QAccessibleWidget::childCount())
+            return QAccessible::queryAccessibleInterface(view()->datePicker());
+        return QAccessibleWidget::child(index);
+    }
+
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        if (child && child->object() == view()->datePicker())
+            return calendarShown() ? QAccessibleWidget::childCount() : -1;
+        return QAccessibleWidget::indexOfChild(child);
+    }
+
+private:
+    DateNavigationView *view() const { return static_cast<DateNavigationView *>(widget()); }
+    bool calendarShown() const { return view()->datePicker()->isVisible(); }
+};
+
+QAccessibleInterface *accessibleNavigationFactory(const QString &, QObject *object)
+{
+    if (auto *view = qobject_cast<DateNavigationView *>(object)) return new AccessibleDateNavigation(view);
+    return nullptr;
+}
+
 } // namespace
 
 DateNavigationView::DateNavigationView(ScheduleViewModel *viewModel, QWidget *parent)
@@ -29,6 +65,8 @@ DateNavigationView::DateNavigationView(ScheduleViewModel *viewModel, QWidget *pa
     , m_next(plainButton(this))
     , m_popover(new DatePickerPopover(plainButton, this))
 {
+    QAccessible::installFactory(&accessibleNavigationFactory);
+    setAccessibleName(u"Date"_s);
     m_previous->setObjectName(u"previousDay"_s);
     m_previous->setToolTip(u"Previous day"_s);
     m_next->setObjectName(u"nextDay"_s);
@@ -54,11 +92,15 @@ DateNavigationView::DateNavigationView(ScheduleViewModel *viewModel, QWidget *pa
     connect(m_viewModel, &ScheduleViewModel::changed, this, &DateNavigationView::update);
     applyColors();
     update();
+    accessibility::claimInterface(this, QAccessible::ToolBar);
 }
 
 void DateNavigationView::update()
 {
     m_title->setText(m_viewModel->selectedDateTitle());
+    // The title does one of two things; the words say which.
+    m_title->setAccessibleDescription(
+        m_viewModel->selectedDate() == m_viewModel->gameDay() ? u"Pick a date"_s : u"Go to today"_s);
 }
 
 void DateNavigationView::setShowDatePicker(bool show)
@@ -92,6 +134,8 @@ bool DateNavigationView::eventFilter(QObject *watched, QEvent *event)
 {
     // A click outside the popover closes it the platform's way; keep the flag in step.
     if (watched == m_popover && event->type() == QEvent::Hide) m_showDatePicker = false;
+    if (watched == m_popover && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+        accessibility::notify(this, QAccessible::ObjectReorder);
     return QWidget::eventFilter(watched, event);
 }
 

@@ -66,6 +66,7 @@ QIcon doubleChevron(Symbol chevron, const QColor &color)
 MonthGrid::MonthGrid(QWidget *parent)
     : QWidget(parent)
 {
+    accessibility::setTable(this, [this] { return accessibleContent(); });
     setObjectName(u"monthGrid"_s);
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
@@ -78,6 +79,7 @@ void MonthGrid::setToday(QDate today)
     if (today == m_today) return;
     m_today = today;
     update();
+    accessibility::reread(this);
 }
 
 QSize MonthGrid::sizeHint() const
@@ -88,9 +90,14 @@ QSize MonthGrid::sizeHint() const
 void MonthGrid::setSelectedDate(QDate date)
 {
     if (!date.isValid()) return;
+    const bool changed = date != m_selected;
     m_selected = date;
     showMonth(date);
     update();
+    if (changed) {
+        accessibility::reread(this);
+        announceSelectedDay();
+    }
 }
 
 void MonthGrid::showMonth(QDate dayInMonth)
@@ -100,6 +107,8 @@ void MonthGrid::showMonth(QDate dayInMonth)
     m_month = month;
     m_hovered = QDate();
     update();
+    accessibility::reread(this);
+    accessibility::notify(this, QAccessible::NameChanged);
     Q_EMIT shownMonthChanged();
 }
 
@@ -218,6 +227,76 @@ void MonthGrid::keyPressEvent(QKeyEvent *event)
     }
 }
 
+void MonthGrid::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    announceSelectedDay();
+}
+
+// The days' places follow the width.
+void MonthGrid::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    accessibility::reread(this);
+}
+
+void MonthGrid::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::LocaleChange || event->type() == QEvent::LayoutDirectionChange)
+        accessibility::reread(this);
+}
+
+// The month as a table: the weekdays head the columns, each day is a cell named by its full date.
+AccessibleTable MonthGrid::accessibleContent() const
+{
+    const QLocale locale = this->locale();
+    AccessibleTable table;
+    table.name = locale.toString(m_month, u"MMMM yyyy"_s);
+    table.focusableCells = true;
+    const int firstDay = int(locale.firstDayOfWeek());
+    for (int column = 0; column < columns; ++column) {
+        QRectF cell = cellRect(column);
+        cell.moveTop(0);
+        cell.setHeight(weekdayRowHeight);
+        AccessibleTable::Cell weekday;
+        weekday.text = locale.standaloneDayName((firstDay - 1 + column) % columns + 1, QLocale::LongFormat);
+        weekday.rect = cell.toRect();
+        table.header.push_back(weekday);
+    }
+    const QDate first = firstShownDate();
+    for (int row = 0; row < rows; ++row) {
+        std::vector<AccessibleTable::Cell> week;
+        for (int column = 0; column < columns; ++column) {
+            const int index = row * columns + column;
+            const QDate date = first.addDays(index);
+            AccessibleTable::Cell day;
+            day.text = locale.toString(date, QLocale::LongFormat);
+            if (date == m_today) day.description = u"Today"_s;
+            day.rect = cellRect(index).toRect();
+            day.selected = date == m_selected;
+            day.press = [grid = const_cast<MonthGrid *>(this), date] {
+                grid->setSelectedDate(date);
+                Q_EMIT grid->picked(date);
+            };
+            day.pressName = u"Pick"_s;
+            week.push_back(std::move(day));
+        }
+        table.rows.push_back(std::move(week));
+    }
+    return table;
+}
+
+void MonthGrid::announceSelectedDay()
+{
+    auto *table = dynamic_cast<AccessibleWidgetTable *>(QAccessible::queryAccessibleInterface(this));
+    const qint64 index = firstShownDate().daysTo(m_selected);
+    if (!table || index < 0 || index >= columns * rows) return;
+    const int child = table->cells().childIndex(int(index / columns), int(index % columns));
+    accessibility::notify(this, QAccessible::SelectionAdd, child);
+    if (hasFocus()) accessibility::notify(this, QAccessible::Focus, child);
+}
+
 void MonthGrid::mouseMoveEvent(QMouseEvent *event)
 {
     const QDate hovered = dateAt(event->position().toPoint());
@@ -251,6 +330,8 @@ DatePickerPopover::DatePickerPopover(const ButtonFactory &makeButton, QWidget *p
     , m_grid(new MonthGrid(this))
 {
     setObjectName(u"datePicker"_s);
+    accessibility::setRole(this, QAccessible::Dialog);
+    setAccessibleName(u"Pick a date"_s);
     // Follows the window's palette and font although it is a window of its own.
     setAttribute(Qt::WA_WindowPropagation);
 

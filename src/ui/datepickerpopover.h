@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/accessibility.h"
+
 #include <QDate>
 #include <QPointer>
 #include <QWidget>
@@ -41,6 +43,9 @@ Q_SIGNALS:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
@@ -48,6 +53,9 @@ protected:
 private:
     QDate firstShownDate() const;
     QRectF cellRect(int index) const;
+    AccessibleTable accessibleContent() const;
+    // Tells assistive technology which day is selected, and that it has the focus while the grid does.
+    void announceSelectedDay();
 
     QDate m_month;
     QDate m_selected;

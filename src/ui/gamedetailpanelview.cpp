@@ -1,8 +1,10 @@
 #include "ui/gamedetailpanelview.h"
 
 #include "stats/teams.h"
+#include "ui/accessibility.h"
 #include "ui/plainbutton.h"
 #include "ui/progressspinner.h"
+#include "ui/spokentexts.h"
 #include "ui/symbols.h"
 #include "ui/theme.h"
 
@@ -16,6 +18,7 @@
 #include <QTextLayout>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <array>
 
 using namespace Qt::StringLiterals;
 
@@ -220,6 +223,56 @@ protected:
     }
 };
 
+// The card reads as one group named by its clubs; its description is what changes while the game is played.
+class AccessibleGameCard : public QAccessibleWidget {
+public:
+    explicit AccessibleGameCard(GameDetailPanelView *card)
+        : QAccessibleWidget(card, QAccessible::Grouping)
+    { }
+
+    QString text(QAccessible::Text t) const override
+    {
+        const auto *card = static_cast<const GameDetailPanelView *>(widget());
+        if (t == QAccessible::Name) return spokenMatchup(card->game());
+        if (t == QAccessible::Description) return card->accessibleSummary();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface *accessibleCardFactory(const QString &, QObject *object)
+{
+    if (auto *card = qobject_cast<GameDetailPanelView *>(object)) return new AccessibleGameCard(card);
+    return nullptr;
+}
+
+// The runs, hits and errors of both clubs as a table, while the line score shows.
+AccessibleTable lineScoreContent(const QList<QLabel *> &headers, const std::array<QLabel *, 2> &clubs,
+    const std::array<std::array<QLabel *, 3>, 2> &numbers, const Game &game)
+{
+    const auto cell = [](const QString &text, QLabel *label = nullptr) {
+        AccessibleTable::Cell made;
+        made.text = text;
+        made.shownBy = label;
+        return made;
+    };
+    AccessibleTable table;
+    table.name = u"Line score"_s;
+    const QString columns[] = { u"Runs"_s, u"Hits"_s, u"Errors"_s };
+    table.header.push_back(cell(u"Team"_s));
+    for (int column = 0; column < 3; ++column)
+        table.header.push_back(cell(columns[column], headers[column]));
+    if (clubs[0]->text().isEmpty()) return table;
+    const TeamRef *teams[] = { &game.teams.away.team, &game.teams.home.team };
+    for (int side = 0; side < 2; ++side) {
+        std::vector<AccessibleTable::Cell> row { cell(
+            spokenClubName(teams[side]->id, teams[side]->name), clubs[std::size_t(side)]) };
+        for (QLabel *number : numbers[std::size_t(side)])
+            row.push_back(cell(number->text(), number));
+        table.rows.push_back(std::move(row));
+    }
+    return table;
+}
+
 QToolButton *iconButton(QWidget *parent, const QString &name, const QString &toolTip)
 {
     auto *button = new PlainButton(parent);
@@ -254,6 +307,33 @@ QString panelStatusText(const Game &game, const std::optional<GameDetail> &detai
     return game.startTimeText();
 }
 
+QString panelAccessibleSummary(const Game &game, const std::optional<GameDetail> &detail, bool hidesScore)
+{
+    const Section section = sectionOf(game);
+    // The runs the card's line score shows.
+    std::optional<LinescoreTeams> teams = game.linescore ? game.linescore->teams : std::nullopt;
+    if (section == Section::Live && detail && detail->linescore.teams) teams = detail->linescore.teams;
+    QString score;
+    if (!hidesScore && teams && (section == Section::Live || section == Section::Final)) {
+        const auto runs
+            = [](const std::optional<LinescoreTeamData> &entry) { return entry ? entry->runs.value_or(0) : 0; };
+        score = spokenScore(runs(teams->away), runs(teams->home)) + u", "_s;
+    }
+    switch (section) {
+    case Section::Live:
+        if (detail && detail->linescore.inningState && detail->linescore.currentInningOrdinal)
+            return score + spokenInning(*detail->linescore.inningState, *detail->linescore.currentInningOrdinal);
+        return score + spokenInning(game);
+    case Section::Final:
+        return score + u"final"_s;
+    case Section::Postponed:
+        return game.statusText();
+    case Section::Scheduled:
+        break;
+    }
+    return game.startTimeText();
+}
+
 QColor situationChipColor(const QPalette &palette)
 {
     if (!theme::isDark(palette)) return QColor::fromRgbF(1, 1, 1, 0.35f);
@@ -265,8 +345,10 @@ QColor situationChipColor(const QPalette &palette)
 GameDetailPanelView::GameDetailPanelView(QWidget *parent)
     : QWidget(parent)
 {
+    QAccessible::installFactory(&accessibleCardFactory);
     build();
     refresh();
+    accessibility::claimInterface(this, QAccessible::Grouping);
 }
 
 GameDetailPanelView::GameDetailPanelView(const Game &game, const std::optional<GameDetail> &detail, bool isLoading,
@@ -278,19 +360,30 @@ GameDetailPanelView::GameDetailPanelView(const Game &game, const std::optional<G
     , m_detailError(detailError)
     , m_hidesScore(hidesScore)
 {
+    QAccessible::installFactory(&accessibleCardFactory);
     build();
     refresh();
+    accessibility::claimInterface(this, QAccessible::Grouping);
 }
 
 void GameDetailPanelView::setInputs(const Game &game, const std::optional<GameDetail> &detail, bool isLoading,
     const std::optional<QString> &detailError, bool hidesScore)
 {
+    const bool sameGame = game.gamePk == m_game.gamePk;
+    const QString previous = accessibleSummary();
     m_game = game;
     m_detail = detail;
     m_isLoading = isLoading;
     m_detailError = detailError;
     m_hidesScore = hidesScore;
     refresh();
+    // A new score or state of the game on the card is told once; another game is told by the list's selection.
+    if (sameGame && accessibleSummary() != previous) accessibility::notify(this, QAccessible::DescriptionChanged);
+}
+
+QString GameDetailPanelView::accessibleSummary() const
+{
+    return panelAccessibleSummary(m_game, m_detail, m_hidesScore);
 }
 
 bool GameDetailPanelView::showScoreHasFocus() const
@@ -490,6 +583,11 @@ GameDetailPanelView::LineScoreTable GameDetailPanelView::addLineScoreTable(QWidg
             table.numbers[side][column] = number;
         }
     }
+    const std::array clubs { table.abbreviations[0], table.abbreviations[1] };
+    const std::array numbers { std::array { table.numbers[0][0], table.numbers[0][1], table.numbers[0][2] },
+        std::array { table.numbers[1][0], table.numbers[1][1], table.numbers[1][2] } };
+    accessibility::setTable(table.table,
+        [this, headers = table.headers, clubs, numbers] { return lineScoreContent(headers, clubs, numbers, m_game); });
     section->layout()->addWidget(table.table);
     return table;
 }
@@ -606,17 +704,19 @@ void GameDetailPanelView::refreshLive()
 void GameDetailPanelView::refreshLineScoreTable(LineScoreTable &table, const std::optional<LinescoreTeams> &teams)
 {
     table.table->setVisible(teams.has_value());
-    if (!teams) return;
-    const std::optional<LinescoreTeamData> *entries[] = { &teams->away, &teams->home };
+    const std::optional<LinescoreTeamData> *entries[]
+        = { teams ? &teams->away : nullptr, teams ? &teams->home : nullptr };
     const qint64 ids[] = { m_game.teams.away.team.id, m_game.teams.home.team.id };
     for (int side = 0; side < 2; ++side) {
-        table.abbreviations[side]->setText(MLBTeam::label(ids[side]));
-        const std::optional<LinescoreTeamData> &entry = *entries[side];
+        // A hidden score leaves nothing behind in the hidden labels for assistive technology to read.
+        table.abbreviations[side]->setText(teams ? MLBTeam::label(ids[side]) : QString());
+        const std::optional<LinescoreTeamData> entry = teams ? *entries[side] : std::nullopt;
         const qint64 values[] = { entry ? entry->runs.value_or(0) : 0, entry ? entry->hits.value_or(0) : 0,
             entry ? entry->errors.value_or(0) : 0 };
         for (int column = 0; column < 3; ++column)
-            table.numbers[side][column]->setText(QString::number(values[column]));
+            table.numbers[side][column]->setText(teams ? QString::number(values[column]) : QString());
     }
+    accessibility::contentChanged(table.table);
 }
 
 void GameDetailPanelView::applyColors()

@@ -19,6 +19,10 @@ class ProgressSpinner;
 // The line under the card's title: inning, postponement, "Final" or the start time.
 QString panelStatusText(const Game &game, const std::optional<GameDetail> &detail);
 
+// What a screen reader says of the card's game beyond its clubs: the runs unless `hidesScore`, and the state
+// ("3 to 2, top of the 7th", "final", "7:05 PM").
+QString panelAccessibleSummary(const Game &game, const std::optional<GameDetail> &detail, bool hidesScore);
+
 // The fill behind a situation chip. Translucent white lifts a chip off a light card; on a dark card it would
 // wash out the light text, so there the chip is a faint tint of the text colour instead.
 QColor situationChipColor(const QPalette &palette);
@@ -39,6 +43,9 @@ public:
 
     // Return and Enter belong to the "Show Score" button while it has the focus, not to the list's keys.
     bool showScoreHasFocus() const;
+
+    const Game &game() const { return m_game; }
+    QString accessibleSummary() const;
 
 Q_SIGNALS:
     void openBoxScoreRequested();

@@ -1,5 +1,6 @@
 #include "ui/gamelistview.h"
 
+#include "ui/accessibility.h"
 #include "ui/gamerowview.h"
 #include "ui/theme.h"
 
@@ -35,6 +36,48 @@ protected:
     }
 };
 
+// The list of games as assistive technology reads it: the rows in their order, without the scroll area's parts.
+class AccessibleGameList : public QAccessibleWidget {
+public:
+    explicit AccessibleGameList(GameListView *list)
+        : QAccessibleWidget(list, QAccessible::List)
+    { }
+
+    int childCount() const override { return int(list()->rowOrder().size()); }
+
+    QAccessibleInterface *child(int index) const override
+    {
+        const std::vector<qint64> order = list()->rowOrder();
+        if (index < 0 || std::size_t(index) >= order.size()) return nullptr;
+        return QAccessible::queryAccessibleInterface(list()->row(order[std::size_t(index)]));
+    }
+
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        const std::vector<qint64> order = list()->rowOrder();
+        for (std::size_t index = 0; index < order.size(); ++index)
+            if (child && child->object() == list()->row(order[index])) return int(index);
+        return -1;
+    }
+
+    QAccessibleInterface *focusChild() const override
+    {
+        for (const qint64 gamePk : list()->rowOrder())
+            if (GameRowView *row = list()->row(gamePk); row->hasFocus())
+                return QAccessible::queryAccessibleInterface(row);
+        return nullptr;
+    }
+
+private:
+    GameListView *list() const { return static_cast<GameListView *>(widget()); }
+};
+
+QAccessibleInterface *accessibleListFactory(const QString &, QObject *object)
+{
+    if (auto *list = qobject_cast<GameListView *>(object)) return new AccessibleGameList(list);
+    return nullptr;
+}
+
 } // namespace
 
 GameListView::GameListView(QWidget *parent)
@@ -43,7 +86,9 @@ GameListView::GameListView(QWidget *parent)
     , m_layout(new QVBoxLayout(m_column))
     , m_scroll(new QPropertyAnimation(verticalScrollBar(), "value", this))
 {
+    QAccessible::installFactory(&accessibleListFactory);
     setObjectName(u"gameList"_s);
+    setAccessibleName(u"Games"_s);
     setFrameShape(QFrame::NoFrame);
     setWidgetResizable(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -56,6 +101,7 @@ GameListView::GameListView(QWidget *parent)
     setWidget(m_column);
     m_scroll->setDuration(scrollDurationMs);
     m_scroll->setEasingCurve(QEasingCurve::InOutQuad);
+    accessibility::claimInterface(this, QAccessible::List);
     // Scrolling by key or by the selection moves rows under a pointer that stays put.
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &GameListView::syncHover);
 }
@@ -101,12 +147,17 @@ void GameListView::setGames(
         }
         m_layout->addStretch();
         m_order = std::move(order);
+        accessibility::notify(this, QAccessible::ObjectReorder);
         // Once the layout has placed the rows, the one under the pointer may be another.
         QTimer::singleShot(0, this, &GameListView::syncHover);
     }
 
     const std::optional<qint64> previous = m_selectedGameId;
     m_selectedGameId = selectedGameId;
+    // One row at a time is in the Tab order; the arrow keys move between the rows.
+    GameRowView *current = currentRow();
+    for (auto &[gamePk, row] : m_rows)
+        row->setFocusPolicy(row == current ? Qt::StrongFocus : Qt::ClickFocus);
     if (selectedGameId && selectedGameId != previous && m_rows.count(*selectedGameId)) {
         // Wait for the layout to place the rows before measuring where the selected one is.
         const qint64 gamePk = *selectedGameId;
@@ -129,6 +180,20 @@ GameRowView *GameListView::row(qint64 gamePk) const
 std::vector<qint64> GameListView::rowOrder() const
 {
     return m_order;
+}
+
+GameRowView *GameListView::currentRow() const
+{
+    if (m_selectedGameId)
+        if (GameRowView *selected = row(*m_selectedGameId)) return selected;
+    return m_order.empty() ? nullptr : row(m_order.front());
+}
+
+void GameListView::focusSelectedRow()
+{
+    if (!m_selectedGameId) return;
+    if (GameRowView *selected = row(*m_selectedGameId); selected && !selected->hasFocus())
+        selected->setFocus(Qt::OtherFocusReason);
 }
 
 int GameListView::centredScrollValue(qint64 gamePk) const

@@ -28,6 +28,10 @@ public:
 
     GameRowView *row(qint64 gamePk) const;
     std::vector<qint64> rowOrder() const;
+    // The row that Tab stops at: the selected game's, else the first.
+    GameRowView *currentRow() const;
+    // Gives the selected row the keyboard focus, so that moving the selection with the keys moves the focus too.
+    void focusSelectedRow();
     // The scroll position that puts the row in the middle of the view, clamped to the scroll range.
     int centredScrollValue(qint64 gamePk) const;
 

@@ -1,6 +1,10 @@
 #include "ui/gamerowview.h"
 
 #include "stats/teams.h"
+#include "ui/accessibility.h"
+#include "ui/gamelistview.h"
+#include "ui/plainbutton.h"
+#include "ui/spokentexts.h"
 #include "ui/symbols.h"
 #include "ui/teamlogoview.h"
 #include "ui/theme.h"
@@ -8,8 +12,10 @@
 #include <QApplication>
 #include <QCursor>
 #include <QEnterEvent>
+#include <QFocusEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -129,6 +135,70 @@ Totals clubTotals(const GameTeamInfo &club, const std::optional<LinescoreTeamDat
     return { entry->runs ? *entry->runs : club.score.value_or(0), entry->hits.value_or(0), entry->errors.value_or(0) };
 }
 
+// A row is one item of the game list: it speaks as a whole, so its labels stay out of the tree, and its parent
+// is the list rather than the scroll area's inner column.
+class AccessibleGameRow : public QAccessibleWidget {
+public:
+    explicit AccessibleGameRow(GameRowView *row)
+        : QAccessibleWidget(row, QAccessible::ListItem)
+    { }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name) return gameRowAccessibleName(row()->game(), row()->noSpoilers());
+        if (t == QAccessible::Description) return gameRowAccessibleDescription(row()->game());
+        return QAccessibleWidget::text(t);
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.selectable = true;
+        state.selected = row()->isSelected();
+        return state;
+    }
+
+    int childCount() const override { return 0; }
+    QAccessibleInterface *child(int) const override { return nullptr; }
+    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
+    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface *focusChild() const override { return nullptr; }
+
+    QAccessibleInterface *parent() const override
+    {
+        for (QWidget *up = row()->parentWidget(); up; up = up->parentWidget())
+            if (auto *list = qobject_cast<GameListView *>(up)) return QAccessible::queryAccessibleInterface(list);
+        return QAccessibleWidget::parent();
+    }
+
+    QStringList actionNames() const override
+    {
+        return QStringList { pressAction() } + QAccessibleWidget::actionNames();
+    }
+    QString localizedActionName(const QString &name) const override
+    {
+        return name == pressAction() ? u"Show game details"_s : QAccessibleWidget::localizedActionName(name);
+    }
+    QString localizedActionDescription(const QString &name) const override { return localizedActionName(name); }
+
+    void doAction(const QString &name) override
+    {
+        if (name == pressAction())
+            Q_EMIT row()->clicked();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+
+private:
+    GameRowView *row() const { return static_cast<GameRowView *>(widget()); }
+};
+
+QAccessibleInterface *accessibleRowFactory(const QString &, QObject *object)
+{
+    if (auto *row = qobject_cast<GameRowView *>(object)) return new AccessibleGameRow(row);
+    return nullptr;
+}
+
 } // namespace
 
 QString liveInningText(const Game &game)
@@ -160,6 +230,38 @@ QString gameRowToolTip(const Game &game, bool isClickable)
 {
     if (!isClickable) return game.broadcastText();
     return u"Show game details\nPress Return to open MLB\n"_s + game.broadcastText();
+}
+
+QString gameRowAccessibleName(const Game &game, bool noSpoilers)
+{
+    QString name = spokenMatchup(game);
+    if (!noSpoilers && (isLive(game) || game.isFinal())) {
+        const std::optional<LinescoreTeams> totals = game.linescore ? game.linescore->teams : std::nullopt;
+        name += u", "_s
+            + spokenScore(clubTotals(game.teams.away, totals ? totals->away : std::nullopt).runs,
+                clubTotals(game.teams.home, totals ? totals->home : std::nullopt).runs);
+    }
+    if (isLive(game)) return name + u", "_s + spokenInning(game);
+    if (game.isFinal()) return name + u", final"_s;
+    if (containsPostponed(game)) return name + u", postponed"_s;
+    return name + u", "_s + game.startTimeText();
+}
+
+QString gameRowAccessibleDescription(const Game &game)
+{
+    QStringList sentences;
+    if (containsPostponed(game)) {
+        if (const std::optional<QString> reschedule = game.rescheduleText())
+            sentences << u"Rescheduled "_s + *reschedule;
+    } else if (const std::optional<QString> pitchers = probablePitchersText(game)) {
+        sentences << u"Probable pitchers "_s + *pitchers;
+    }
+    if (isPreview(game) || containsPostponed(game)) {
+        if (const std::optional<QString> series = game.seriesText()) sentences << *series;
+        if (game.venue) sentences << game.venue->name;
+    }
+    sentences << game.broadcastText();
+    return sentences.join(u". "_s);
 }
 
 GameRowBackground gameRowBackground(
@@ -194,8 +296,12 @@ GameRowView::GameRowView(
     , m_isClickable(isClickable)
     , m_isSelected(isSelected)
 {
+    QAccessible::installFactory(&accessibleRowFactory);
+    watchTabKey();
+    setFocusPolicy(Qt::ClickFocus);
     build();
     refresh();
+    accessibility::claimInterface(this, QAccessible::ListItem);
 }
 
 GameRowView::~GameRowView()
@@ -205,6 +311,8 @@ GameRowView::~GameRowView()
 
 void GameRowView::setInputs(const Game &game, bool noSpoilers, qint64 favoriteTeamId, bool isClickable, bool isSelected)
 {
+    const QString previousName = gameRowAccessibleName(m_game, m_noSpoilers);
+    const bool wasSelected = m_isSelected;
     m_game = game;
     m_noSpoilers = noSpoilers;
     m_favoriteTeamId = favoriteTeamId;
@@ -213,6 +321,7 @@ void GameRowView::setInputs(const Game &game, bool noSpoilers, qint64 favoriteTe
     refresh();
     syncCursor();
     update();
+    announceChanges(previousName, wasSelected);
 }
 
 void GameRowView::setSelected(bool isSelected)
@@ -220,6 +329,16 @@ void GameRowView::setSelected(bool isSelected)
     if (m_isSelected == isSelected) return;
     m_isSelected = isSelected;
     update();
+    announceChanges(gameRowAccessibleName(m_game, m_noSpoilers), !isSelected);
+}
+
+// A screen reader hears the row that became the selected one, and a new score or inning on a row it is reading.
+void GameRowView::announceChanges(const QString &previousName, bool wasSelected)
+{
+    if (m_isSelected != wasSelected)
+        accessibility::notify(this, m_isSelected ? QAccessible::SelectionAdd : QAccessible::SelectionRemove);
+    if (gameRowAccessibleName(m_game, m_noSpoilers) != previousName)
+        accessibility::notify(this, QAccessible::NameChanged);
 }
 
 void GameRowView::build()
@@ -407,7 +526,8 @@ void GameRowView::refreshClubLine(ClubLine &line, const GameTeamInfo &club,
         = { { line.runs, totals.runs }, { line.hits, totals.hits }, { line.errors, totals.errors } };
     for (const auto &[label, value] : numbers) {
         label->setVisible(numbersShown);
-        label->setText(QString::number(value));
+        // A hidden score is not kept in a hidden label either, where assistive technology could still read it.
+        label->setText(numbersShown ? QString::number(value) : QString());
         label->setFont(numberFont);
     }
 }
@@ -455,6 +575,7 @@ void GameRowView::paintEvent(QPaintEvent *)
         painter.drawRoundedRect(
             area.adjusted(inset, inset, -inset, -inset), cornerRadius - inset, cornerRadius - inset);
     }
+    if (m_keyboardFocus && hasFocus()) paintKeyboardFocusRing(painter, *this, area.adjusted(0.5, 0.5, -0.5, -0.5));
 }
 
 void GameRowView::enterEvent(QEnterEvent *event)
@@ -484,6 +605,29 @@ void GameRowView::mousePressEvent(QMouseEvent *event)
 void GameRowView::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) Q_EMIT clicked();
+}
+
+// Space picks the row as a click does; Return is the list's, which opens the game's page.
+void GameRowView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Space && !(event->modifiers() & ~Qt::KeypadModifier)) {
+        if (!event->isAutoRepeat()) Q_EMIT clicked();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void GameRowView::focusInEvent(QFocusEvent *event)
+{
+    m_keyboardFocus = isFocusFromTabKey(event->reason());
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void GameRowView::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void GameRowView::changeEvent(QEvent *event)

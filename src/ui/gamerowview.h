@@ -18,6 +18,10 @@ QString liveInningText(const Game &game);
 std::optional<QString> probablePitchersText(const Game &game);
 std::optional<QString> seriesVenueText(const Game &game);
 QString gameRowToolTip(const Game &game, bool isClickable);
+// What a screen reader says for the row: clubs, runs unless `noSpoilers` hides them, and the game's state.
+QString gameRowAccessibleName(const Game &game, bool noSpoilers);
+// The row's other facts and its carriers, as sentences.
+QString gameRowAccessibleDescription(const Game &game);
 
 // The fill and border of a game row in one state; a width of 0 means no border.
 struct GameRowBackground {
@@ -43,6 +47,7 @@ public:
     void setSelected(bool isSelected);
 
     const Game &game() const { return m_game; }
+    bool noSpoilers() const { return m_noSpoilers; }
     bool isClickable() const { return m_isClickable; }
     bool isSelected() const { return m_isSelected; }
     bool isHovered() const { return m_isHovered; }
@@ -60,6 +65,9 @@ protected:
     void hideEvent(QHideEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
@@ -88,6 +96,7 @@ private:
     void applyColors();
     void setHovered(bool hovered);
     void syncCursor();
+    void announceChanges(const QString &previousName, bool wasSelected);
 
     Game m_game;
     bool m_noSpoilers = false;
@@ -96,6 +105,7 @@ private:
     bool m_isSelected = false;
     bool m_isHovered = false;
     bool m_isShowingPointingHand = false;
+    bool m_keyboardFocus = false;
 
     QWidget *m_header = nullptr;
     QList<QLabel *> m_headerLabels;

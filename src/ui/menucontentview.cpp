@@ -1,9 +1,11 @@
 #include "ui/menucontentview.h"
 
 #include "schedule/scheduleviewmodel.h"
+#include "ui/accessibility.h"
 #include "ui/datenavigationview.h"
 #include "ui/gamedetailpanelview.h"
 #include "ui/gamelistview.h"
+#include "ui/gamerowview.h"
 #include "ui/localkeymonitor.h"
 #include "ui/plainbutton.h"
 #include "ui/progressspinner.h"
@@ -58,6 +60,8 @@ public:
         setCursor(Qt::PointingHandCursor);
         setFocusPolicy(Qt::TabFocus);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        accessibility::setRole(this, QAccessible::PageTab);
+        connect(this, &QAbstractButton::toggled, this, [this] { accessibility::notify(this, QAccessible::Selection); });
     }
 
     QSize sizeHint() const override
@@ -173,6 +177,7 @@ QWidget *MenuContentView::buildTabBar()
 {
     auto *bar = new QWidget(this);
     bar->setObjectName(u"tabBar"_s);
+    accessibility::setRole(bar, QAccessible::PageTabList);
     auto *row = new QHBoxLayout(bar);
     row->setContentsMargins(6, 6, 6, 6);
     row->setSpacing(2);
@@ -323,6 +328,7 @@ MenuContentView::ScheduleState MenuContentView::scheduleState() const
 void MenuContentView::update()
 {
     const bool inlineBoxScore = m_viewModel->inlineBoxScoreGameId().has_value();
+    const bool switched = inlineBoxScore == m_inlineBoxScoreSlot->isHidden();
     m_tabBar->setVisible(!inlineBoxScore);
     m_tabDivider->setVisible(!inlineBoxScore);
     m_tabs->setVisible(!inlineBoxScore);
@@ -369,6 +375,42 @@ void MenuContentView::update()
 
     m_footerSpinner->setVisible(m_viewModel->isLoading());
     m_refresh->setVisible(!m_viewModel->isLoading());
+    keepFooterLastInTabOrder();
+    if (switched) focusAfterSwitch(inlineBoxScore);
+}
+
+// Opening or leaving the box score hides the control that had the focus. The focus goes to the way back from
+// the box score, or back to the game it showed, instead of to whatever Qt finds next.
+void MenuContentView::focusAfterSwitch(bool inlineBoxScore)
+{
+    QWidget *target = nullptr;
+    if (inlineBoxScore) {
+        const QList<QAbstractButton *> buttons = m_inlineBoxScoreSlot->findChildren<QAbstractButton *>();
+        if (!buttons.isEmpty()) target = buttons.first();
+    } else if (m_viewModel->selectedTab() == ScheduleViewModel::Tab::Schedule
+        && scheduleState() == ScheduleState::Games) {
+        target = m_gameList->currentRow();
+    }
+    if (!target) target = m_tabButtons[static_cast<int>(m_viewModel->selectedTab())];
+    target->setFocus(Qt::OtherFocusReason);
+}
+
+// Tab runs through the tab bar, the page and then the footer. The settings and the inline box score are put
+// in after the footer is made, and game rows come and go, so Qt would put them after the footer.
+void MenuContentView::keepFooterLastInTabOrder()
+{
+    QWidget *top = window();
+    const auto takesFocus = [](QWidget *widget) { return widget->focusPolicy() != Qt::NoFocus; };
+    bool footerLast = true;
+    for (QWidget *next = m_refresh->nextInFocusChain(); next != top && footerLast; next = next->nextInFocusChain())
+        footerLast = !takesFocus(next);
+    if (footerLast) return;
+    QWidget *last = top->previousInFocusChain();
+    while (last != top && (last == m_quit || last == m_refresh || !takesFocus(last)))
+        last = last->previousInFocusChain();
+    if (last == top) return;
+    QWidget::setTabOrder(last, m_quit);
+    QWidget::setTabOrder(m_quit, m_refresh);
 }
 
 bool MenuContentView::handleKeyDown(const QKeyEvent &event)
@@ -388,9 +430,11 @@ bool MenuContentView::handleKeyDown(const QKeyEvent &event)
         return true;
     case Qt::Key_Down:
         m_viewModel->moveSelection(+1);
+        m_gameList->focusSelectedRow();
         return true;
     case Qt::Key_Up:
         m_viewModel->moveSelection(-1);
+        m_gameList->focusSelectedRow();
         return true;
     default:
         return false;

@@ -67,6 +67,8 @@ private:
     void update();
     void applyColors();
     void startRefresh();
+    void keepFooterLastInTabOrder();
+    void focusAfterSwitch(bool inlineBoxScore);
 
     ScheduleViewModel *m_viewModel;
     OpenURL m_openURL;

@@ -63,6 +63,13 @@ PlainButton::PlainButton(QWidget *parent)
     setFocusPolicy(Qt::TabFocus);
 }
 
+// A button that shows only a symbol is named by its tooltip, for those who cannot see the symbol.
+bool PlainButton::event(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTipChange && text().isEmpty()) setAccessibleName(toolTip());
+    return FlatButton<QToolButton>::event(event);
+}
+
 void PlainButton::paintEvent(QPaintEvent *)
 {
     QStylePainter painter(this);

@@ -26,6 +26,17 @@ public:
     bool hasKeyboardFocus() const { return this->hasFocus() && m_keyboardFocus; }
 
 protected:
+    // Moves the focus to a neighbouring button of the same kind, its ring drawn as this one's was.
+    void passFocusTo(QWidget *neighbour)
+    {
+        auto *next = dynamic_cast<FlatButton *>(neighbour);
+        if (!next) return;
+        const bool ring = hasKeyboardFocus();
+        next->setFocus(Qt::OtherFocusReason);
+        next->m_keyboardFocus = ring;
+        next->update();
+    }
+
     void focusInEvent(QFocusEvent *event) override
     {
         // The window hands its first button the focus when it opens; that is nothing to draw.
@@ -59,6 +70,7 @@ public:
     explicit PlainButton(QWidget *parent = nullptr);
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 };
 

@@ -1,5 +1,6 @@
 #include "ui/progressspinner.h"
 
+#include "ui/accessibility.h"
 #include "ui/theme.h"
 
 #include <QPainter>
@@ -8,6 +9,8 @@ ProgressSpinner::ProgressSpinner(int diameter, QWidget *parent)
     : QWidget(parent)
 {
     setFixedSize(diameter, diameter);
+    accessibility::setRole(this, QAccessible::Animation);
+    setAccessibleName(QStringLiteral("Loading"));
     m_timer.setInterval(50);
     connect(&m_timer, &QTimer::timeout, this, [this] {
         m_angle = (m_angle + 30) % 360;

@@ -3,6 +3,7 @@
 #include "schedule/scheduleviewmodel.h"
 #include "system/loginitemservice.h"
 #include "system/updaterservice.h"
+#include "ui/accessibility.h"
 #include "ui/applogo.h"
 #include "ui/theme.h"
 
@@ -51,6 +52,8 @@ public:
     {
         setObjectName(u"logo"_s);
         setFixedSize(logoSize, logoSize);
+        accessibility::setRole(this, QAccessible::Graphic);
+        setAccessibleName(u"Baselark logo"_s);
     }
 
 protected:
@@ -181,6 +184,9 @@ SettingsView::SettingsView(
     , m_sortedTeams(teamsByName())
 {
     setObjectName(u"settingsView"_s);
+    setAccessibleName(u"Settings"_s);
+    // Tab goes from control to control, each scrolled into view; the column itself is no stop of its own.
+    setFocusPolicy(Qt::NoFocus);
     setFrameShape(QFrame::NoFrame);
     setWidgetResizable(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -248,6 +254,7 @@ QWidget *SettingsView::buildFavoriteClub(QWidget *parent)
     m_team = new QComboBox(section);
     m_team->setObjectName(u"teamPicker"_s);
     m_team->setAccessibleName(u"My Team"_s);
+    title->setBuddy(m_team);
     m_team->setMaxVisibleItems(12);
     for (const MLBTeam &team : m_sortedTeams)
         m_team->addItem(team.name, team.id);
@@ -270,6 +277,7 @@ QWidget *SettingsView::buildNoSpoilers(QWidget *parent)
     const int indent = style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, m_noSpoilers)
         + style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, m_noSpoilers);
     detail->setContentsMargins(indent, 0, 0, 0);
+    m_noSpoilers->setAccessibleDescription(detail->text());
     m_secondaryLabels.append(detail);
     column->addWidget(detail);
     return section;
@@ -419,6 +427,8 @@ void SettingsView::update()
 
     m_startOnLogin->setChecked(m_loginItem->isEnabled());
     m_loginStatus->setText(m_loginItem->loginStatusText());
+    // The lines under a checkbox or button describe it.
+    m_startOnLogin->setAccessibleDescription(m_loginStatus->text());
     m_openLoginItems->setVisible(m_loginItem->status() == LoginItemService::Status::RequiresApproval);
 
     const bool notificationsOn = m_viewModel->notificationsEnabled();
@@ -431,8 +441,12 @@ void SettingsView::update()
     m_finalScore->setEnabled(eventAlerts);
     m_finalScore->setChecked(eventAlerts && m_viewModel->finalScoreAlerts());
     m_gameEventsHidden->setVisible(!eventAlerts);
+    // A switch that cannot be turned on says why.
+    for (QCheckBox *box : { m_scoringPlays, m_finalScore })
+        box->setAccessibleDescription(eventAlerts ? QString() : m_gameEventsHidden->text());
     selectValue(m_leadMinutes, m_viewModel->notificationLeadMinutes());
     m_notificationStatus->setText(m_viewModel->notificationStatusText());
+    m_notifications->setAccessibleDescription(m_notificationStatus->text());
     const NotificationButton shown = notificationButton(m_viewModel->notificationSyncStatus().kind());
     m_grantPermission->setVisible(shown == NotificationButton::GrantPermission);
     m_openSystemSettings->setVisible(shown == NotificationButton::OpenSystemSettings);
@@ -445,7 +459,9 @@ void SettingsView::update()
     const std::optional<QDateTime> lastCheck = m_updater->lastCheckDate();
     m_lastChecked->setVisible(lastCheck.has_value());
     if (lastCheck) m_lastChecked->setText(lastCheckedText(*lastCheck, QLocale()));
+    m_automaticallyChecks->setAccessibleDescription(lastCheck ? m_lastChecked->text() : QString());
     m_version->setText(u"Version "_s + m_updater->versionDescription());
+    m_checkForUpdates->setAccessibleDescription(m_version->text());
     m_checkForUpdates->setEnabled(m_updater->canCheckForUpdates());
 
     m_debugDivider->setVisible(m_isShowingDebugArea);

@@ -1,8 +1,10 @@
 #include "ui/standingsview.h"
 
 #include "stats/teams.h"
+#include "ui/accessibility.h"
 #include "ui/plainbutton.h"
 #include "ui/progressspinner.h"
+#include "ui/spokentexts.h"
 #include "ui/teamlogoview.h"
 #include "ui/theme.h"
 
@@ -10,6 +12,7 @@
 #include <QButtonGroup>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
@@ -50,6 +53,8 @@ struct Column {
     QString name;
     QString header;
     int width;
+    // The header as a screen reader says it.
+    QString spoken;
 };
 
 // The columns after the club, left to right, all aligned to their trailing edge.
@@ -59,14 +64,30 @@ constexpr std::size_t gamesBackColumn = 5;
 const std::array<Column, 6> &numberColumns()
 {
     static const std::array<Column, 6> columns { {
-        { u"wins"_s, u"W"_s, 26 },
-        { u"losses"_s, u"L"_s, 26 },
-        { u"pct"_s, u"PCT"_s, 44 },
-        { u"lastTen"_s, u"L10"_s, 38 },
-        { u"streak"_s, u"STRK"_s, 36 },
-        { u"gamesBack"_s, u"GB"_s, 42 },
+        { u"wins"_s, u"W"_s, 26, u"Wins"_s },
+        { u"losses"_s, u"L"_s, 26, u"Losses"_s },
+        { u"pct"_s, u"PCT"_s, 44, u"Winning percentage"_s },
+        { u"lastTen"_s, u"L10"_s, 38, u"Last 10"_s },
+        { u"streak"_s, u"STRK"_s, 36, u"Streak"_s },
+        { u"gamesBack"_s, u"GB"_s, 42, u"Games back"_s },
     } };
     return columns;
+}
+
+// "W3" read as "won 3", "L2" as "lost 2".
+QString spokenStreak(const QString &code)
+{
+    if (code.startsWith(u'W')) return u"won "_s + code.mid(1);
+    if (code.startsWith(u'L')) return u"lost "_s + code.mid(1);
+    return code;
+}
+
+AccessibleTable::Cell tableCell(const QString &text, QWidget *shownBy)
+{
+    AccessibleTable::Cell cell;
+    cell.text = text;
+    cell.shownBy = shownBy;
+    return cell;
 }
 
 QLabel *cellLabel(QWidget *parent, const QString &name, int width, Qt::Alignment alignment, const QFont &font)
@@ -120,6 +141,7 @@ public:
         setCheckable(true);
         setCursor(Qt::PointingHandCursor);
         setFocusPolicy(Qt::TabFocus);
+        accessibility::setRole(this, QAccessible::RadioButton);
     }
 
     QSize sizeHint() const override
@@ -143,6 +165,22 @@ protected:
         painter.setFont(theme::font(10, isChecked() ? QFont::DemiBold : QFont::Normal));
         painter.setPen(isChecked() ? theme::primary(palette()) : theme::secondary(palette()));
         painter.drawText(rect(), Qt::AlignCenter, text());
+    }
+
+    // As between radio buttons, Left and Right choose the neighbouring segment and take the focus there.
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        const int step = event->key() == Qt::Key_Right ? 1 : event->key() == Qt::Key_Left ? -1 : 0;
+        if (step == 0 || !group()) {
+            FlatButton<QAbstractButton>::keyPressEvent(event);
+            return;
+        }
+        const QList<QAbstractButton *> segments = group()->buttons();
+        const qsizetype index = segments.indexOf(this) + (layoutDirection() == Qt::RightToLeft ? -step : step);
+        if (index >= 0 && index < segments.size()) {
+            passFocusTo(segments[index]);
+            segments[index]->click();
+        }
     }
 };
 
@@ -245,6 +283,21 @@ public:
         update();
     }
 
+    // The row's cells for assistive technology.
+    std::vector<AccessibleTable::Cell> accessibleCells() const
+    {
+        QString club = spokenClubName(m_teamId.value_or(0));
+        if (const QString meaning = clinchMeaning(m_clinch->text()); !meaning.isEmpty())
+            club += u", clinched "_s + meaning;
+        std::vector<AccessibleTable::Cell> cells { tableCell(club, m_abbreviation->parentWidget()) };
+        if (m_isFavorite) cells.front().description = u"My Team"_s;
+        for (std::size_t i = 0; i < m_cells.size(); ++i) {
+            const QString text = m_cells[i]->text();
+            cells.push_back(tableCell(i == streakColumn ? spokenStreak(text) : text, m_cells[i]));
+        }
+        return cells;
+    }
+
     // Colours depend on the record too, so the division calls this after every setRecord.
 
     void applyColors(const QPalette &palette)
@@ -321,6 +374,22 @@ public:
         m_gamesBackHeader = m_headerLabels.back();
         line->addStretch(1);
         m_tableLayout->addWidget(header);
+        accessibility::setTable(this, [this] { return accessibleContent(); });
+    }
+
+    AccessibleTable accessibleContent() const
+    {
+        AccessibleTable table;
+        table.name = m_title->text();
+        table.header.push_back(tableCell(u"Team"_s, m_title));
+        for (std::size_t i = 0; i < numberColumns().size(); ++i) {
+            const bool wildCardBack = i == gamesBackColumn && m_gamesBackHeader->text() == u"WCGB"_s;
+            table.header.push_back(
+                tableCell(wildCardBack ? u"Wild card games back"_s : numberColumns()[i].spoken, m_headerLabels[i + 1]));
+        }
+        for (const StandingsRowView *row : m_rows)
+            table.rows.push_back(row->accessibleCells());
+        return table;
     }
 
     // `number` is the table's place within its league; the first one has no divider.
@@ -348,6 +417,7 @@ public:
             m_rows[i]->setRecord(record, record.team.id == favoriteTeamId, gamesBack, lineBelow);
         }
         applyColors(palette());
+        accessibility::contentChanged(this);
     }
 
     void applyColors(const QPalette &palette)
@@ -379,6 +449,8 @@ StandingsView::StandingsView(QWidget *parent)
 
     auto *switchBar = new QWidget(this);
     switchBar->setObjectName(u"standingsSwitch"_s);
+    accessibility::setRole(switchBar, QAccessible::Grouping);
+    switchBar->setAccessibleName(u"Standings by"_s);
     auto *switchLine = new QHBoxLayout(switchBar);
     switchLine->setContentsMargins(horizontalPadding, 6, horizontalPadding, 0);
     switchLine->setSpacing(2);
@@ -431,6 +503,9 @@ StandingsView::StandingsView(QWidget *parent)
 
     m_scroll = new QScrollArea(states);
     m_scroll->setObjectName(u"standingsScroll"_s);
+    m_scroll->setAccessibleName(u"Standings"_s);
+    // The page keys scroll it wherever the focus is; a Tab stop that shows nothing would only be in the way.
+    m_scroll->setFocusPolicy(Qt::NoFocus);
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setWidgetResizable(true);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -472,6 +547,8 @@ void StandingsView::buildSection(Section &section, const QString &name, const QS
     line->setSpacing(6);
     auto *logo = new LeagueLogoView(section.leagueId, leagueLogoSize, section.header);
     logo->setObjectName(u"leagueLogo"_s);
+    accessibility::setRole(logo, QAccessible::Graphic);
+    logo->setAccessibleName(title + u" logo"_s);
     line->addWidget(logo, 0, Qt::AlignVCenter);
     section.title = new QLabel(title, section.header);
     section.title->setObjectName(u"leagueTitle"_s);

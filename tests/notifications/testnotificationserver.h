@@ -60,7 +60,8 @@ public Q_SLOTS:
         const QString &body, const QStringList &actions, const QVariantMap &hints, int expireTimeout)
     {
         received.push_back({ appName, appIcon, summary, body, hints, expireTimeout, actions, replacesId });
-        return uint(received.size());
+        // As daemons do, a replacement keeps the id of the popup it replaces.
+        return replacesId != 0 && replacesId < received.size() ? replacesId : uint(received.size());
     }
     Q_SCRIPTABLE QStringList GetCapabilities() { return capabilities; }
     Q_SCRIPTABLE void CloseNotification(uint) { }

@@ -98,6 +98,64 @@ private Q_SLOTS:
         replay.terminate();
         replay.waitForFinished(5000);
     }
+
+    // The demo's live game played ten times faster: its three runs after the first look and its final, each once,
+    // in order, every popup replacing the one before.
+    void runsAndFinalOfTheDemoGame()
+    {
+        QTemporaryDir home;
+        QVERIFY(QFile::setPermissions(home.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(writeFile(home.filePath(u"config/baselark/baselark.ini"_s),
+            "[General]\nnotificationsEnabled=true\nnoSpoilers=false\n"));
+        TestNotificationServer server;
+        QVERIFY(server.start());
+
+        QProcess replay;
+        replay.start(QStringLiteral(REPLAY_BINARY),
+            { u"--dir"_s, QStringLiteral(BASELARK_SOURCE_DIR "/data/demo"), u"--speed"_s, u"10"_s });
+        const QString endpoint = awaitLine(replay, "listening on ").value_or(QString());
+        QVERIFY(!endpoint.isEmpty());
+        QProcess app;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"BASELARK_ENDPOINT"_s, endpoint);
+        env.insert(u"XDG_CONFIG_HOME"_s, home.filePath(u"config"_s));
+        env.insert(u"XDG_DATA_HOME"_s, home.filePath(u"data"_s));
+        env.insert(u"XDG_RUNTIME_DIR"_s, home.path());
+        app.setProcessEnvironment(env);
+        app.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        app.start(QStringLiteral(BASELARK_BINARY));
+        QVERIFY(app.waitForStarted());
+
+        // Game-start alerts of the club's coming games and the demo's update notice may come too; only the game's
+        // own are looked at, with their place among all the daemon received.
+        const auto gameAlerts = [&server] {
+            std::vector<std::pair<uint, TestNotificationServer::Notification>> alerts;
+            for (std::size_t i = 0; i < server.received.size(); ++i) {
+                const QString &summary = server.received[i].summary;
+                if (summary.startsWith(u"BOS "_s) || summary.startsWith(u"NYY "_s) || summary.startsWith(u"Final"_s))
+                    alerts.emplace_back(uint(i + 1), server.received[i]);
+            }
+            return alerts;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(gameAlerts().size(), 4u, 120000);
+        QTest::qWait(15000); // a later look of the follower must not tell anything again
+        const auto alerts = gameAlerts();
+        QStringList titles;
+        for (const auto &[id, shown] : alerts)
+            titles << shown.summary;
+        QCOMPARE(titles,
+            (QStringList { u"BOS 1, NYY 0"_s, u"BOS 3, NYY 0"_s, u"BOS 5, NYY 0"_s,
+                u"Final: Boston Red Sox 5, New York Yankees 0"_s }));
+        QVERIFY(!alerts.front().second.body.isEmpty());
+        QCOMPARE(alerts.front().second.replacesId, 0u);
+        for (std::size_t i = 1; i < alerts.size(); ++i)
+            QCOMPARE(alerts[i].second.replacesId, alerts.front().first); // one popup for the game
+
+        app.terminate();
+        QVERIFY(app.waitForFinished(10000));
+        replay.terminate();
+        replay.waitForFinished(5000);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestAlertsEndToEnd)

@@ -182,8 +182,10 @@ private Q_SLOTS:
         GameEventFollower follower = makeFollower(center);
         QSignalSpy over(&follower, &GameEventFollower::gameOver);
         follower.follow(748534, {});
+        // A state seen again, and an older one replayed between two newer ones, tell nothing more.
         for (const auto &[lastPlay, state] :
-            { std::pair(47, u"Live"_s), std::pair(48, u"Live"_s), std::pair(48, u"Live"_s), std::pair(76, u"Final"_s) })
+            { std::pair(47, u"Live"_s), std::pair(48, u"Live"_s), std::pair(48, u"Live"_s), std::pair(47, u"Live"_s),
+                std::pair(48, u"Live"_s), std::pair(76, u"Final"_s) })
             look(follower, cut(m_final, lastPlay, state));
         QCOMPARE(shownIds(center),
             (QStringList { u"baselark-score-748534-48"_s, u"baselark-score-748534-68"_s, u"baselark-score-748534-71"_s,
@@ -192,6 +194,11 @@ private Q_SLOTS:
         QVERIFY(std::ranges::all_of(center.shown, [](const auto &shown) { return shown.thread == u"game-748534"_s; }));
         QCOMPARE(over.count(), 1);
         QVERIFY(!follower.followedGame());
+        // Restarted while the schedule still shows the game live: its final is not told again.
+        GameEventFollower again = makeFollower(center);
+        again.follow(748534, {});
+        look(again, cut(m_final, 76, u"Final"_s));
+        QCOMPARE(center.shown.size(), 4u);
     }
 
     // A restart between two looks tells what came meanwhile, unless it is old news, and repeats nothing.
@@ -235,6 +242,7 @@ private Q_SLOTS:
     void firstLookTellsNothingOfThePast()
     {
         QFETCH(bool, wakeUp);
+        m_now = QDateTime(QDate(2023, 11, 2), QTime(2, 51), Qt::UTC); // play 68 ended four minutes ago
         FakeNotificationCenterClient center;
         GameEventFollower follower = makeFollower(center);
         follower.follow(748534, {});
@@ -261,6 +269,13 @@ private Q_SLOTS:
         look(follower, cut(m_final, 76, u"Final"_s));
         QCOMPARE(shownIds(center),
             (QStringList { u"baselark-score-748534-68"_s, u"baselark-score-748534-71"_s, u"baselark-final-748534"_s }));
+
+        FakeNotificationCenterClient quiet;
+        GameEventFollower finalOff = makeFollower(quiet);
+        finalOff.follow(748534, { .scoring = true, .final = false });
+        look(finalOff, cut(m_final, 71, u"Live"_s));
+        look(finalOff, cut(m_final, 76, u"Final"_s));
+        QVERIFY(quiet.shown.empty());
     }
 
     // Failed looks come again after 15, 30, then 60 s; a good one follows the feed's own pace.

@@ -388,8 +388,11 @@ private Q_SLOTS:
         load = vm->loadSchedule();
         answerGameDay(1, day, { makeGame(1, 147, 111, u"2024-04-01T23:05:00Z"_s, u"Final"_s) });
         QCOMPARE(follower.followedGame(), 1);
-        follower.resumed();
+        QCoro::waitFor(follower.look()); // fails: the next look in 15 s
+        QCOMPARE(follower.nextLookIn(), 15s);
+        vm->handleResume(); // a look at once, and a reload
         QCOMPARE(follower.nextLookIn(), 0ms);
+        answerGameDay(2, day, { makeGame(1, 147, 111, u"2024-04-01T23:05:00Z"_s, u"Final"_s) });
         vm->setNoSpoilers(true);
         QVERIFY(!follower.followedGame());
 
@@ -397,7 +400,7 @@ private Q_SLOTS:
         vm->setNoSpoilers(false);
         QVERIFY(!follower.followedGame());
         load = vm->loadSchedule();
-        answerGameDay(2, day, { makeGame(1, 147, 111, u"2024-04-01T23:05:00Z"_s, u"Live"_s) });
+        answerGameDay(3, day, { makeGame(1, 147, 111, u"2024-04-01T23:05:00Z"_s, u"Live"_s) });
         QCOMPARE(follower.followedGame(), 1);
         load = vm->setFavoriteTeam(110);
         QVERIFY(!follower.followedGame());

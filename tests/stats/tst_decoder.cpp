@@ -97,30 +97,6 @@ private Q_SLOTS:
 
     void emptyDates() { QVERIFY(decode<ScheduleResponse>(R"({"dates":[],"totalGames":0})"_ba).dates.empty()); }
 
-    void recordings_data()
-    {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<int>("days");
-        QTest::addColumn<int>("games");
-        QTest::newRow("postponed day (with byte-order mark)") << u"schedule-2022-04-07-postponed.json"_s << 1 << 9;
-        QTest::newRow("scheduled day with probables") << u"schedule-2026-03-18-preview-probables.json"_s << 1 << 13;
-        QTest::newRow("day of finals") << u"schedule-2026-04-20-hydrated.json"_s << 1 << 10;
-        QTest::newRow("club season") << u"schedule-team134-season2025.json"_s << 191 << 194;
-    }
-
-    void recordings()
-    {
-        QFETCH(QString, file);
-        QFETCH(int, days);
-        QFETCH(int, games);
-        const auto response = decode<ScheduleResponse>(readTestData(file));
-        QCOMPARE(int(response.dates.size()), days);
-        int total = 0;
-        for (const GameDate &day : response.dates)
-            total += int(day.games.size());
-        QCOMPARE(total, games);
-    }
-
     void recordedValues()
     {
         // Texts built from these records are checked where the views show them; here what only decoding shows.

@@ -202,13 +202,6 @@ private Q_SLOTS:
         QCOMPARE(document.timeStamp(), u"20240101_000000"_s);
     }
 
-    void wholeFeedAnswerReplaces()
-    {
-        LiveFeedDocument document = documentOf(readTestData(u"feed-live-inprogress-746139-a.json"_s));
-        QCOMPARE(document.apply(readTestData(u"feed-live-inprogress-746139-b.json"_s)), Outcome::Replaced);
-        QCOMPARE(document.timeStamp(), u"20240612_042717"_s);
-    }
-
     void waitWithinBounds_data()
     {
         QTest::addColumn<QByteArray>("wait");

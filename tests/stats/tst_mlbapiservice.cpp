@@ -1,4 +1,5 @@
 #include "replay/replayserver.h"
+#include "settle.h"
 #include "stats/mlbapiservice.h"
 #include "testdata.h"
 
@@ -16,15 +17,6 @@ namespace {
 
 const QString schedulePath = u"/api/v1/schedule"_s;
 const QString hydration = u"&hydrate=broadcasts(all),probablePitcher,linescore"_s;
-
-template <class Result> QCoro::Task<std::variant<Result, ServiceError>> settle(QCoro::Task<Result> task)
-{
-    try {
-        co_return co_await task;
-    } catch (const ServiceError &error) {
-        co_return error;
-    }
-}
 
 // Runs the request to completion; the error, if any, comes back instead of the result.
 template <class Result> std::variant<Result, ServiceError> run(QCoro::Task<Result> task)

@@ -60,9 +60,8 @@ public:
     ~FakeScheduleAPI() override
     {
         const auto failOpen = [](auto &requests) {
-            for (auto &request : requests) {
+            for (auto &request : requests)
                 if (!request->completed) request->complete(true);
-            }
         };
         failOpen(m_requests);
         failOpen(m_standingsRequests);
@@ -72,45 +71,27 @@ public:
 
     QCoro::Task<ScheduleDays> fetchSchedule(QDate firstDay, QDate lastDay) override
     {
-        auto request = std::make_shared<Request>();
-        request->firstDay = firstDay;
-        request->lastDay = lastDay;
-        m_requests.push_back(request);
-        co_await *request;
-        if (request->failed) throw transferError();
-        co_return request->days;
+        return open(m_requests, std::make_shared<Request>(Request { {}, firstDay, lastDay, {} }), &Request::days);
     }
 
     QCoro::Task<std::vector<StandingsRecord>> fetchStandings(qint64 season) override
     {
-        auto request = std::make_shared<FakeStandingsRequest>();
-        request->season = season;
-        m_standingsRequests.push_back(request);
-        co_await *request;
-        if (request->failed) throw transferError();
-        co_return request->records;
+        return open(m_standingsRequests,
+            std::make_shared<FakeStandingsRequest>(FakeStandingsRequest { {}, season, {} }),
+            &FakeStandingsRequest::records);
     }
 
     QCoro::Task<GameDetail> fetchGameDetail(qint64 gamePk) override
     {
-        auto request = std::make_shared<FakeDetailRequest>();
-        request->gamePk = gamePk;
-        m_detailRequests.push_back(request);
-        co_await *request;
-        if (request->failed) throw transferError();
-        co_return request->detail;
+        return open(m_detailRequests, std::make_shared<FakeDetailRequest>(FakeDetailRequest { {}, gamePk, {} }),
+            &FakeDetailRequest::detail);
     }
 
     QCoro::Task<std::vector<Game>> fetchTeamSchedule(qint64 teamId, QDate firstDay, QDate lastDay) override
     {
-        auto request = std::make_shared<FakeTeamScheduleRequest>();
-        request->teamId = teamId;
-        request->firstDay = firstDay;
-        request->lastDay = lastDay;
-        m_teamScheduleRequests.push_back(request);
-        co_await *request;
-        if (request->failed) throw transferError();
-        co_return request->games;
+        return open(m_teamScheduleRequests,
+            std::make_shared<FakeTeamScheduleRequest>(FakeTeamScheduleRequest { {}, teamId, firstDay, lastDay, {} }),
+            &FakeTeamScheduleRequest::games);
     }
 
     LiveFeedFollow followGame(qint64 gamePk) override
@@ -191,9 +172,16 @@ public:
     void failTeamSchedule(int index) { m_teamScheduleRequests.at(index)->complete(true); }
 
 private:
-    static ServiceError transferError()
+    // Files `request` and waits until the test answers it; a failed answer throws a transfer error.
+    template <class R, class Result>
+    static QCoro::Task<Result> open(
+        std::vector<std::shared_ptr<R>> &requests, std::shared_ptr<R> request, Result R::*answer)
     {
-        return ServiceError(ServiceError::Kind::Transfer, QStringLiteral("Could not connect to server"));
+        requests.push_back(request);
+        co_await *request;
+        if (request->failed)
+            throw ServiceError(ServiceError::Kind::Transfer, QStringLiteral("Could not connect to server"));
+        co_return (*request).*answer;
     }
 
     std::vector<std::shared_ptr<Request>> m_requests;

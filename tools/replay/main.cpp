@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSocketNotifier>
 #include <csignal>
@@ -60,7 +61,10 @@ int main(int argc, char *argv[])
     const QCommandLineOption logOption(u"log"_s, u"Appends each request target to FILE."_s, u"FILE"_s);
     const QCommandLineOption unansweredOption(
         u"log-unanswered"_s, u"Appends each request target that no route matched to FILE."_s, u"FILE"_s);
-    parser.addOptions({ dirOption, manifestOption, portOption, logOption, unansweredOption });
+    const QCommandLineOption speedOption(u"speed"_s,
+        u"Plays timelines FACTOR times faster than the real clock (a whole demo game in a minute at 10)."_s,
+        u"FACTOR"_s, u"1"_s);
+    parser.addOptions({ dirOption, manifestOption, portOption, logOption, unansweredOption, speedOption });
     parser.process(app);
 
     if (!parser.positionalArguments().isEmpty())
@@ -70,12 +74,20 @@ int main(int argc, char *argv[])
     bool portOk = false;
     const uint port = parser.value(portOption).toUInt(&portOk);
     if (!portOk || port > 65535) return fail(1, u"--port must be a number from 0 to 65535"_s);
+    bool speedOk = false;
+    const double speed = parser.value(speedOption).toDouble(&speedOk);
+    if (!speedOk || !(speed >= 1 && speed <= 1000)) return fail(1, u"--speed must be a number from 1 to 1000"_s);
 
     ReplayServer server;
     const QString manifest = parser.isSet(manifestOption) ? parser.value(manifestOption)
                                                           : QDir(parser.value(dirOption)).filePath(u"manifest.json"_s);
     QString error;
     if (!server.loadManifest(manifest, &error)) return fail(2, error);
+    if (speed != 1) {
+        QElapsedTimer started;
+        started.start();
+        server.setUptime([started, speed] { return qint64(double(started.elapsed()) * speed / 1000); });
+    }
 
     QFile log;
     QFile unansweredLog;

@@ -1,5 +1,6 @@
 #include "boxscore/views/boxscoreview.h"
 
+#include "ui/accessibility.h"
 #include "ui/theme.h"
 
 #include <QCursor>
@@ -40,6 +41,139 @@ qreal advance(const QFont &font, const QString &text)
     return std::ceil(QFontMetricsF(font).horizontalAdvance(text));
 }
 
+// A section as assistive technology reads it, made from what the section paints at its width: named by its
+// title, then its texts in order, with its table (if it has one) in the place of the table's first text.
+class AccessibleBoxScoreSection : public QAccessibleWidget, public accessibility::ContentInterface {
+public:
+    explicit AccessibleBoxScoreSection(BoxScoreSection *section)
+        : QAccessibleWidget(section, QAccessible::Grouping)
+    { }
+
+    ~AccessibleBoxScoreSection() override
+    {
+        for (const QAccessible::Id id : m_parts)
+            QAccessible::deleteAccessibleInterface(id);
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t != QAccessible::Name) return QAccessibleWidget::text(t);
+        refresh();
+        return m_name;
+    }
+
+    int childCount() const override
+    {
+        refresh();
+        return int(m_parts.size());
+    }
+
+    QAccessibleInterface *child(int index) const override
+    {
+        refresh();
+        if (index < 0 || std::size_t(index) >= m_parts.size()) return nullptr;
+        return QAccessible::accessibleInterface(m_parts[std::size_t(index)]);
+    }
+
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        refresh();
+        for (std::size_t index = 0; index < m_parts.size(); ++index)
+            if (QAccessible::accessibleInterface(m_parts[index]) == child) return int(index);
+        return -1;
+    }
+
+    QAccessibleInterface *focusChild() const override { return nullptr; }
+
+    // Parts that no longer exist go at once, before anything asks them about a place that has gone.
+    void invalidate() override
+    {
+        m_stale = true;
+        if (!m_parts.empty()) refresh();
+    }
+
+private:
+    BoxScoreSection *section() const { return static_cast<BoxScoreSection *>(widget()); }
+
+    void refresh() const
+    {
+        if (!m_stale && m_width == section()->width()) return;
+        m_stale = false;
+        m_width = section()->width();
+
+        m_name = section()->accessibleName();
+        AccessibleTable table;
+        std::vector<std::pair<QString, QRect>> texts;
+        std::optional<std::size_t> tableAt;
+        for (const BoxScoreSection::Item &item : section()->items()) {
+            if (item.kind == BoxScoreSection::Item::Kind::Divider) continue;
+            if (item.title) {
+                if (m_name.isEmpty()) m_name = item.text;
+                continue;
+            }
+            if (item.cellColumn < 0) {
+                texts.emplace_back(item.text, item.rect.toAlignedRect());
+                continue;
+            }
+            if (!tableAt) tableAt = texts.size();
+            if (item.cellRow >= 0 && table.rows.size() <= std::size_t(item.cellRow))
+                table.rows.resize(std::size_t(item.cellRow) + 1);
+            auto &row = item.cellRow < 0 ? table.header : table.rows[std::size_t(item.cellRow)];
+            if (row.size() <= std::size_t(item.cellColumn)) row.resize(std::size_t(item.cellColumn) + 1);
+            // A name and the position or decision beside it share the cell.
+            AccessibleTable::Cell &cell = row[std::size_t(item.cellColumn)];
+            cell.text = (cell.text + u' ' + item.text).simplified();
+            cell.rect |= item.rect.toAlignedRect();
+            if (item.link) {
+                cell.press = [section = QPointer(section()), url = *item.link] {
+                    if (section) Q_EMIT section->linkActivated(url);
+                };
+                cell.pressName = u"Open on Baseball Reference"_s;
+            }
+        }
+        table.name = m_name;
+        m_table = std::move(table);
+
+        auto *self = const_cast<AccessibleBoxScoreSection *>(this);
+        if (tableAt && !m_tableId) {
+            m_tableId = QAccessible::registerAccessibleInterface(
+                new AccessibleVirtualTable(self, section(), [this] { return m_table; }));
+        } else if (tableAt) {
+            static_cast<AccessibleVirtualTable *>(QAccessible::accessibleInterface(*m_tableId))->cells().invalidate();
+        } else if (m_tableId) {
+            QAccessible::deleteAccessibleInterface(*std::exchange(m_tableId, std::nullopt));
+        }
+        if (texts.size() != m_texts.size()) {
+            for (const QAccessible::Id id : m_texts)
+                QAccessible::deleteAccessibleInterface(id);
+            m_texts.clear();
+            for (const auto &[text, rect] : texts)
+                m_texts.push_back(
+                    QAccessible::registerAccessibleInterface(new AccessibleVirtualText(self, section(), text, rect)));
+        } else {
+            for (std::size_t i = 0; i < texts.size(); ++i)
+                static_cast<AccessibleVirtualText *>(QAccessible::accessibleInterface(m_texts[i]))
+                    ->setContent(texts[i].first, texts[i].second);
+        }
+        m_parts = m_texts;
+        if (tableAt) m_parts.insert(m_parts.begin() + std::ptrdiff_t(*tableAt), *m_tableId);
+    }
+
+    mutable bool m_stale = true;
+    mutable int m_width = -1;
+    mutable QString m_name;
+    mutable AccessibleTable m_table;
+    mutable std::optional<QAccessible::Id> m_tableId;
+    mutable std::vector<QAccessible::Id> m_texts;
+    mutable std::vector<QAccessible::Id> m_parts;
+};
+
+QAccessibleInterface *accessibleSectionFactory(const QString &, QObject *object)
+{
+    if (auto *section = qobject_cast<BoxScoreSection *>(object)) return new AccessibleBoxScoreSection(section);
+    return nullptr;
+}
+
 } // namespace
 
 std::optional<QUrl> playerSearchURL(const QString &fullName)
@@ -60,10 +194,12 @@ BoxScoreSection::BoxScoreSection(const BoxScoreStyle &style, QWidget *parent)
     : QWidget(parent)
     , m_style(style)
 {
+    QAccessible::installFactory(&accessibleSectionFactory);
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
     setMouseTracking(true);
+    accessibility::claimInterface(this, QAccessible::Grouping);
 }
 
 BoxScoreSection::~BoxScoreSection()
@@ -128,6 +264,7 @@ void BoxScoreSection::contentChanged()
     m_probe.width = -1;
     updateGeometry();
     update();
+    accessibility::contentChanged(this);
     // The links moved or changed; the pointer may now be over another name or none.
     setHoveredLink(underMouse() ? linkAt(mapFromGlobal(QCursor::pos())) : std::nullopt);
 }
@@ -302,6 +439,7 @@ BoxScoreSection::Item BoxScoreSection::divider(qreal top, qreal width)
 qreal BoxScoreSection::addTitle(std::vector<Item> &items, const QString &title, qreal width) const
 {
     items.push_back(text(title, caption(QFont::Bold), 0, titleSpaceAbove, width, true));
+    items.back().title = true;
     return items.back().rect.bottom();
 }
 
@@ -365,30 +503,37 @@ qreal BoxScoreLineScoreSection::layOut(qreal width, std::vector<Item> &items) co
 
     qreal y = 0;
     const QFont header = caption();
-    for (std::size_t i = 0; i < m_line.innings.size(); ++i)
-        items.push_back(text(m_line.innings[i].ordinal, header, style.lineAbbrColumnWidth + qreal(i) * inningWidth, y,
-            inningWidth, true, Qt::AlignRight));
+    const int innings = int(m_line.innings.size());
+    for (int i = 0; i < innings; ++i)
+        items.push_back(text(m_line.innings[std::size_t(i)].ordinal, header,
+            style.lineAbbrColumnWidth + i * inningWidth, y, inningWidth, true, Qt::AlignRight)
+                            .inCell(-1, 1 + i));
     const QString totalsHeaders[] = { u"R"_s, u"H"_s, u"E"_s };
     for (int i = 0; i < 3; ++i)
         items.push_back(
-            text(totalsHeaders[i], header, totalsStart + i * totalsWidth, y, totalsWidth, true, Qt::AlignRight));
+            text(totalsHeaders[i], header, totalsStart + i * totalsWidth, y, totalsWidth, true, Qt::AlignRight)
+                .inCell(-1, 1 + innings + i));
     y += lineHeight(header) + 2;
 
     const QFont runs = body();
     const QFont emphasis = body(QFont::DemiBold);
     for (const bool home : { false, true }) {
-        items.push_back(text(home ? m_line.homeAbbr : m_line.awayAbbr, emphasis, 0, y, style.lineAbbrColumnWidth));
-        for (std::size_t i = 0; i < m_line.innings.size(); ++i) {
-            const auto &inning = m_line.innings[i];
+        const int row = home ? 1 : 0;
+        items.push_back(
+            text(home ? m_line.homeAbbr : m_line.awayAbbr, emphasis, 0, y, style.lineAbbrColumnWidth).inCell(row, 0));
+        for (int i = 0; i < innings; ++i) {
+            const auto &inning = m_line.innings[std::size_t(i)];
             items.push_back(text(home ? inning.homeRuns : inning.awayRuns, runs,
-                style.lineAbbrColumnWidth + qreal(i) * inningWidth, y, inningWidth, false, Qt::AlignRight));
+                style.lineAbbrColumnWidth + i * inningWidth, y, inningWidth, false, Qt::AlignRight)
+                                .inCell(row, 1 + i));
         }
         const auto &totals = home ? m_line.homeTotals : m_line.awayTotals;
         const std::pair<qint64, const QFont *> cells[]
             = { { totals.runs, &emphasis }, { totals.hits, &runs }, { totals.errors, &runs } };
         for (int i = 0; i < 3; ++i)
             items.push_back(text(QString::number(cells[i].first), *cells[i].second, totalsStart + i * totalsWidth, y,
-                totalsWidth, false, Qt::AlignRight));
+                totalsWidth, false, Qt::AlignRight)
+                                .inCell(row, 1 + innings + i));
         y += lineHeight(runs) + (home ? 0 : 2);
     }
     return y;
@@ -398,13 +543,14 @@ namespace {
 
 // The six counting columns and the average column of a batting or pitching table.
 void addStatCells(std::vector<BoxScoreSection::Item> &items, const BoxScoreStyle &style, const QStringList &values,
-    const QFont &font, qreal top, bool secondary)
+    const QFont &font, qreal top, bool secondary, int row)
 {
     qreal x = style.nameColumnWidth;
     for (qsizetype i = 0; i < values.size(); ++i) {
         const qreal width = style.statColumnWidth + (i == 6 ? style.avgColumnExtra : 0);
         if (!values[i].isEmpty())
-            items.push_back(BoxScoreSection::text(values[i], font, x, top, width, secondary, Qt::AlignRight));
+            items.push_back(BoxScoreSection::text(values[i], font, x, top, width, secondary, Qt::AlignRight)
+                                .inCell(row, 1 + int(i)));
         x += width;
     }
 }
@@ -424,8 +570,8 @@ qreal BoxScoreSection::addTableHead(std::vector<Item> &items, const QString &tit
     items.push_back(divider(y, width));
     y += 1 + tableSpacing;
     const QFont header = caption();
-    items.push_back(text(nameCaption, header, 0, y, style.nameColumnWidth, true));
-    addStatCells(items, style, statCaptions, header, y, true);
+    items.push_back(text(nameCaption, header, 0, y, style.nameColumnWidth, true).inCell(-1, 0));
+    addStatCells(items, style, statCaptions, header, y, true, -1);
     return y + lineHeight(header);
 }
 
@@ -452,28 +598,31 @@ qreal BoxScoreBattingSection::layOut(qreal width, std::vector<Item> &items) cons
 
     const QFont font = body();
     const qreal rowHeight = lineHeight(font);
+    int index = 0;
     for (const auto &row : m_team.battingRows) {
         qreal x = row.indentLevel >= 1 ? substituteIndent + nameCellSpacing : 0;
         const qreal nameWidth = std::min(advance(font, row.playerName), style.nameColumnWidth - x);
-        Item name = text(row.playerName, font, x, y, nameWidth);
+        Item name = text(row.playerName, font, x, y, nameWidth).inCell(index, 0);
         name.link = playerSearchURL(row.playerFullName);
         items.push_back(std::move(name));
         x += nameWidth + nameCellSpacing;
         if (x < style.nameColumnWidth)
             items.push_back(
-                text(row.roleNotation.value_or(row.positionText), font, x, y, style.nameColumnWidth - x, true));
+                text(row.roleNotation.value_or(row.positionText), font, x, y, style.nameColumnWidth - x, true)
+                    .inCell(index, 0));
         addStatCells(items, style, { row.atBats, row.runs, row.hits, row.rbi, row.walks, row.strikeouts, row.avg },
-            font, y, false);
+            font, y, false, index);
         y += rowHeight + tableSpacing;
+        ++index;
     }
 
     items.push_back(divider(y, width));
     y += 1 + tableSpacing;
     const QFont totals = body(QFont::DemiBold);
     const auto &sums = m_team.battingTotals;
-    items.push_back(text(u"Totals"_s, totals, 0, y, style.nameColumnWidth));
+    items.push_back(text(u"Totals"_s, totals, 0, y, style.nameColumnWidth).inCell(index, 0));
     addStatCells(items, style, { sums.atBats, sums.runs, sums.hits, sums.rbi, sums.walks, sums.strikeouts, QString() },
-        totals, y, false);
+        totals, y, false, index);
     y += rowHeight;
 
     if (!m_team.eventSummaries.empty()) {
@@ -510,19 +659,22 @@ qreal BoxScorePitchingSection::layOut(qreal width, std::vector<Item> &items) con
         { u"IP"_s, u"H"_s, u"R"_s, u"ER"_s, u"BB"_s, u"SO"_s, u"ERA"_s }, width);
 
     const QFont font = body();
+    int index = 0;
     for (const auto &row : m_team.pitchingRows) {
         y += tableSpacing;
         const qreal nameWidth = std::min(advance(font, row.playerName), qreal(style.nameColumnWidth));
-        Item name = text(row.playerName, font, 0, y, nameWidth);
+        Item name = text(row.playerName, font, 0, y, nameWidth).inCell(index, 0);
         name.link = playerSearchURL(row.playerFullName);
         items.push_back(std::move(name));
         // The tag brings its own leading space.
         if (row.decisionTag && nameWidth < style.nameColumnWidth)
-            items.push_back(text(*row.decisionTag, font, nameWidth, y, style.nameColumnWidth - nameWidth, true));
+            items.push_back(
+                text(*row.decisionTag, font, nameWidth, y, style.nameColumnWidth - nameWidth, true).inCell(index, 0));
         addStatCells(items, style,
             { row.inningsPitched, row.hits, row.runs, row.earnedRuns, row.walks, row.strikeouts, row.era }, font, y,
-            false);
+            false, index);
         y += lineHeight(font);
+        ++index;
     }
     return y;
 }
@@ -551,12 +703,15 @@ qreal BoxScoreScoringPlaysSection::layOut(qreal width, std::vector<Item> &items)
     const QFont font = body();
     const qreal scoreX = style.scoringMarkerWidth + scoringSpacing;
     const qreal descriptionX = scoreX + style.scoringScoreWidth + scoringSpacing;
+    int index = 0;
     for (const auto &play : m_plays) {
         y += 2;
-        items.push_back(text(play.inningMarker, marker, 0, y, style.scoringMarkerWidth));
-        items.push_back(text(play.scoreState, font, scoreX, y, style.scoringScoreWidth));
-        items.push_back(paragraph(play.description, font, descriptionX, y, width - descriptionX, false));
+        items.push_back(text(play.inningMarker, marker, 0, y, style.scoringMarkerWidth).inCell(index, 0));
+        items.push_back(text(play.scoreState, font, scoreX, y, style.scoringScoreWidth).inCell(index, 1));
+        items.push_back(
+            paragraph(play.description, font, descriptionX, y, width - descriptionX, false).inCell(index, 2));
         y = std::max(items.back().rect.bottom(), y + lineHeight(font));
+        ++index;
     }
     return y;
 }
@@ -625,8 +780,10 @@ BoxScoreView::BoxScoreView(const BoxScoreStyle &style, QWidget *parent)
     m_column = new QVBoxLayout(column);
     m_resultHeader = new BoxScoreResultHeader(style, column);
     m_resultHeader->setObjectName(u"resultHeader"_s);
+    m_resultHeader->setAccessibleName(u"Result"_s);
     m_lineScore = new BoxScoreLineScoreSection(style, column);
     m_lineScore->setObjectName(u"lineScore"_s);
+    m_lineScore->setAccessibleName(u"Line score"_s);
     m_awayBatting = new BoxScoreBattingSection(style, column);
     m_awayBatting->setObjectName(u"awayBatting"_s);
     m_homeBatting = new BoxScoreBattingSection(style, column);
@@ -640,6 +797,7 @@ BoxScoreView::BoxScoreView(const BoxScoreStyle &style, QWidget *parent)
     m_scoringPlays->hide();
     m_footer = new BoxScoreFooterSection(style, column);
     m_footer->setObjectName(u"footer"_s);
+    m_footer->setAccessibleName(u"Game information"_s);
     for (BoxScoreSection *section : sections()) {
         m_column->addWidget(section);
         connect(section, &BoxScoreSection::linkActivated, this, [this](const QUrl &url) {

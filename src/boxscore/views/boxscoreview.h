@@ -39,6 +39,19 @@ public:
         // Set on texts that wrap at rect's width; the others are cut short with an ellipsis.
         std::shared_ptr<QTextLayout> wrapped;
         std::optional<QUrl> link;
+        // The section's title, which names the section to assistive technology.
+        bool title = false;
+        // The cell of the section's table the text stands in, read by assistive technology; row -1 is the
+        // header. A column of -1 puts the text outside the table.
+        int cellRow = 0;
+        int cellColumn = -1;
+
+        Item &inCell(int row, int column)
+        {
+            cellRow = row;
+            cellColumn = column;
+            return *this;
+        }
     };
 
     static const QString linkToolTip;

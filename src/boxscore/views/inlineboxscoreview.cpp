@@ -3,6 +3,7 @@
 #include "boxscore/boxscoreviewmodel.h"
 #include "boxscore/views/boxscoreview.h"
 #include "schedule/scheduleviewmodel.h"
+#include "ui/accessibility.h"
 #include "ui/plainbutton.h"
 #include "ui/progressspinner.h"
 #include "ui/theme.h"
@@ -28,6 +29,7 @@ public:
         , m_pixelSize(pixelSize)
     {
         setFixedSize(pixelSize, pixelSize);
+        accessibility::setRole(this, QAccessible::Graphic);
     }
 
     Symbol symbol() const { return m_symbol; }
@@ -338,6 +340,9 @@ QWidget *InlineBoxScoreView::buildBoxScorePage()
 {
     m_boxScoreView = new BoxScoreView(BoxScoreStyle::compact());
     m_boxScoreView->setObjectName(u"boxScoreView"_s);
+    m_boxScoreView->setAccessibleName(u"Box score"_s);
+    // The page keys scroll it wherever the focus is; a Tab stop that shows nothing would only be in the way.
+    m_boxScoreView->setFocusPolicy(Qt::NoFocus);
     auto *note = new ErrorNote(nullptr);
     m_errorNote = note;
     auto *page = new BoxScorePage(m_boxScoreView, note, m_contents);

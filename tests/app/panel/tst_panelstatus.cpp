@@ -1,7 +1,6 @@
 #include "app/statuspublisher.h"
+#include "recordedgames.h"
 #include "schedule/panelstatus.h"
-#include "stats/schedule.h"
-#include "testdata.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -20,12 +19,6 @@ using namespace Qt::StringLiterals;
 Q_DECLARE_METATYPE(ScheduleAvailability)
 
 namespace {
-
-std::vector<Game> recordedDay(const QString &name)
-{
-    auto response = decode<ScheduleResponse>(readTestData(name));
-    return response.dates.empty() ? std::vector<Game> {} : response.dates.front().games;
-}
 
 // The recorded Boston game of 2026-04-20, turned live.
 std::vector<Game> liveDay()
@@ -71,6 +64,13 @@ QDBusMessage callPublisher(const QString &interface, const QString &method, cons
         StatusPublisher::serviceName(), StatusPublisher::objectPath(), interface, method);
     call.setArguments(arguments);
     return QDBusConnection::sessionBus().call(call, QDBus::BlockWithGui, 5000);
+}
+
+// What quitting the application does to the bus: its object and name go.
+void unpublish()
+{
+    QDBusConnection::sessionBus().unregisterObject(StatusPublisher::objectPath());
+    QDBusConnection::sessionBus().interface()->unregisterService(StatusPublisher::serviceName());
 }
 
 QJsonObject json(const QString &line)
@@ -134,9 +134,8 @@ private Q_SLOTS:
     // method; nothing QObject brings (objectName) can be read or written from outside.
     void busInterface()
     {
-        QDBusConnection bus = QDBusConnection::sessionBus();
         StatusPublisher publisher;
-        QVERIFY(publisher.publish(bus));
+        QVERIFY(publisher.publish(QDBusConnection::sessionBus()));
         QSignalSpy changed(&publisher, &StatusPublisher::Changed);
         QSignalSpy toggled(&publisher, &StatusPublisher::toggleRequested);
         publisher.setStatus(u"NYY @ BOS 7:05 PM"_s, u"preview"_s, u"tip"_s);
@@ -172,8 +171,7 @@ private Q_SLOTS:
         QCOMPARE(status.out, u"NYY @ BOS 7:05 PM\n"_s);
         QCOMPARE(runBaselark({ u"--toggle"_s }).exitCode, 0);
         QTRY_COMPARE(toggled.count(), 1);
-        bus.unregisterObject(StatusPublisher::objectPath());
-        bus.interface()->unregisterService(StatusPublisher::serviceName());
+        unpublish();
     }
 
     // Many times over: a warning from the bus thread racing the exit came in about one run of four.
@@ -192,10 +190,9 @@ private Q_SLOTS:
     // application.
     void followAcrossRestarts()
     {
-        QDBusConnection bus = QDBusConnection::sessionBus();
         auto publisher = std::make_unique<StatusPublisher>();
         publisher->setStatus(u"NYY @ BOS · Top 7th"_s, u"no-spoilers"_s, u"New York Yankees @ Boston Red Sox"_s);
-        QVERIFY(publisher->publish(bus));
+        QVERIFY(publisher->publish(QDBusConnection::sessionBus()));
 
         QProcess follow;
         follow.start(QStringLiteral(BASELARK_BINARY), { u"--follow"_s, u"--format"_s, u"waybar"_s });
@@ -216,14 +213,13 @@ private Q_SLOTS:
         QCOMPARE(readLine(plain), u"NYY @ BOS <Final>"_s);
 
         // The application quits: the line goes blank; a new copy comes up: its line follows.
-        bus.unregisterObject(StatusPublisher::objectPath());
-        bus.interface()->unregisterService(StatusPublisher::serviceName());
+        unpublish();
         publisher.reset();
         QCOMPARE(json(readLine(follow))[u"text"].toString(), QString());
         QCOMPARE(readLine(plain), QString());
         publisher = std::make_unique<StatusPublisher>();
         publisher->setStatus(u"NYY — Off Day"_s, u"off-day"_s, QString());
-        QVERIFY(publisher->publish(bus));
+        QVERIFY(publisher->publish(QDBusConnection::sessionBus()));
         QCOMPARE(json(readLine(follow))[u"text"].toString(), u"NYY — Off Day"_s);
         QCOMPARE(readLine(plain), u"NYY — Off Day"_s);
         // A new tooltip is a new waybar line but the same plain one, which is not printed again.
@@ -240,8 +236,7 @@ private Q_SLOTS:
             QCOMPARE(client->exitStatus(), QProcess::NormalExit);
             QCOMPARE(client->exitCode(), 0);
         }
-        bus.unregisterObject(StatusPublisher::objectPath());
-        bus.interface()->unregisterService(StatusPublisher::serviceName());
+        unpublish();
     }
 
     // A follower nobody can read any more ends by itself, saying so, instead of lingering for ever.

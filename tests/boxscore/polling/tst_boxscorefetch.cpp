@@ -57,6 +57,8 @@ private Q_SLOTS:
         const BoxScoreFetchResult fetched = QCoro::waitFor(fetchBoxScore(*m_service, 1));
         QCOMPARE(m_server->requestLog(), QStringList { u"/api/v1.1/game/1/feed/live"_s });
         QCOMPARE(Markers(fetched.abstractGameState, fetched.currentAtBatIndex, fetched.allPlaysCount), markers);
+        // The feed's own pace goes to the polling loop: 10 s in the recordings, none in the bare feeds.
+        QCOMPARE(fetched.wait, feed.contains("\"wait\": 10") ? std::optional(10s) : std::nullopt);
         QCOMPARE(fetched.boxScore, buildBoxScore(decode<GameLiveFeedResponse>(feed)));
     }
 
@@ -98,38 +100,6 @@ private Q_SLOTS:
             QCOMPARE(fetched.boxScore, buildBoxScore(decode<GameLiveFeedResponse>(file.readAll())));
         }
         QCOMPARE(m_server->requestLog().filter(path + u"/diffPatch?"_s).size(), files.size() - 1);
-    }
-
-    void timelineFromLiveToFooterComplete()
-    {
-        QString error;
-        QVERIFY2(m_server->loadManifest(QStringLiteral(BASELARK_SOURCE_DIR "/data/timeline/manifest.json"), &error),
-            qPrintable(error));
-        auto clock = std::make_shared<FakeBoxScoreClock>();
-        BoxScoreViewModel vm(
-            [service = m_service.get()](qint64 gamePk) { return fetchBoxScore(*service, gamePk); }, clock);
-        const auto title = [&vm] { return vm.boxScore() ? vm.boxScore()->result.title : QString(); };
-
-        vm.setGamePk(748534);
-        QTRY_COMPARE(title(), u"Texas Rangers 1, Arizona Diamondbacks 0"_s);
-        QCOMPARE(vm.boxScore()->status, BoxScore::GameStatus::Live);
-        // The recordings ask for 10 s between polls, live or final.
-        QCOMPARE(clock->nextWakeIn(), std::optional(std::chrono::milliseconds(10s)));
-        clock->advance(10s);
-        QTRY_COMPARE(title(), u"Texas Rangers 3, Arizona Diamondbacks 0"_s);
-        clock->advance(10s);
-        QTRY_COMPARE(title(), u"Texas Rangers 5, Arizona Diamondbacks 0"_s);
-        QCOMPARE(vm.boxScore()->status, BoxScore::GameStatus::Final);
-        QVERIFY(!vm.isFinalFooterComplete());
-        QCOMPARE(clock->nextWakeIn(), std::optional(std::chrono::milliseconds(10s)));
-        clock->advance(10s);
-        QTRY_VERIFY(vm.isFinalFooterComplete());
-        QVERIFY(*vm.boxScore()
-            == buildBoxScore(decode<GameLiveFeedResponse>(readTestData(u"feed-live-final-748534.json"_s))));
-        QVERIFY(!vm.hasPollingTask());
-        clock->advance(300s);
-        QTest::qWait(50);
-        QCOMPARE(m_server->requestLog().size(), 4);
     }
 };
 

@@ -1,4 +1,5 @@
 #include "replay/replayserver.h"
+#include "settle.h"
 #include "stats/gameday.h"
 #include "stats/gamefeed.h"
 #include "stats/logocache.h"
@@ -12,15 +13,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-template <class Result> QCoro::Task<std::variant<Result, ServiceError>> settle(QCoro::Task<Result> task)
-{
-    try {
-        co_return co_await task;
-    } catch (const ServiceError &error) {
-        co_return error;
-    }
-}
 
 // Runs the request to completion; a failed one (refused, unanswered or undecodable) fails the test.
 template <class Result> Result run(QCoro::Task<Result> task)

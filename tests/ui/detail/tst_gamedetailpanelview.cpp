@@ -1,6 +1,5 @@
+#include "recordedgames.h"
 #include "stats/gamefeed.h"
-#include "stats/schedule.h"
-#include "testdata.h"
 #include "ui/gamedetailpanelview.h"
 
 #include <QAbstractButton>
@@ -23,35 +22,28 @@ struct Inputs {
     bool hidesScore = false;
 };
 
-Game recorded(const QString &file, int index, const std::function<void(Game &)> &adjust = {})
-{
-    Game game = decode<ScheduleResponse>(readTestData(file)).dates.at(0).games.at(index);
-    if (adjust) adjust(game);
-    return game;
-}
-
 // Connelly Early at Gerrit Cole, George M. Steinbrenner Field, 1:05 PM in New York.
 Game scheduled(const std::function<void(Game &)> &adjust = {})
 {
-    return recorded(u"schedule-2026-03-18-preview-probables.json"_s, 2, adjust);
+    return recordedGame(u"schedule-2026-03-18-preview-probables.json"_s, 2, adjust);
 }
 
 // New York at Yankee Stadium, postponed for rain, made up on Apr 8 at 1:05 PM.
 Game postponed(const std::function<void(Game &)> &adjust = {})
 {
-    return recorded(u"schedule-2022-04-07-postponed.json"_s, 7, adjust);
+    return recordedGame(u"schedule-2022-04-07-postponed.json"_s, 7, adjust);
 }
 
 // Detroit 6 (10 hits, 1 error) at Boston 8 (12 hits, no error), Flaherty against Gray.
 Game finalGame()
 {
-    return recorded(u"schedule-2026-04-20-hydrated.json"_s, 0);
+    return recordedGame(u"schedule-2026-04-20-hydrated.json"_s, 0);
 }
 
 // Texas at Colorado in Coors Field as the schedule shows it while live: top of the 7th, 12-15-0 against 3-11-3.
 Game live(const std::function<void(Game &)> &adjust = {})
 {
-    return recorded(u"schedule-2026-04-20-hydrated.json"_s, 7, [&](Game &g) {
+    return recordedGame(u"schedule-2026-04-20-hydrated.json"_s, 7, [&](Game &g) {
         g.teams.away.team.id = 140;
         g.status = { u"Live"_s, u"In Progress"_s, {}, {}, {}, {} };
         g.linescore->currentInningOrdinal = u"7th"_s;
@@ -218,7 +210,7 @@ private Q_SLOTS:
                    u"R/H/E DET 6 10 1, BOS 8 12 0"_s, noTV }
             << u"-"_s;
         QTest::newRow("final without line score")
-            << Inputs { recorded(u"schedule-2022-04-07-postponed.json"_s, 0), {}, false, {} } << u"MIL @ CHC"_s
+            << Inputs { recordedGame(u"schedule-2022-04-07-postponed.json"_s, 0), {}, false, {} } << u"MIL @ CHC"_s
             << u"Final"_s << u"Gameday"_s << QStringList { u"Venue: Wrigley Field"_s, noTV } << u"-"_s;
 
         // With the score hidden a live card keeps the play and puts only the line score behind the button.
@@ -234,8 +226,9 @@ private Q_SLOTS:
                    noTV }
             << u"-"_s;
         QTest::newRow("final without line score, nothing to hide")
-            << Inputs { recorded(u"schedule-2022-04-07-postponed.json"_s, 0), {}, false, {}, true } << u"MIL @ CHC"_s
-            << u"Final"_s << u"Gameday"_s << QStringList { u"Venue: Wrigley Field"_s, noTV } << u"-"_s;
+            << Inputs { recordedGame(u"schedule-2022-04-07-postponed.json"_s, 0), {}, false, {}, true }
+            << u"MIL @ CHC"_s << u"Final"_s << u"Gameday"_s << QStringList { u"Venue: Wrigley Field"_s, noTV }
+            << u"-"_s;
         QTest::newRow("scheduled, score hidden changes nothing")
             << Inputs { scheduled(), {}, false, {}, true } << u"BOS @ NYY"_s << u"1:05 PM"_s << u"Preview"_s
             << QStringList { u"Venue: George M. Steinbrenner Field"_s, u"Probables: Connelly Early vs Gerrit Cole"_s,

@@ -1,6 +1,5 @@
-#include "stats/schedule.h"
+#include "recordedgames.h"
 #include "stats/teams.h"
-#include "testdata.h"
 #include "ui/gamerowview.h"
 
 #include <QEnterEvent>
@@ -16,23 +15,16 @@ Q_DECLARE_METATYPE(Game)
 
 namespace {
 
-Game recorded(const QString &file, int index, const std::function<void(Game &)> &adjust = {})
-{
-    Game game = decode<ScheduleResponse>(readTestData(file)).dates.at(0).games.at(index);
-    if (adjust) adjust(game);
-    return game;
-}
-
 // Connelly Early at Gerrit Cole, George M. Steinbrenner Field, 1:05 PM in New York.
 Game preview(const std::function<void(Game &)> &adjust = {})
 {
-    return recorded(u"schedule-2026-03-18-preview-probables.json"_s, 2, adjust);
+    return recordedGame(u"schedule-2026-03-18-preview-probables.json"_s, 2, adjust);
 }
 
 // Detroit 6 (10 hits, 1 error) at Boston 8 (12 hits, no error), game 4 of 4.
 Game finalGame(const std::function<void(Game &)> &adjust = {})
 {
-    return recorded(u"schedule-2026-04-20-hydrated.json"_s, 0, adjust);
+    return recordedGame(u"schedule-2026-04-20-hydrated.json"_s, 0, adjust);
 }
 
 Game live(std::optional<bool> isTopInning)
@@ -105,7 +97,7 @@ private Q_SLOTS:
             << live(std::nullopt) << true << u"Bot 5th"_s << u"-"_s << false << QStringList {};
         QTest::newRow("no spoilers, final") << finalGame() << true << u"Final"_s << u"-"_s << false << QStringList {};
         QTest::newRow("final but postponed, with make-up date")
-            << recorded(u"schedule-2022-04-07-postponed.json"_s, 7) << false << u"Postponed"_s << u"-"_s << false
+            << recordedGame(u"schedule-2022-04-07-postponed.json"_s, 7) << false << u"Postponed"_s << u"-"_s << false
             << QStringList { u"Rescheduled Apr 8, 1:05 PM"_s, u"Game 1 of 3 \u2022 Yankee Stadium"_s };
         QTest::newRow("postponed preview never shows pitchers")
             << preview([](Game &g) {

@@ -8,6 +8,7 @@
 #include "testdata.h"
 #include "ui/settingsview.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -131,6 +132,29 @@ private Q_SLOTS:
         lead->setFocus();
         QTest::keyClick(lead, Qt::Key_Down);
         QCOMPARE(m_viewModel->notificationLeadMinutes(), 30);
+    }
+
+    // Alerts of runs and finals would spoil what No Spoilers Mode hides: off and disabled, with the reason, until
+    // the mode is off; the user's choice is kept meanwhile.
+    void inGameSwitchesWaitForNoSpoilersOff()
+    {
+        auto *scoring = child<QCheckBox>(u"scoringPlayAlerts"_s);
+        auto *final = child<QCheckBox>(u"finalScoreAlerts"_s);
+        auto *hidden = child<QLabel>(u"gameEventAlertsHidden"_s);
+        QVERIFY(!scoring->isVisible());
+        QTest::mouseClick(child<QCheckBox>(u"notifications"_s), Qt::LeftButton);
+        QVERIFY(scoring->isVisible() && hidden->isVisible());
+        QVERIFY(!scoring->isEnabled() && !scoring->isChecked() && !final->isEnabled() && !final->isChecked());
+        QTest::mouseClick(child<QCheckBox>(u"noSpoilers"_s), Qt::LeftButton, {}, QPoint(8, 8));
+        QVERIFY(!hidden->isVisible());
+        QVERIFY(scoring->isEnabled() && scoring->isChecked() && final->isChecked());
+        scoring->setFocus();
+        QTest::keyClick(scoring, Qt::Key_Space);
+        QVERIFY(!m_viewModel->scoringPlayAlerts());
+        QVERIFY(m_viewModel->finalScoreAlerts());
+        m_viewModel->setNoSpoilers(true);
+        m_viewModel->setNoSpoilers(false);
+        QVERIFY(!scoring->isChecked() && final->isChecked());
     }
 
     void alertStatusAndButton_data()
@@ -264,6 +288,34 @@ private Q_SLOTS:
         QVERIFY(!openSettings->isVisible());
     }
 
+    // What a screen reader reads of the page: every control by a name, each picker labelled by its title, each
+    // checkbox described by the line under it (the alert switches that No Spoilers Mode holds off by the reason),
+    // the logo as a named image.
+    void controlsAreNamedLabelledAndDescribed()
+    {
+        child<QCheckBox>(u"notifications"_s)->click();
+        const auto accessible = [](QWidget *widget) { return QAccessible::queryAccessibleInterface(widget); };
+        for (QWidget *control : m_view->findChildren<QWidget *>()) {
+            if (control->focusPolicy() == Qt::NoFocus || !control->isVisibleTo(m_view.get())) continue;
+            QVERIFY2(!accessible(control)->text(QAccessible::Name).isEmpty(), qPrintable(control->objectName()));
+        }
+        for (const auto &[picker, title] :
+            { std::pair { u"teamPicker"_s, u"myTeamLabel"_s }, std::pair { u"leadPicker"_s, u"leadTimeLabel"_s } }) {
+            const auto labels = accessible(child<QWidget>(picker))->relations(QAccessible::Label);
+            QCOMPARE(labels.size(), 1);
+            QCOMPARE(labels.first().first->object(), child<QLabel>(title));
+        }
+        for (const auto &[box, line] :
+            { std::pair { u"noSpoilers"_s, u"noSpoilersDetail"_s }, std::pair { u"startOnLogin"_s, u"loginStatus"_s },
+                std::pair { u"notifications"_s, u"notificationStatus"_s },
+                std::pair { u"scoringPlayAlerts"_s, u"gameEventAlertsHidden"_s } }) {
+            QVERIFY(!child<QLabel>(line)->text().isEmpty());
+            QCOMPARE(accessible(child<QWidget>(box))->text(QAccessible::Description), child<QLabel>(line)->text());
+        }
+        QCOMPARE(accessible(child<QWidget>(u"logo"_s))->role(), QAccessible::Graphic);
+        QCOMPARE(accessible(child<QWidget>(u"logo"_s))->text(QAccessible::Name), u"Baselark logo"_s);
+    }
+
     void tabMovesThroughTheControls()
     {
         child<QCheckBox>(u"notifications"_s)->click();
@@ -271,7 +323,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
         child<QWidget>(u"teamPicker"_s)->setFocus();
         const QStringList expected { u"noSpoilers"_s, u"startOnLogin"_s, u"notifications"_s, u"leadPicker"_s,
-            u"automaticallyChecks"_s, u"checkForUpdates"_s };
+            u"automaticallyChecks"_s, u"checkForUpdates"_s, u"teamPicker"_s };
         for (const QString &name : expected) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget()->objectName(), name);
