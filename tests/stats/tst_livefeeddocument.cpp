@@ -168,6 +168,9 @@ private Q_SLOTS:
         QTest::newRow("object too wide") << smallFeed
                                          << patchOf(R"({"op":"add","path":"/x","value":{)" + members + "}}");
         QTest::newRow("copies doubling the feed") << smallFeed << patchOf(doubling);
+        QTest::newRow("a whole feed too large") << smallFeed
+                                                << R"({"gamePk":1,"gameData":{},"liveData":{"x":[)"_ba
+                + QByteArray("0,").repeated(LiveFeedDocument::maximumNodes) + "0]}}";
         QTest::newRow("nested too deep") << smallFeed
                                          << patchOf(R"({"op":"add","path":"/x","value":)" + QByteArray("[").repeated(80)
                                                 + QByteArray("]").repeated(80) + "}");
