@@ -29,6 +29,23 @@ QByteArray json(const QJsonObject &object)
 
 } // namespace
 
+// The replay server with `replayArguments`, then the application against it with its files under `home`.
+bool launch(QProcess &replay, QProcess &app, const QTemporaryDir &home, const QStringList &replayArguments)
+{
+    replay.start(QStringLiteral(REPLAY_BINARY), replayArguments);
+    const QString endpoint = awaitLine(replay, "listening on ").value_or(QString());
+    if (endpoint.isEmpty()) return false;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"BASELARK_ENDPOINT"_s, endpoint);
+    env.insert(u"XDG_CONFIG_HOME"_s, home.filePath(u"config"_s));
+    env.insert(u"XDG_DATA_HOME"_s, home.filePath(u"data"_s));
+    env.insert(u"XDG_RUNTIME_DIR"_s, home.path());
+    app.setProcessEnvironment(env);
+    app.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    app.start(QStringLiteral(BASELARK_BINARY));
+    return app.waitForStarted();
+}
+
 // The real application with alerts on, against the replay server and a stand-in notification daemon.
 class TestAlertsEndToEnd : public QObject {
     Q_OBJECT
@@ -68,20 +85,8 @@ private Q_SLOTS:
         QVERIFY(server.start());
 
         QProcess replay;
-        replay.start(QStringLiteral(REPLAY_BINARY), { u"--dir"_s, home.filePath(u"replay"_s) });
-        const QString endpoint = awaitLine(replay, "listening on ").value_or(QString());
-        QVERIFY(!endpoint.isEmpty());
-
         QProcess app;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"BASELARK_ENDPOINT"_s, endpoint);
-        env.insert(u"XDG_CONFIG_HOME"_s, home.filePath(u"config"_s));
-        env.insert(u"XDG_DATA_HOME"_s, home.filePath(u"data"_s));
-        env.insert(u"XDG_RUNTIME_DIR"_s, home.path());
-        app.setProcessEnvironment(env);
-        app.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        app.start(QStringLiteral(BASELARK_BINARY));
-        QVERIFY(app.waitForStarted());
+        QVERIFY(launch(replay, app, home, { u"--dir"_s, home.filePath(u"replay"_s) }));
 
         // Planned and stored first, then delivered when the trigger comes.
         const QString store = home.filePath(u"data/baselark/pending-alerts.json"_s);
@@ -111,20 +116,9 @@ private Q_SLOTS:
         QVERIFY(server.start());
 
         QProcess replay;
-        replay.start(QStringLiteral(REPLAY_BINARY),
-            { u"--dir"_s, QStringLiteral(BASELARK_SOURCE_DIR "/data/demo"), u"--speed"_s, u"10"_s });
-        const QString endpoint = awaitLine(replay, "listening on ").value_or(QString());
-        QVERIFY(!endpoint.isEmpty());
         QProcess app;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"BASELARK_ENDPOINT"_s, endpoint);
-        env.insert(u"XDG_CONFIG_HOME"_s, home.filePath(u"config"_s));
-        env.insert(u"XDG_DATA_HOME"_s, home.filePath(u"data"_s));
-        env.insert(u"XDG_RUNTIME_DIR"_s, home.path());
-        app.setProcessEnvironment(env);
-        app.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        app.start(QStringLiteral(BASELARK_BINARY));
-        QVERIFY(app.waitForStarted());
+        QVERIFY(launch(replay, app, home,
+            { u"--dir"_s, QStringLiteral(BASELARK_SOURCE_DIR "/data/demo"), u"--speed"_s, u"10"_s }));
 
         // Game-start alerts of the club's coming games and the demo's update notice may come too; only the game's
         // own are looked at, with their place among all the daemon received.
