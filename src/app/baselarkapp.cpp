@@ -69,9 +69,11 @@ BaselarkApp::BaselarkApp(ScheduleAPI *api, QSettings *settings, QNetworkAccessMa
     m_window->setContent(content);
     // In-game alerts read the feeds the service keeps; a stand-in service has none.
     if (auto *service = dynamic_cast<MLBAPIService *>(api); service && m_notificationCenter) {
+        // Its clock runs the stream delay behind, as the feeds it reads do.
+        LiveFeedStore *feeds = &service->liveFeeds();
         m_eventFollower = new GameEventFollower(
-            m_notificationCenter, GameEventFollower::fetchFrom(service->liveFeeds()),
-            [] { return QDateTime::currentDateTimeUtc(); }, this);
+            m_notificationCenter, GameEventFollower::fetchFrom(*feeds),
+            [feeds] { return QDateTime::currentDateTimeUtc().addSecs(-feeds->delay().count()); }, this);
         m_viewModel->setGameEventFollower(m_eventFollower);
     }
     viewModelChanged();

@@ -168,6 +168,40 @@ qint64 tokenCount(const std::string &pointer)
 
 } // namespace
 
+QString LiveFeedDocument::timecode(const QDateTime &instant)
+{
+    return instant.toUTC().toString(u"yyyyMMdd_HHmmss"_s);
+}
+
+QString LiveFeedDocument::answerTimeStamp(QByteArrayView answer)
+{
+    simdjson::dom::parser parser;
+    simdjson::dom::element root;
+    if (parser.parse(answer.data(), std::size_t(answer.size())).get(root)) return {};
+    std::string_view stamp;
+    if (root.is_object()) {
+        if (root.at_pointer("/metaData/timeStamp").get(stamp)) return {};
+        return QString::fromUtf8(stamp.data(), qsizetype(stamp.size()));
+    }
+    simdjson::dom::array entries;
+    if (root.get(entries)) return {};
+    // The last operation that sets it wins, as applying them in order would have it.
+    for (simdjson::dom::element entry : entries) {
+        simdjson::dom::array diff;
+        if (entry["diff"].get(diff)) continue;
+        for (simdjson::dom::element operation : diff) {
+            std::string_view path;
+            std::string_view kind;
+            std::string_view value;
+            if (operation["path"].get(path) || path != "/metaData/timeStamp" || operation["op"].get(kind)
+                || (kind != "replace" && kind != "add") || operation["value"].get(value))
+                continue;
+            stamp = value;
+        }
+    }
+    return QString::fromUtf8(stamp.data(), qsizetype(stamp.size()));
+}
+
 LiveFeedDocument::LiveFeedDocument() = default;
 LiveFeedDocument::~LiveFeedDocument() = default;
 LiveFeedDocument::LiveFeedDocument(LiveFeedDocument &&) noexcept = default;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QDateTime>
 #include <QString>
 #include <chrono>
 #include <memory>
@@ -28,6 +29,12 @@ public:
     static constexpr qint64 maximumNodes = 500'000;
     static constexpr int maximumDepth = 64;
     static constexpr qint64 maximumMembers = 1'000;
+
+    // The service's time code of an instant: yyyyMMdd_HHmmss in UTC, as metaData.timeStamp has it.
+    static QString timecode(const QDateTime &instant);
+    // The time stamp the feed will have once `answer` (a whole feed or a diffPatch answer) is taken, without
+    // taking it; empty when the answer does not change it or does not read.
+    static QString answerTimeStamp(QByteArrayView answer);
 
     LiveFeedDocument();
     ~LiveFeedDocument();

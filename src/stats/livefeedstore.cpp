@@ -1,6 +1,9 @@
 #include "stats/livefeedstore.h"
 
+#include <QCoroTimer>
+#include <QElapsedTimer>
 #include <QLoggingCategory>
+#include <QTimer>
 #include <QUrlQuery>
 #include <coroutine>
 #include <nlohmann/json.hpp>
@@ -80,6 +83,41 @@ void LiveFeedStore::release(qint64 gamePk)
     if (--found->second->follows == 0) m_entries.erase(found);
 }
 
+void LiveFeedStore::setDelay(std::chrono::seconds delay)
+{
+    m_delay = std::clamp(delay, std::chrono::seconds(0), longestDelay);
+}
+
+QString LiveFeedStore::delayedTimecode() const
+{
+    if (m_delay <= std::chrono::seconds(0)) return {};
+    const QDateTime now = m_now ? m_now() : QDateTime::currentDateTimeUtc();
+    return LiveFeedDocument::timecode(now.addSecs(-m_delay.count()));
+}
+
+QCoro::Task<bool> LiveFeedStore::holdUntilDue(QByteArray answer)
+{
+    const QString stamp = LiveFeedDocument::answerTimeStamp(answer);
+    QPointer self(this);
+    QElapsedTimer held;
+    held.start();
+    for (;;) {
+        const QString due = delayedTimecode();
+        if (stamp.isEmpty() || due.isEmpty() || stamp <= due) break;
+        // Never longer than the delay: the newest state is due by then, whatever the two clocks say.
+        const qint64 left = qint64(std::chrono::milliseconds(m_delay).count()) - held.elapsed();
+        if (left <= 0) break;
+        // A second at a time, so that a shorter delay set meanwhile takes effect.
+        QTimer timer;
+        timer.setSingleShot(true);
+        timer.setTimerType(Qt::PreciseTimer);
+        timer.start(int(std::min<qint64>(left, 1000)));
+        co_await qCoro(timer).waitForTimeout();
+        if (!self) co_return false;
+    }
+    co_return true;
+}
+
 std::vector<qint64> LiveFeedStore::keptGames() const
 {
     std::vector<qint64> games;
@@ -127,10 +165,23 @@ QCoro::Task<LiveFeedStore::Progress> LiveFeedStore::run(qint64 gamePk, Reader re
     } opener { entry, gate };
 
     const QString base = entry->timeStamp;
-    if (!base.isEmpty()) {
-        const MLBAPIService::Answer answer = co_await m_service->fetch(
-            m_service->gameFeedPatchURL(gamePk, base, options.timecode.value_or(QString())));
+    const QString target = options.timecode.value_or(delayedTimecode());
+    // A longer delay than the state kept: it stays until the game catches up.
+    if (!base.isEmpty() && !target.isEmpty() && target <= base && !entry->document.isEmpty()) {
+        const Progress progress = co_await m_service->runOnExecutor([entry, read]() {
+            read(entry->document.json());
+            return Progress { entry->document.timeStamp(), entry->document.timeStamp(), entry->document.wait(),
+                LiveFeedDocument::Outcome::Unchanged };
+        });
         if (!self) throw serviceGoneError();
+        gate->succeeded = true;
+        co_return progress;
+    }
+    if (!base.isEmpty()) {
+        const MLBAPIService::Answer answer
+            = co_await m_service->fetch(m_service->gameFeedPatchURL(gamePk, base, target));
+        if (!self) throw serviceGoneError();
+        if (!target.isEmpty() && !co_await holdUntilDue(answer.body)) throw serviceGoneError();
         struct Step {
             std::optional<Progress> progress;
             QString problem;
@@ -167,9 +218,9 @@ QCoro::Task<LiveFeedStore::Progress> LiveFeedStore::run(qint64 gamePk, Reader re
             step.problem, base);
     }
 
-    const MLBAPIService::Answer answer
-        = co_await m_service->fetch(m_service->gameFeedURL(gamePk, options.timecode.value_or(QString())));
+    const MLBAPIService::Answer answer = co_await m_service->fetch(m_service->gameFeedURL(gamePk, target));
     if (!self) throw serviceGoneError();
+    if (!target.isEmpty() && !co_await holdUntilDue(answer.body)) throw serviceGoneError();
     struct Whole {
         Progress progress;
         std::optional<ServiceError> readError;

@@ -5,6 +5,7 @@
 #include "stats/mlbapiservice.h"
 
 #include <QCoroTask>
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <chrono>
@@ -44,7 +45,20 @@ public:
     explicit LiveFeedStore(MLBAPIService *service);
     ~LiveFeedStore() override;
 
+    using Clock = std::function<QDateTime()>;
+    // The longest stream delay offered.
+    static constexpr std::chrono::seconds longestDelay { 300 };
+
     LiveFeedFollow follow(qint64 gamePk);
+    // With a delay, every update brings the documents to the state of that long ago, asked of the service by time
+    // code; an answer newer than asked (a service that ignores time codes) is held until its time, at most the delay.
+    // A longer delay holds the state kept until the game catches up; a shorter one moves on at the next update.
+    void setDelay(std::chrono::seconds delay);
+    std::chrono::seconds delay() const { return m_delay; }
+    // The clock of the delay; empty means the system's.
+    void setClock(Clock now) { m_now = std::move(now); }
+    // The time code of the state an update asks for now: empty without a delay.
+    QString delayedTimecode() const;
     // The games whose document is kept, ascending.
     std::vector<qint64> keptGames() const;
 
@@ -68,9 +82,13 @@ private:
     using Reader = std::function<void(const nlohmann::ordered_json &)>;
 
     QCoro::Task<Progress> run(qint64 gamePk, Reader read, LiveFeedOptions options);
+    // Waits while `answer` leads to a state newer than the delay lets through; false when the store went meanwhile.
+    QCoro::Task<bool> holdUntilDue(QByteArray answer);
     void release(qint64 gamePk);
 
     MLBAPIService *m_service;
+    std::chrono::seconds m_delay { 0 };
+    Clock m_now;
     std::map<qint64, std::shared_ptr<Entry>> m_entries;
 };
 

@@ -192,6 +192,11 @@ QCoro::Task<std::vector<StandingsRecord>> MLBAPIService::fetchStandings(qint64 s
         self, std::move(answer), [](const QByteArray &body) { return decode<StandingsResponse>(body).records; });
 }
 
+void MLBAPIService::setStreamDelay(std::chrono::seconds delay)
+{
+    m_liveFeeds->setDelay(delay);
+}
+
 QCoro::Task<GameDetail> MLBAPIService::fetchGameDetail(qint64 gamePk)
 {
     auto update = co_await m_liveFeeds->update(gamePk, readGameDetail);

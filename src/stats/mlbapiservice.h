@@ -45,6 +45,7 @@ public:
     QCoro::Task<std::vector<StandingsRecord>> fetchStandings(qint64 season) override;
     QCoro::Task<GameDetail> fetchGameDetail(qint64 gamePk) override;
     LiveFeedFollow followGame(qint64 gamePk) override;
+    void setStreamDelay(std::chrono::seconds delay) override;
     QCoro::Task<std::vector<Game>> fetchTeamSchedule(qint64 teamId, QDate firstDay, QDate lastDay) override;
 
     // One day is asked for by `date`, a stretch by `startDate` and `endDate`.

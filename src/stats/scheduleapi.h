@@ -7,6 +7,7 @@
 
 #include <QCoroTask>
 #include <QDate>
+#include <chrono>
 #include <map>
 #include <vector>
 
@@ -36,6 +37,9 @@ public:
         Q_UNUSED(gamePk);
         return {};
     }
+    // Live feeds from now on show the game as it stood `delay` ago (the stream delay); a service that keeps no feeds
+    // ignores it.
+    virtual void setStreamDelay(std::chrono::seconds delay) { Q_UNUSED(delay); }
     // One club's games from `firstDay` to `lastDay`, in service order.
     virtual QCoro::Task<std::vector<Game>> fetchTeamSchedule(qint64 teamId, QDate firstDay, QDate lastDay) = 0;
 };

@@ -2,6 +2,7 @@
 #include "stats/documentdecoder.h"
 #include "stats/livefeedstore.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -31,6 +32,13 @@ QCoro::Task<std::optional<ServiceError>> failureOf(QCoro::Task<LiveFeedUpdate<qi
 qint64 outsOf(const nlohmann::ordered_json &feed)
 {
     return decodeDocument<GameDetailFeed>(feed).liveData.linescore.outs.value_or(-1);
+}
+
+QDateTime stampTime(const QString &stamp)
+{
+    QDateTime at = QDateTime::fromString(stamp, u"yyyyMMdd_HHmmss"_s);
+    at.setTimeSpec(Qt::UTC);
+    return at;
 }
 
 const QString feedPath = u"/api/v1.1/game/1/feed/live"_s;
@@ -68,6 +76,17 @@ class TestLiveFeedStore : public QObject {
             timeline.push_back({ (outs - 1) * 60, writeFile(u"feed-%1.json"_s.arg(outs), feedWithOuts(outs)) });
         m_server->addRoute({ .path = feedPath, .timeline = timeline });
     }
+
+    // The game's feed has one more out every ten seconds, from none to `last` outs.
+    void serveOutEveryTenSeconds(qint64 last)
+    {
+        std::vector<TimelineEntry> timeline;
+        for (qint64 outs = 0; outs <= last; ++outs)
+            timeline.push_back({ outs * 10, writeFile(u"feed-%1.json"_s.arg(outs), feedWithOuts(outs)) });
+        m_server->addRoute({ .path = feedPath, .timeline = timeline });
+    }
+
+    QDateTime startedAt() const { return stampTime(m_server->timelineTimecode(0)); }
 
     QString patchTarget(qint64 second) const
     {
@@ -174,6 +193,80 @@ private Q_SLOTS:
         QCOMPARE(QCoro::waitFor(std::move(second)).value, 1);
         QCOMPARE(QCoro::waitFor(std::move(first)).value, 1);
         QCOMPARE(m_server->requestLog(), QStringList { feedPath });
+    }
+
+    // Whatever the delay, the state kept is never newer than the delay allows and no older than the last one the
+    // service had by then; the last out (the final) comes the delay late.
+    void delayedStateNeverRunsAhead_data()
+    {
+        QTest::addColumn<qint64>("delay");
+        QTest::newRow("off") << qint64(0);
+        QTest::newRow("30 s") << qint64(30);
+        QTest::newRow("5 min") << qint64(300);
+    }
+
+    void delayedStateNeverRunsAhead()
+    {
+        QFETCH(qint64, delay);
+        serveOutEveryTenSeconds(30);
+        LiveFeedStore &store = m_service->liveFeeds();
+        store.setClock([this] { return startedAt().addSecs(m_second); });
+        store.setDelay(std::chrono::seconds(delay));
+        const LiveFeedFollow follow = store.follow(1);
+        for (m_second = delay; m_second <= 320 + delay; m_second += 7) {
+            const qint64 outs = update().value;
+            QVERIFY2(outs * 10 <= m_second - delay, qPrintable(u"second %1: %2 outs"_s.arg(m_second).arg(outs)));
+            QCOMPARE(outs, std::min<qint64>(30, (m_second - delay) / 10));
+        }
+        if (delay > 0) QVERIFY(m_server->requestLog().last().contains(u"endTimecode="_s));
+    }
+
+    // A shorter delay moves on at the next update; a longer one holds the state kept, asking nothing, until the
+    // game catches up.
+    void delayChangesMidGame()
+    {
+        serveOutEveryTenSeconds(30);
+        LiveFeedStore &store = m_service->liveFeeds();
+        store.setClock([this] { return startedAt().addSecs(m_second); });
+        store.setDelay(std::chrono::seconds(60));
+        const LiveFeedFollow follow = store.follow(1);
+        m_second = 250;
+        QCOMPARE(update().value, 19);
+        store.setDelay(std::chrono::seconds(0));
+        QCOMPARE(update().value, 25);
+        store.setDelay(std::chrono::seconds(120));
+        const qsizetype requests = m_server->requestLog().size();
+        for (m_second = 250; m_second < 370; m_second += 10)
+            QCOMPARE(update().value, 25);
+        QCOMPARE(m_server->requestLog().size(), requests);
+        m_second = 390;
+        QCOMPARE(update().value, 27);
+    }
+
+    // A service that ignores time codes answers with its newest state: held until its time comes by the clock.
+    void answerNewerThanAskedIsHeld()
+    {
+        QElapsedTimer sinceStart;
+        sinceStart.start();
+        // The second state comes three seconds in, as the real clock runs.
+        m_server->setUptime([&sinceStart] { return sinceStart.elapsed() / 1000; });
+        m_server->addRoute({ .path = feedPath,
+            .timeline = { { 0, writeFile(u"first.json"_s, feedWithOuts(0)) },
+                { 3, writeFile(u"second.json"_s, feedWithOuts(1)) } },
+            .ignoresTimecodes = true });
+        LiveFeedStore &store = m_service->liveFeeds();
+        const std::chrono::seconds delay(2);
+        store.setDelay(delay);
+        const LiveFeedFollow follow = store.follow(1);
+        const auto first = update();
+        QCOMPARE(first.value, 0);
+        QVERIFY(QDateTime::currentDateTimeUtc() >= stampTime(first.timeStamp).addSecs(delay.count()));
+        QTest::qWait(int(3200 - sinceStart.elapsed()));
+        const auto second = update();
+        QCOMPARE(second.value, 1);
+        QCOMPARE(second.outcome, Outcome::Patched);
+        QVERIFY(QDateTime::currentDateTimeUtc() >= stampTime(second.timeStamp).addSecs(delay.count()));
+        QVERIFY(m_server->requestLog().last().contains(u"endTimecode="_s));
     }
 
     void documentGoesWithItsLastFollower()

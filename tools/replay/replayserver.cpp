@@ -147,7 +147,8 @@ QString readRoute(const QJsonValue &value, const QDir &base, const QString &wher
     if (!value.isObject()) return where + u" must be an object"_s;
     const QJsonObject object = value.toObject();
     static const QStringList known { u"path"_s, u"params"_s, u"file"_s, u"files"_s, u"body"_s, u"status"_s,
-        u"contentType"_s, u"delayMs"_s, u"fault"_s, u"hugeBytes"_s, u"rebaseDay"_s, u"timeline"_s };
+        u"contentType"_s, u"delayMs"_s, u"fault"_s, u"hugeBytes"_s, u"rebaseDay"_s, u"timeline"_s,
+        u"ignoresTimecodes"_s };
     for (const QString &key : object.keys()) {
         if (!known.contains(key)) return where + u": unknown key \"%1\" (known: %2)"_s.arg(key, known.join(u", "_s));
     }
@@ -241,6 +242,10 @@ QString readRoute(const QJsonValue &value, const QDir &base, const QString &wher
     if (object.contains(u"rebaseDay"_s)) {
         route->rebaseDay = QDate::fromString(object.value(u"rebaseDay"_s).toString(), u"yyyy-MM-dd"_s);
         if (!route->rebaseDay.isValid()) return where + u".rebaseDay must be a day written yyyy-MM-dd"_s;
+    }
+    if (object.contains(u"ignoresTimecodes"_s)) {
+        if (!object.value(u"ignoresTimecodes"_s).isBool()) return where + u".ignoresTimecodes must be true or false"_s;
+        route->ignoresTimecodes = object.value(u"ignoresTimecodes"_s).toBool();
     }
     if (object.contains(u"fault"_s)) {
         const auto fault = faultNamed(object.value(u"fault"_s).toString());
@@ -392,7 +397,7 @@ Answer ReplayServer::answerUncompressed(const HttpRequest &request)
     const QueryItems query
         = queryItems(question < 0 ? QByteArrayView() : QByteArrayView(request.target).sliced(question + 1));
     if (std::optional<Answer> composed = answerScheduleRange(path, query)) return *composed;
-    if (RouteState *state = matchingRoute(path, query)) return answerFromRoute(*state);
+    if (RouteState *state = matchingRoute(path, query)) return answerFromRoute(*state, query);
     if (path.endsWith(diffPatchSuffix)) {
         const QString feedPath = path.chopped(diffPatchSuffix.size());
         for (const RouteState &state : m_routes) {
@@ -461,12 +466,26 @@ std::optional<Answer> ReplayServer::answerScheduleRange(const QString &path, con
     return answer;
 }
 
-Answer ReplayServer::answerFromRoute(RouteState &state)
+std::size_t ReplayServer::timelineEntry(const Route &route, const QueryItems &query, const QString &key) const
+{
+    const std::size_t now = entryAt(route.timeline, m_uptime());
+    const QString asked = queryValue(query, key);
+    if (asked.isEmpty() || route.ignoresTimecodes || !isLiveFeedTimeline(route)) return now;
+    // The latest state at or before the time code; the first one for a time code before the game's.
+    std::size_t entry = 0;
+    for (std::size_t i = 0; i <= now; ++i) {
+        if (timelineTimecode(route.timeline.at(i).at) <= asked) entry = i;
+    }
+    return entry;
+}
+
+Answer ReplayServer::answerFromRoute(RouteState &state, const QueryItems &query)
 {
     const Route &route = state.route;
     QString fileName;
+    const std::size_t entry = route.timeline.empty() ? 0 : timelineEntry(route, query, u"timecode"_s);
     if (!route.timeline.empty()) {
-        fileName = route.timeline.at(entryAt(route.timeline, m_uptime())).file;
+        fileName = route.timeline.at(entry).file;
     } else if (!route.files.isEmpty()) {
         fileName = route.files.at(std::min(state.answered, route.files.size() - 1));
     }
@@ -494,8 +513,7 @@ Answer ReplayServer::answerFromRoute(RouteState &state)
     if (route.rebaseDay.isValid())
         answer.body = rebasedBody(answer.body, route.rebaseDay.daysTo(gameDay(QDateTime::currentDateTimeUtc())));
     if (isLiveFeedTimeline(route) && route.fault != Fault::Huge)
-        answer.body
-            = stampedFeed(answer.body, timelineTimecode(route.timeline.at(entryAt(route.timeline, m_uptime())).at));
+        answer.body = stampedFeed(answer.body, timelineTimecode(route.timeline.at(entry).at));
     applyFault(answer, route.fault);
     return answer;
 }
@@ -510,15 +528,15 @@ QByteArray ReplayServer::timelineBody(const Route &route, std::size_t entry) con
     return stampedFeed(body, timelineTimecode(route.timeline.at(entry).at));
 }
 
-// The changes from the entry whose time stamp is startTimecode to the one answering now; the whole feed when no
-// entry has that stamp, as the service does for a time code it does not know.
+// The changes from the entry whose time stamp is startTimecode to the one answering now (or at endTimecode); the
+// whole feed when no entry has that stamp, as the service does for a time code it does not know.
 Answer ReplayServer::answerDiffPatch(const RouteState &state, const QueryItems &query)
 {
     const Route &route = state.route;
     const QString start = queryValue(query, u"startTimecode"_s);
-    const std::size_t now = entryAt(route.timeline, m_uptime());
+    const std::size_t now = timelineEntry(route, query, u"endTimecode"_s);
     std::optional<std::size_t> from;
-    for (std::size_t i = 0; i <= now; ++i) {
+    for (std::size_t i = 0; i <= entryAt(route.timeline, m_uptime()); ++i) {
         if (timelineTimecode(route.timeline.at(i).at) == start) from = i;
     }
 
@@ -530,7 +548,7 @@ Answer ReplayServer::answerDiffPatch(const RouteState &state, const QueryItems &
     answer.contentType = jsonContentType;
     if (route.fault == Fault::Huge) return answer;
     const QByteArray current = timelineBody(route, now);
-    if (from && *from == now)
+    if (from && *from >= now)
         answer.body = "[]";
     else if (from)
         answer.body = diffPatchAnswer(timelineBody(route, *from), current);

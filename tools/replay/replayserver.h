@@ -53,6 +53,9 @@ struct Route {
     // the first at second 0. On a live feed's path (ending in /feed/live) each entry carries the moment it starts
     // answering as its metaData.timeStamp, and the path's diffPatch is answered from the timeline.
     std::vector<TimelineEntry> timeline {};
+    // A live feed's timeline answers `timecode` (the whole feed) and `endTimecode` (diffPatch) with the state at that
+    // time, unless this is set: then, like a service that ignores them, always with the newest one.
+    bool ignoresTimecodes = false;
 };
 
 // The body with every "yyyy-MM-dd" text, alone or starting a date-time, moved by `days` calendar days.
@@ -108,7 +111,9 @@ private:
     Answer answerUncompressed(const HttpRequest &request);
     RouteState *matchingRoute(const QString &path, const QueryItems &query);
     std::optional<Answer> answerScheduleRange(const QString &path, const QueryItems &query);
-    Answer answerFromRoute(RouteState &state);
+    Answer answerFromRoute(RouteState &state, const QueryItems &query = {});
+    // The timeline entry that answers now, or at the time code the query asks for under `key`.
+    std::size_t timelineEntry(const Route &route, const QueryItems &query, const QString &key) const;
     Answer answerDiffPatch(const RouteState &state, const QueryItems &query);
     // The body of a timeline entry as served: rebased and, on a live feed, stamped.
     QByteArray timelineBody(const Route &route, std::size_t entry) const;
