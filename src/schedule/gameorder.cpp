@@ -53,6 +53,7 @@ QString menuBarTitle(const Game *game, qint64 favoriteTeamId, bool noSpoilers, S
 
     const QString matchup
         = MLBTeam::label(game->teams.away.team.id) + u" @ "_s + MLBTeam::label(game->teams.home.team.id);
+    noSpoilers = noSpoilers || game->runsHeldBack;
     if (!game->isLive()) {
         if (game->status.detailedState.contains(u"postponed"_s, Qt::CaseInsensitive))
             return matchup + u" · Postponed"_s;

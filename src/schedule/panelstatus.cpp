@@ -9,6 +9,7 @@ QString panelState(const Game *game, bool noSpoilers, ScheduleAvailability avail
     if (availability == ScheduleAvailability::NotYetLoaded) return u"loading"_s;
     if (availability == ScheduleAvailability::Offline) return u"offline"_s;
     if (!game) return u"off-day"_s;
+    noSpoilers = noSpoilers || game->runsHeldBack;
     // The same order of tests as the title, so the class never contradicts it.
     if (game->isLive()) return noSpoilers ? u"no-spoilers"_s : u"live"_s;
     if (game->status.detailedState.contains(u"postponed"_s, Qt::CaseInsensitive)) return u"postponed"_s;

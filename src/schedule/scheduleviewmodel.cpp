@@ -24,6 +24,7 @@ const QString notificationLeadMinutesKey = u"notificationLeadMinutes"_s;
 const QString standingsShowsWildCardKey = u"standingsShowsWildCard"_s;
 const QString scoringPlayAlertsKey = u"scoringPlayAlerts"_s;
 const QString finalScoreAlertsKey = u"finalScoreAlerts"_s;
+const QString streamDelaySecondsKey = u"streamDelaySeconds"_s;
 
 } // namespace
 
@@ -57,6 +58,9 @@ ScheduleViewModel::ScheduleViewModel(ScheduleAPI *apiService, GameStartNotificat
     , m_now(std::move(now))
 {
     if (!m_now) m_now = [] { return QDateTime::currentDateTimeUtc(); };
+    m_apiService->setStreamDelay(streamDelay());
+    m_delayTimer.setSingleShot(true);
+    connect(&m_delayTimer, &QTimer::timeout, this, &ScheduleViewModel::showDelayedGames);
     m_lastGameDay = gameDay();
     m_selectedDate = m_lastGameDay;
     if (startTimers) {
@@ -148,6 +152,32 @@ void ScheduleViewModel::setScoringPlayAlerts(bool on)
     writePreference(scoringPlayAlertsKey, on);
 }
 
+bool ScheduleViewModel::hidesScore(qint64 gamePk) const
+{
+    if (noSpoilers() && !isScoreRevealed(gamePk)) return true;
+    return std::ranges::any_of(
+        m_games, [gamePk](const Game &game) { return game.gamePk == gamePk && game.runsHeldBack; });
+}
+
+std::chrono::seconds ScheduleViewModel::streamDelay() const
+{
+    const int seconds = m_settings->value(streamDelaySecondsKey, 0).toInt();
+    // A value this version does not offer is taken as the nearest shorter one, so nothing shows earlier than asked
+    // by more than the difference.
+    int chosen = 0;
+    for (int choice : streamDelayChoices) {
+        if (choice <= seconds) chosen = choice;
+    }
+    return std::chrono::seconds(chosen);
+}
+
+void ScheduleViewModel::setStreamDelay(std::chrono::seconds delay)
+{
+    writePreference(streamDelaySecondsKey, qint64(delay.count()));
+    m_apiService->setStreamDelay(streamDelay());
+    showDelayedGames();
+}
+
 bool ScheduleViewModel::finalScoreAlerts() const
 {
     return m_settings->value(finalScoreAlertsKey, true).toBool();
@@ -205,21 +235,29 @@ GameDaySchedule::Status ScheduleViewModel::status() const
     return m_gameDaySchedule.status(gameDay(), favoriteTeamId());
 }
 
+std::optional<Game> ScheduleViewModel::shownStatusGame() const
+{
+    const Game *game = status().game;
+    if (!game) return std::nullopt;
+    return m_delayedGames.shown(*game, now(), streamDelay());
+}
+
 QString ScheduleViewModel::menuBarTitle() const
 {
-    const auto [game, availability] = status();
-    return ::menuBarTitle(game, favoriteTeamId(), noSpoilers(), availability);
+    const std::optional<Game> game = shownStatusGame();
+    return ::menuBarTitle(game ? &*game : nullptr, favoriteTeamId(), noSpoilers(), status().availability);
 }
 
 QString ScheduleViewModel::panelState() const
 {
-    const auto [game, availability] = status();
-    return ::panelState(game, noSpoilers(), availability);
+    const std::optional<Game> game = shownStatusGame();
+    return ::panelState(game ? &*game : nullptr, noSpoilers(), status().availability);
 }
 
 QString ScheduleViewModel::panelTooltip() const
 {
-    return ::panelTooltip(status().game);
+    const std::optional<Game> game = shownStatusGame();
+    return ::panelTooltip(game ? &*game : nullptr);
 }
 
 std::vector<Game> ScheduleViewModel::sortedGames() const
@@ -255,6 +293,8 @@ QCoro::Task<> ScheduleViewModel::loadSchedule()
         try {
             ScheduleDays days = co_await m_apiService->fetchSchedule(range.first, range.last);
             if (!self) co_return;
+            for (const auto &[day, games] : days)
+                m_delayedGames.record(now(), games);
             m_gameDaySchedule.store(range, days, today);
             if (range.contains(shown)) shownGames = std::move(days[shown]);
         } catch (const std::exception &) {
@@ -608,7 +648,18 @@ QCoro::Task<> ScheduleViewModel::loadSelectedGameDetail(bool force)
 
 void ScheduleViewModel::setGames(std::vector<Game> games)
 {
-    m_games = std::move(games);
+    m_receivedGames = std::move(games);
+    showDelayedGames();
+}
+
+void ScheduleViewModel::showDelayedGames()
+{
+    const QDateTime at = now();
+    m_games = m_delayedGames.shown(m_receivedGames, at, streamDelay());
+    if (const std::optional<QDateTime> next = m_delayedGames.nextChange(at, streamDelay()))
+        m_delayTimer.start(std::chrono::milliseconds(std::max<qint64>(at.msecsTo(*next), 0)));
+    else
+        m_delayTimer.stop();
     Q_EMIT changed();
 }
 

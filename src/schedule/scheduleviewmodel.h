@@ -3,6 +3,7 @@
 #include "notifications/gameeventfollower.h"
 #include "notifications/gamestartnotificationservicing.h"
 #include "notifications/notificationsync.h"
+#include "schedule/delayedgames.h"
 #include "schedule/gamedayschedule.h"
 #include "stats/gamefeed.h"
 #include "stats/schedule.h"
@@ -91,8 +92,8 @@ public:
     // turning the mode off and on again keeps them shown.
     bool isScoreRevealed(qint64 gamePk) const { return m_revealedScoreGamePks.contains(gamePk); }
     void revealScore(qint64 gamePk);
-    // No Spoilers Mode is on and the user has not revealed this game.
-    bool hidesScore(qint64 gamePk) const { return noSpoilers() && !isScoreRevealed(gamePk); }
+    // No Spoilers Mode is on and the user has not revealed this game, or the stream delay has no runs to show yet.
+    bool hidesScore(qint64 gamePk) const;
     bool notificationsEnabled() const;
     // Which table the Standings tab shows: the divisions (default) or the wild-card race.
     bool standingsShowsWildCard() const;
@@ -105,6 +106,13 @@ public:
     bool finalScoreAlerts() const;
     void setFinalScoreAlerts(bool on);
     bool gameEventAlertsAvailable() const { return notificationsEnabled() && !noSpoilers(); }
+    // The stream delay: live games are shown as they stood this long ago (rows, status line, card, box score and
+    // the alerts while the game is on); one of streamDelayChoices, 0 (off) by default.
+    static constexpr int streamDelayChoices[] = { 0, 10, 20, 30, 45, 60, 90, 120, 180, 300 };
+    std::chrono::seconds streamDelay() const;
+    void setStreamDelay(std::chrono::seconds delay);
+    // Shows the day's games as the stream delay has them now, and arms a look again for when that next changes.
+    void showDelayedGames();
     // The follower of the favourite club's live game; it must outlive the view model or be given back as null.
     void setGameEventFollower(GameEventFollower *follower);
 
@@ -165,6 +173,8 @@ private:
     void chooseDate(QDate date);
     QDateTime now() const;
     GameDaySchedule::Status status() const;
+    // The status game as the stream delay shows it.
+    std::optional<Game> shownStatusGame() const;
     // After a load: moves a view left on the previous game day to the new one once none of its games is live.
     void followGameDay();
     void setIsLoading(bool loading);
@@ -189,7 +199,11 @@ private:
     QSettings *m_settings;
     Clock m_now;
 
+    // The shown day's games as the service last answered them, and as shown (`m_games`, the stream delay applied).
+    std::vector<Game> m_receivedGames;
     std::vector<Game> m_games;
+    DelayedGames m_delayedGames;
+    QTimer m_delayTimer;
     std::vector<StandingsRecord> m_standings;
     bool m_standingsLoadFailed = false;
     QDate m_selectedDate;

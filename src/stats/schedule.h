@@ -92,6 +92,9 @@ struct Game {
     std::optional<Venue> venue;
     std::optional<qint64> seriesGameNumber;
     std::optional<qint64> gamesInSeries;
+    // Not from the service: the stream delay has no answer old enough to show this game's runs, so they are hidden
+    // as No Spoilers Mode hides them.
+    bool runsHeldBack = false;
 
     // The service calls the game under way (exactly "Live").
     bool isLive() const { return status.abstractGameState == QLatin1StringView("Live"); }

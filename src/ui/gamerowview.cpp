@@ -145,7 +145,8 @@ public:
 
     QString text(QAccessible::Text t) const override
     {
-        if (t == QAccessible::Name) return gameRowAccessibleName(row()->game(), row()->noSpoilers());
+        if (t == QAccessible::Name)
+            return gameRowAccessibleName(row()->game(), row()->noSpoilers() || row()->game().runsHeldBack);
         if (t == QAccessible::Description) return gameRowAccessibleDescription(row()->game());
         return QAccessibleWidget::text(t);
     }
@@ -311,7 +312,7 @@ GameRowView::~GameRowView()
 
 void GameRowView::setInputs(const Game &game, bool noSpoilers, qint64 favoriteTeamId, bool isClickable, bool isSelected)
 {
-    const QString previousName = gameRowAccessibleName(m_game, m_noSpoilers);
+    const QString previousName = gameRowAccessibleName(m_game, m_noSpoilers || m_game.runsHeldBack);
     const bool wasSelected = m_isSelected;
     m_game = game;
     m_noSpoilers = noSpoilers;
@@ -329,7 +330,7 @@ void GameRowView::setSelected(bool isSelected)
     if (m_isSelected == isSelected) return;
     m_isSelected = isSelected;
     update();
-    announceChanges(gameRowAccessibleName(m_game, m_noSpoilers), !isSelected);
+    announceChanges(gameRowAccessibleName(m_game, m_noSpoilers || m_game.runsHeldBack), !isSelected);
 }
 
 // A screen reader hears the row that became the selected one, and a new score or inning on a row it is reading.
@@ -337,7 +338,7 @@ void GameRowView::announceChanges(const QString &previousName, bool wasSelected)
 {
     if (m_isSelected != wasSelected)
         accessibility::notify(this, m_isSelected ? QAccessible::SelectionAdd : QAccessible::SelectionRemove);
-    if (gameRowAccessibleName(m_game, m_noSpoilers) != previousName)
+    if (gameRowAccessibleName(m_game, m_noSpoilers || m_game.runsHeldBack) != previousName)
         accessibility::notify(this, QAccessible::NameChanged);
 }
 
@@ -463,7 +464,7 @@ GameRowView::InfoLine GameRowView::buildInfoLine(QVBoxLayout *block, const QStri
 void GameRowView::refresh()
 {
     const Game &game = m_game;
-    const bool numbersShown = !m_noSpoilers && (isLive(game) || game.isFinal());
+    const bool numbersShown = !m_noSpoilers && !game.runsHeldBack && (isLive(game) || game.isFinal());
     m_header->setVisible(numbersShown);
 
     const qint64 awayScore = game.teams.away.score.value_or(0);

@@ -280,7 +280,38 @@ QWidget *SettingsView::buildNoSpoilers(QWidget *parent)
     m_noSpoilers->setAccessibleDescription(detail->text());
     m_secondaryLabels.append(detail);
     column->addWidget(detail);
+
+    auto *delayRow = new QHBoxLayout;
+    delayRow->setContentsMargins(0, 6, 0, 0);
+    delayRow->setSpacing(8);
+    QLabel *delayTitle = label(u"streamDelayLabel"_s, u"Stream delay"_s, 11, section);
+    delayTitle->setWordWrap(false);
+    delayRow->addWidget(delayTitle);
+    m_streamDelay = new QComboBox(section);
+    m_streamDelay->setObjectName(u"streamDelayPicker"_s);
+    m_streamDelay->setFont(theme::font(11));
+    delayTitle->setBuddy(m_streamDelay);
+    for (int seconds : ScheduleViewModel::streamDelayChoices)
+        m_streamDelay->addItem(streamDelayText(std::chrono::seconds(seconds)), seconds);
+    connect(m_streamDelay, &QComboBox::activated, this, [this](int index) {
+        m_viewModel->setStreamDelay(std::chrono::seconds(m_streamDelay->itemData(index).toInt()));
+    });
+    delayRow->addWidget(m_streamDelay);
+    delayRow->addStretch(1);
+    column->addLayout(delayRow);
+    QLabel *delayDetail = label(u"streamDelayDetail"_s,
+        u"Live games, their scores and alerts wait this long to match your stream"_s, 10, section);
+    m_streamDelay->setAccessibleDescription(delayDetail->text());
+    m_secondaryLabels.append(delayDetail);
+    column->addWidget(delayDetail);
     return section;
+}
+
+QString streamDelayText(std::chrono::seconds delay)
+{
+    if (delay.count() == 0) return u"Off"_s;
+    if (delay.count() > 90) return u"%1 min"_s.arg(delay.count() / 60);
+    return u"%1 s"_s.arg(delay.count());
 }
 
 QWidget *SettingsView::buildStartOnLogin(QWidget *parent)
@@ -424,6 +455,7 @@ void SettingsView::update()
     };
     selectValue(m_team, m_viewModel->favoriteTeamId());
     m_noSpoilers->setChecked(m_viewModel->noSpoilers());
+    selectValue(m_streamDelay, m_viewModel->streamDelay().count());
 
     m_startOnLogin->setChecked(m_loginItem->isEnabled());
     m_loginStatus->setText(m_loginItem->loginStatusText());

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QScrollArea>
+#include <chrono>
 #include <vector>
 
 class LoginItemService;
@@ -27,8 +28,11 @@ private:
     qint64 m_last = 0;
 };
 
-// The Settings tab: favourite club, No Spoilers Mode, start on login, game-start alerts, updates, and a Debug
-// area behind three quick clicks on the logo. It holds no settings itself.
+// "Off", "30 s", "2 min": a stream delay as the Settings picker names it.
+QString streamDelayText(std::chrono::seconds delay);
+
+// The Settings tab: favourite club, No Spoilers Mode and the stream delay, start on login, game-start alerts,
+// updates, and a Debug area behind three quick clicks on the logo. It holds no settings itself.
 class SettingsView : public QScrollArea {
     Q_OBJECT
 
@@ -77,6 +81,7 @@ private:
     QList<QLabel *> m_secondaryLabels;
     QComboBox *m_team = nullptr;
     QCheckBox *m_noSpoilers = nullptr;
+    QComboBox *m_streamDelay = nullptr;
     QCheckBox *m_startOnLogin = nullptr;
     QLabel *m_loginStatus = nullptr;
     QPushButton *m_openLoginItems = nullptr;

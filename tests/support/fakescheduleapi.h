@@ -111,6 +111,10 @@ public:
         return games;
     }
 
+    // What the view model last asked the live feeds to hold back.
+    std::chrono::seconds streamDelay { 0 };
+    void setStreamDelay(std::chrono::seconds delay) override { streamDelay = delay; }
+
     int requestCount() const { return int(m_requests.size()); }
     const Request &request(int index) const { return *m_requests.at(index); }
 

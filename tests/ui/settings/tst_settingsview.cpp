@@ -322,12 +322,22 @@ private Q_SLOTS:
         m_view->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
         child<QWidget>(u"teamPicker"_s)->setFocus();
-        const QStringList expected { u"noSpoilers"_s, u"startOnLogin"_s, u"notifications"_s, u"leadPicker"_s,
-            u"automaticallyChecks"_s, u"checkForUpdates"_s, u"teamPicker"_s };
+        const QStringList expected { u"noSpoilers"_s, u"streamDelayPicker"_s, u"startOnLogin"_s, u"notifications"_s,
+            u"leadPicker"_s, u"automaticallyChecks"_s, u"checkForUpdates"_s, u"teamPicker"_s };
         for (const QString &name : expected) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget()->objectName(), name);
         }
+        // The delay is picked by keys alone, and each choice is named as the picker shows it.
+        auto *delay = child<QComboBox>(u"streamDelayPicker"_s);
+        QStringList names;
+        for (int i = 0; i < delay->count(); ++i)
+            names.append(delay->itemText(i));
+        QCOMPARE(names.join(u", "_s), u"Off, 10 s, 20 s, 30 s, 45 s, 60 s, 90 s, 2 min, 3 min, 5 min"_s);
+        delay->setFocus();
+        QTest::keyClick(delay, Qt::Key_Down);
+        QTest::keyClick(delay, Qt::Key_Down);
+        QCOMPARE(m_viewModel->streamDelay(), std::chrono::seconds(20));
     }
 };
 
