@@ -40,7 +40,7 @@ Game DelayedGames::shown(const Game &newest, const QDateTime &now, std::chrono::
     const auto found = m_history.find(newest.gamePk);
     if (found == m_history.end() || found->second.empty()) return newest;
     const std::vector<Snapshot> &snapshots = found->second;
-    const QDateTime then = now.addSecs(-delay.count());
+    const QDateTime then = std::max(now.addSecs(-delay.count()), m_heldFrom);
     const auto after = std::ranges::find_if(snapshots, [&](const Snapshot &s) { return s.at > then; });
     if (after != snapshots.begin()) return std::prev(after)->game;
     // Nothing seen that long ago: a game that had not started then had not started before either.

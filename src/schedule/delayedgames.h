@@ -3,6 +3,7 @@
 #include "stats/schedule.h"
 
 #include <QDateTime>
+#include <algorithm>
 #include <chrono>
 #include <map>
 #include <optional>
@@ -17,6 +18,9 @@ public:
     // Takes the games of an answer received at `at`; what is older than any delay needs goes.
     void record(const QDateTime &at, const std::vector<Game> &games);
     void clear() { m_history.clear(); }
+    // Nothing older than `moment` is shown any more: what a longer delay would show goes back no further than what
+    // the shorter one showed, and stays until the game catches up.
+    void holdFrom(const QDateTime &moment) { m_heldFrom = std::max(m_heldFrom, moment); }
 
     // `newest` as the last answer received `delay` before `now` had it. A game no answer that old showed is as the
     // oldest answer has it, without its runs unless it had not started; a game never recorded is as given.
@@ -31,4 +35,5 @@ private:
         Game game;
     };
     std::map<qint64, std::vector<Snapshot>> m_history;
+    QDateTime m_heldFrom;
 };

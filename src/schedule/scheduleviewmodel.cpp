@@ -173,6 +173,7 @@ std::chrono::seconds ScheduleViewModel::streamDelay() const
 
 void ScheduleViewModel::setStreamDelay(std::chrono::seconds delay)
 {
+    m_delayedGames.holdFrom(now().addSecs(-streamDelay().count()));
     writePreference(streamDelaySecondsKey, qint64(delay.count()));
     m_apiService->setStreamDelay(streamDelay());
     showDelayedGames();

@@ -123,14 +123,15 @@ private Q_SLOTS:
         }
     }
 
-    // Set at a later answer than the delay covers: a game already under way shows no runs until an old enough
-    // answer is there; lowering the delay shows the newer answers at once.
+    // Started with a delay while a game is under way: no runs until an answer that old is there; lowering the delay
+    // shows the newer answers at once, raising it holds what is shown until the game catches up.
     void delayChangesMidGame()
     {
         m_clock = QDateTime(gameDay, QTime(23, 0), Qt::UTC);
+        m_settings->setValue(u"streamDelaySeconds"_s, 60);
         auto vm = makeViewModel();
+        QCOMPARE(m_fake->streamDelay, 60s);
         load(*vm, 3);
-        vm->setStreamDelay(60s);
         QCOMPARE(vm->games().front().teams.away.score, std::nullopt);
         QCOMPARE(vm->games().front().status.abstractGameState, u"Live"_s);
         // Runs not known yet are hidden as No Spoilers Mode hides them, not shown as none.
@@ -147,6 +148,18 @@ private Q_SLOTS:
         vm->setStreamDelay(0s);
         QCOMPARE(vm->games().front().teams.away.score, std::optional<qint64>(4));
         QCOMPARE(m_fake->streamDelay, 0s);
+        // Raised again: what is shown stays until the longer delay catches up with it, never going back.
+        vm->setStreamDelay(90s);
+        QCOMPARE(vm->games().front().teams.away.score, std::optional<qint64>(4));
+        m_clock = m_clock.addSecs(60);
+        load(*vm, 5);
+        QCOMPARE(vm->games().front().teams.away.score, std::optional<qint64>(4));
+        m_clock = m_clock.addSecs(89);
+        vm->showDelayedGames();
+        QCOMPARE(vm->games().front().teams.away.score, std::optional<qint64>(4));
+        m_clock = m_clock.addSecs(1);
+        vm->showDelayedGames();
+        QCOMPARE(vm->games().front().teams.away.score, std::optional<qint64>(5));
     }
 
     // Only the offered delays are taken; anything else stored is the next shorter one, never a longer one.
