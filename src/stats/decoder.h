@@ -119,7 +119,13 @@ template <> struct Reader<simdjson::ondemand::value> {
     static bool object(Node node, Object &out) { return !node.get_object().get(out); }
     static Presence member(Object &object, std::string_view name, Node &out)
     {
-        const simdjson::error_code error = object.find_field_unordered(name).get(out);
+        // On from the member found last, then once more from the start. (simdjson's own unordered search takes its
+        // second pass on trust, which malformed input can break.)
+        simdjson::error_code error = object.find_field(name).get(out);
+        if (error == simdjson::NO_SUCH_FIELD) {
+            if (const auto resetError = object.reset().error()) malformed(resetError);
+            error = object.find_field(name).get(out);
+        }
         if (error == simdjson::NO_SUCH_FIELD) return Presence::Absent;
         if (error) malformed(error);
         simdjson::ondemand::json_type type {};
