@@ -162,7 +162,8 @@ private Q_SLOTS:
         QCOMPARE(readAll(m_entry), handWritten);
     }
 
-    void switchingOffWhileAwaitingApprovalRemovesTheEntry()
+    // Switching off removes our entry, also while it awaits approval, and never the user's own.
+    void switchingOffRemovesOnlyOurEntry()
     {
         writeEntry(ourEntry("Hidden=true\n"));
         auto login = service();
@@ -171,13 +172,10 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(m_entry));
         QCOMPARE(login->status(), Status::NotRegistered);
         QVERIFY(!login->errorMessage());
-    }
 
-    void usersOwnEntryIsNeverRemoved()
-    {
         writeEntry(usersOwnEntry);
         const QByteArray users = readAll(m_entry);
-        auto login = service();
+        login->refresh();
         QCOMPARE(login->status(), Status::Enabled);
         login->setEnabled(false);
         QCOMPARE(readAll(m_entry), users);
@@ -196,23 +194,18 @@ private Q_SLOTS:
         QVERIFY(login->errorMessage() && login->errorMessage()->endsWith(u"was not made by Baselark"_s));
     }
 
-    void copyWithoutStableLocationCannotRegister()
+    // A copy without a fixed place, or a path an entry cannot name, is never written.
+    void programsThatCannotRegister()
     {
-        auto login = service(std::nullopt);
-        login->setEnabled(true);
-        QCOMPARE(login->status(), Status::NotFound);
-        QVERIFY(!login->isEnabled());
-        QVERIFY(login->errorMessage());
+        auto unplaced = service(std::nullopt);
+        unplaced->setEnabled(true);
+        QCOMPARE(unplaced->status(), Status::NotFound);
+        QVERIFY(!unplaced->isEnabled() && unplaced->errorMessage());
+        auto percent = service(u"/opt/100%/baselark"_s);
+        percent->setEnabled(true);
+        QCOMPARE(percent->status(), Status::NotRegistered);
+        QVERIFY(percent->loginStatusText().contains(u"/opt/100%/baselark contains a \"%\""_s));
         QVERIFY(!QFile::exists(m_entry));
-    }
-
-    void pathWithPercentIsRefused()
-    {
-        auto login = service(u"/opt/100%/baselark"_s);
-        login->setEnabled(true);
-        QVERIFY(!QFile::exists(m_entry));
-        QCOMPARE(login->status(), Status::NotRegistered);
-        QVERIFY(login->loginStatusText().contains(u"/opt/100%/baselark contains a \"%\""_s));
     }
 
     void execValue_data()
