@@ -150,9 +150,7 @@ private Q_SLOTS:
         m_dialogs.shown.clear();
 
         serveFeed(body, 0, fault, status);
-        UpdaterEnvironment env = environment();
-        env.feedURL = QUrl(m_server->baseUrl() + u"/appcast.xml"_s);
-        auto again = makeService(env);
+        auto again = makeService(environment());
         m_now = launch.addDays(2);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^Update check failed: "_s));
         again->checkForUpdates();
