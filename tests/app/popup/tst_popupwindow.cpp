@@ -9,18 +9,6 @@ class TestPopupWindow : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void framelessToolWindowFollowsWide()
-    {
-        PopupWindow window;
-        QCOMPARE(window.windowType(), Qt::Tool);
-        QVERIFY(window.windowFlags().testFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint));
-        QCOMPARE(window.size(), QSize(320, 500));
-        window.setWide(true);
-        QCOMPARE(window.size(), QSize(440, 500));
-        window.setWide(false);
-        QCOMPARE(window.size(), QSize(320, 500));
-    }
-
     void wideningAtTheScreenEdgeStaysOnScreen()
     {
         PopupWindow window;
