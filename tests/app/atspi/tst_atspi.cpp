@@ -153,12 +153,7 @@ private Q_SLOTS:
         }
     }
 
-    void demoDay_data()
-    {
-        QTest::addColumn<QString>("day");
-        QTest::newRow("today, Boston at New York live, No Spoilers Mode on") << u"today"_s;
-    }
-
+    // Today, Boston at New York live, No Spoilers Mode on.
     void demoDay()
     {
         // The schedule: thirteen games named by clubs and state, the live one first and without its score.

@@ -1,8 +1,8 @@
 #include "boxscore/views/boxscoreview.h"
+#include "recordedgames.h"
 #include "schedule/scheduleviewmodel.h"
 #include "schedulefixture.h"
 #include "stats/decoder.h"
-#include "testdata.h"
 #include "ui/datenavigationview.h"
 #include "ui/datepickerpopover.h"
 #include "ui/gamedetailpanelview.h"
@@ -99,12 +99,6 @@ Game game(const QString &state, qint64 awayRuns = 3, qint64 homeRuns = 2, bool t
     return game;
 }
 
-std::vector<Game> recordedDay()
-{
-    auto response = decode<ScheduleResponse>(readTestData(u"schedule-2026-04-20-hydrated.json"_s));
-    return response.dates.front().games;
-}
-
 } // namespace
 
 // What assistive technology reads of the window, and the events it hears, through Qt's accessibility interfaces.
@@ -133,7 +127,7 @@ class TestAccessibility : public QObject {
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window));
         QTRY_COMPARE(m_api->requestCount(), 1);
-        m_api->succeed(0, recordedDay());
+        m_api->succeed(0, recordedDay(u"schedule-2026-04-20-hydrated.json"_s));
         // Rows put in a shown list show once the event loop has run.
         QTRY_VERIFY(m_view->gameList()->currentRow()->isVisible());
         sent.clear();
@@ -257,7 +251,7 @@ private Q_SLOTS:
         title->setFocus(Qt::TabFocusReason);
         m_viewModel->refresh();
         QTRY_COMPARE(m_api->requestCount(), 2);
-        m_api->succeed(1, recordedDay());
+        m_api->succeed(1, recordedDay(u"schedule-2026-04-20-hydrated.json"_s));
         QCOMPARE(QApplication::focusWidget(), title);
 
         QAccessibleInterface *tab = accessible(m_view->findChild<QWidget *>(u"tabSchedule"_s));

@@ -1,8 +1,8 @@
+#include "recordedgames.h"
 #include "schedule/gameorder.h"
 #include "schedule/scheduleviewmodel.h"
 #include "schedulefixture.h"
 #include "stats/decoder.h"
-#include "testdata.h"
 #include "ui/datenavigationview.h"
 #include "ui/datepickerpopover.h"
 #include "ui/gamedetailpanelview.h"
@@ -25,12 +25,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-std::vector<Game> recordedDay(const QString &name)
-{
-    auto response = decode<ScheduleResponse>(readTestData(name));
-    return response.dates.empty() ? std::vector<Game>() : response.dates.front().games;
-}
 
 std::vector<qint64> gamePks(const std::vector<Game> &games)
 {
