@@ -12,6 +12,9 @@ private Q_SLOTS:
     void wideningAtTheScreenEdgeStaysOnScreen()
     {
         PopupWindow window;
+        // A frameless tool window that stays above the others, as a panel's popup does.
+        QCOMPARE(window.windowType(), Qt::Tool);
+        QVERIFY(window.windowFlags().testFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint));
         const QRect available = window.screen()->availableGeometry();
         window.popUpAt(available.topRight());
         window.setWide(true);
