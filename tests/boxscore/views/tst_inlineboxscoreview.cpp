@@ -279,19 +279,7 @@ private Q_SLOTS:
         QCOMPARE(shown(u"errorNote"_s), u"-"_s);
     }
 
-    void backButtonClearsTheGame()
-    {
-        open(finalGamePk);
-        m_feed->answer(live(recordedFinal(), 1));
-        auto *back = m_view->findChild<QAbstractButton *>(u"backButton"_s);
-        back->click();
-        QCOMPARE(m_schedule->inlineBoxScoreGameId(), std::nullopt);
-        QCOMPARE(m_boxVM->gamePk(), std::nullopt);
-        QVERIFY(!m_boxVM->hasPollingTask());
-        QCOMPARE(m_view->content(), Content::Nothing);
-    }
-
-    void hidingStopsAndShowingRestarts()
+    void hidingStopsShowingRestartsAndBackLetsGo()
     {
         open(finalGamePk);
         m_feed->answer(live(recordedFinal(), 1));
@@ -317,6 +305,13 @@ private Q_SLOTS:
         QCOMPARE(fetchCount(), 3);
         QCOMPARE(m_feed->fetches.back()->gamePk, 633860);
         QCOMPARE(m_view->content(), Content::Loading);
+
+        // The back button lets go of the game.
+        m_view->findChild<QAbstractButton *>(u"backButton"_s)->click();
+        QCOMPARE(m_schedule->inlineBoxScoreGameId(), std::nullopt);
+        QCOMPARE(m_boxVM->gamePk(), std::nullopt);
+        QVERIFY(!m_boxVM->hasPollingTask());
+        QCOMPARE(m_view->content(), Content::Nothing);
     }
 };
 
