@@ -216,17 +216,6 @@ private Q_SLOTS:
         QCOMPARE(std::get<ServiceError>(result).kind(), ServiceError::Kind::Transfer);
     }
 
-    void connectionRefused()
-    {
-        QTcpServer probe;
-        QVERIFY(probe.listen(QHostAddress::LocalHost));
-        const quint16 closedPort = probe.serverPort();
-        probe.close();
-        MLBAPIService service(Endpoints::overriddenBy(u"http://127.0.0.1:%1"_s.arg(closedPort)));
-        const auto result = run(service.fetchSchedule(QDate(2026, 4, 20), QDate(2026, 4, 20)));
-        QCOMPARE(std::get<ServiceError>(result).kind(), ServiceError::Kind::Transfer);
-    }
-
     void overlappingRequests()
     {
         m_server->addRoute({ .path = schedulePath,

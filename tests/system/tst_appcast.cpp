@@ -1,5 +1,6 @@
 #include "system/appcast.h"
 #include "system/versioncomparison.h"
+#include "testdata.h"
 
 #include <QFile>
 #include <QTest>
@@ -61,9 +62,7 @@ private Q_SLOTS:
 
     void parsesTheDemoFeed()
     {
-        QFile file(QStringLiteral(BASELARK_SOURCE_DIR "/data/demo/appcast.xml"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const auto items = parseAppcast(file.readAll());
+        const auto items = parseAppcast(readFile(QStringLiteral(BASELARK_SOURCE_DIR "/data/demo/appcast.xml")));
         QCOMPARE(items.size(), 2u);
         const AppcastItem &second = items[1];
         QCOMPARE(second.title, u"Version 0.2.0"_s);

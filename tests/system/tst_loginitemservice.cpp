@@ -1,4 +1,5 @@
 #include "system/loginitemservice.h"
+#include "testdata.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -13,19 +14,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 using Status = LoginItemService::Status;
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void write(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
 
 // Entries name the program as the placeholder @; tests put in a path of their own.
 QByteArray ourEntry(const QByteArray &extra = {})
@@ -55,8 +43,8 @@ class TestLoginItemService : public QObject {
     void writeEntry(QByteArray bytes, const QString &program = {})
     {
         QVERIFY(QDir().mkpath(m_folder));
-        write(
-            m_entry, bytes.replace('@', LoginItemService::execValue(program.isEmpty() ? m_program : program).toUtf8()));
+        QVERIFY(writeFile(m_entry,
+            bytes.replace('@', LoginItemService::execValue(program.isEmpty() ? m_program : program).toUtf8())));
     }
 
 private Q_SLOTS:
@@ -66,7 +54,7 @@ private Q_SLOTS:
         m_folder = m_dir->filePath(u"config/autostart"_s);
         m_entry = m_folder + u"/io.github.baselark.Baselark.desktop"_s;
         m_program = m_dir->filePath(u"baselark"_s);
-        write(m_program, "#!/bin/sh\n");
+        QVERIFY(writeFile(m_program, "#!/bin/sh\n"));
         QVERIFY(QFile::setPermissions(m_program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     }
 
@@ -128,7 +116,7 @@ private Q_SLOTS:
         login->setEnabled(true);
         QCOMPARE(login->status(), Status::Enabled);
         QCOMPARE(login->loginStatusText(), u"Baselark will open automatically when you log in"_s);
-        const QByteArray text = readAll(m_entry);
+        const QByteArray text = readFile(m_entry);
         QVERIFY(text.startsWith("[Desktop Entry]\n"));
         QVERIFY(text.contains(
             "\nExec=\"" + QFileInfo(program).path().chopped(6).toUtf8() + "\\\\\"Apps\\\\\"/baselark\"\n"));
@@ -142,7 +130,7 @@ private Q_SLOTS:
     void switchingOnWhileOnWritesNothingAndClearsTheError()
     {
         // A folder that cannot be made: a file stands where its parent should be.
-        write(m_dir->filePath(u"config"_s), "not a folder");
+        QVERIFY(writeFile(m_dir->filePath(u"config"_s), "not a folder"));
         auto login = service();
         login->setEnabled(true);
         QCOMPARE(login->status(), Status::NotRegistered);
@@ -152,17 +140,18 @@ private Q_SLOTS:
 
         QVERIFY(QFile::remove(m_dir->filePath(u"config"_s)));
         writeEntry(ourEntry("# kept as it is\n"));
-        const QByteArray handWritten = readAll(m_entry);
+        const QByteArray handWritten = readFile(m_entry);
         login->refresh();
         QSignalSpy changed(login.get(), &LoginItemService::changed);
         login->setEnabled(true);
         QCOMPARE(changed.size(), 1);
         QVERIFY(!login->errorMessage());
         QCOMPARE(login->status(), Status::Enabled);
-        QCOMPARE(readAll(m_entry), handWritten);
+        QCOMPARE(readFile(m_entry), handWritten);
     }
 
-    void switchingOffWhileAwaitingApprovalRemovesTheEntry()
+    // Switching off removes our entry, also while it awaits approval, and never the user's own.
+    void switchingOffRemovesOnlyOurEntry()
     {
         writeEntry(ourEntry("Hidden=true\n"));
         auto login = service();
@@ -171,16 +160,13 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(m_entry));
         QCOMPARE(login->status(), Status::NotRegistered);
         QVERIFY(!login->errorMessage());
-    }
 
-    void usersOwnEntryIsNeverRemoved()
-    {
         writeEntry(usersOwnEntry);
-        const QByteArray users = readAll(m_entry);
-        auto login = service();
+        const QByteArray users = readFile(m_entry);
+        login->refresh();
         QCOMPARE(login->status(), Status::Enabled);
         login->setEnabled(false);
-        QCOMPARE(readAll(m_entry), users);
+        QCOMPARE(readFile(m_entry), users);
         QCOMPARE(login->status(), Status::Enabled);
         QVERIFY(login->loginStatusText().startsWith(u"Could not update start on login: "_s));
     }
@@ -190,29 +176,24 @@ private Q_SLOTS:
         // The user writes an entry of the same name after the service last looked.
         auto login = service();
         writeEntry(usersOwnEntry);
-        const QByteArray users = readAll(m_entry);
+        const QByteArray users = readFile(m_entry);
         login->setEnabled(true);
-        QCOMPARE(readAll(m_entry), users);
+        QCOMPARE(readFile(m_entry), users);
         QVERIFY(login->errorMessage() && login->errorMessage()->endsWith(u"was not made by Baselark"_s));
     }
 
-    void copyWithoutStableLocationCannotRegister()
+    // A copy without a fixed place, or a path an entry cannot name, is never written.
+    void programsThatCannotRegister()
     {
-        auto login = service(std::nullopt);
-        login->setEnabled(true);
-        QCOMPARE(login->status(), Status::NotFound);
-        QVERIFY(!login->isEnabled());
-        QVERIFY(login->errorMessage());
+        auto unplaced = service(std::nullopt);
+        unplaced->setEnabled(true);
+        QCOMPARE(unplaced->status(), Status::NotFound);
+        QVERIFY(!unplaced->isEnabled() && unplaced->errorMessage());
+        auto percent = service(u"/opt/100%/baselark"_s);
+        percent->setEnabled(true);
+        QCOMPARE(percent->status(), Status::NotRegistered);
+        QVERIFY(percent->loginStatusText().contains(u"/opt/100%/baselark contains a \"%\""_s));
         QVERIFY(!QFile::exists(m_entry));
-    }
-
-    void pathWithPercentIsRefused()
-    {
-        auto login = service(u"/opt/100%/baselark"_s);
-        login->setEnabled(true);
-        QVERIFY(!QFile::exists(m_entry));
-        QCOMPARE(login->status(), Status::NotRegistered);
-        QVERIFY(login->loginStatusText().contains(u"/opt/100%/baselark contains a \"%\""_s));
     }
 
     void execValue_data()
@@ -253,10 +234,10 @@ private Q_SLOTS:
         QFETCH(bool, repointed);
         const QString gone = m_dir->filePath(u"moved away/baselark"_s);
         writeEntry(entry, gone);
-        const QByteArray before = readAll(m_entry);
+        const QByteArray before = readFile(m_entry);
         auto login = service(stableExecutable ? std::optional(m_program) : std::nullopt);
         QVERIFY(login->isEnabled());
-        QCOMPARE(readAll(m_entry),
+        QCOMPARE(readFile(m_entry),
             repointed ? QByteArray(before).replace(LoginItemService::execValue(gone).toUtf8(), m_program.toUtf8())
                       : before);
         QCOMPARE(login->loginStatusText() == u"Baselark will not start on login: %1 no longer exists"_s.arg(gone),

@@ -2,6 +2,7 @@
 #include "system/installlocation.h"
 #include "system/updaterdialogs.h"
 #include "system/updaterservice.h"
+#include "testdata.h"
 
 #include <QFile>
 #include <QScopeGuard>
@@ -38,8 +39,7 @@ public:
 
 QByteArray demoFeed()
 {
-    QFile file(QStringLiteral(BASELARK_SOURCE_DIR "/data/demo/appcast.xml"));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return readFile(QStringLiteral(BASELARK_SOURCE_DIR "/data/demo/appcast.xml"));
 }
 
 const QDateTime launch(QDate(2026, 4, 20), QTime(9, 0), Qt::UTC);
@@ -150,9 +150,7 @@ private Q_SLOTS:
         m_dialogs.shown.clear();
 
         serveFeed(body, 0, fault, status);
-        UpdaterEnvironment env = environment();
-        env.feedURL = QUrl(m_server->baseUrl() + u"/appcast.xml"_s);
-        auto again = makeService(env);
+        auto again = makeService(environment());
         m_now = launch.addDays(2);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^Update check failed: "_s));
         again->checkForUpdates();
@@ -319,10 +317,7 @@ private Q_SLOTS:
         qputenv("HOME", home.path().toUtf8());
         qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
         for (const QByteArray folder : { "Downloads", "" }) {
-            QFile dirs(home.filePath(u"user-dirs.dirs"_s));
-            QVERIFY(dirs.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            dirs.write("XDG_DOWNLOAD_DIR=\"$HOME/" + folder + "\"\n");
-            dirs.close();
+            QVERIFY(writeFile(home.filePath(u"user-dirs.dirs"_s), "XDG_DOWNLOAD_DIR=\"$HOME/" + folder + "\"\n"));
             QCOMPARE(
                 ::downloadFolders(), folder.isEmpty() ? QStringList() : QStringList { home.filePath(u"Downloads"_s) });
         }

@@ -1,4 +1,5 @@
 #include "childoutput.h"
+#include "testdata.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -109,11 +110,8 @@ private Q_SLOTS:
         // The alert about running from a build tree, already seen, and an update found would take the focus from
         // the window.
         QVERIFY(QDir().mkpath(m_home.filePath(u"config/baselark"_s)));
-        QFile settings(m_home.filePath(u"config/baselark/baselark.ini"_s));
-        QVERIFY(settings.open(QIODevice::WriteOnly));
-        settings.write(
-            "[General]\ninstallLocationWarnedVersion=" BASELARK_VERSION "\nautomaticallyChecksForUpdates=false\n");
-        settings.close();
+        QVERIFY(writeFile(m_home.filePath(u"config/baselark/baselark.ini"_s),
+            "[General]\ninstallLocationWarnedVersion=" BASELARK_VERSION "\nautomaticallyChecksForUpdates=false\n"));
 
         m_replay.start(QStringLiteral(REPLAY_BINARY), { u"--dir"_s, QStringLiteral(BASELARK_SOURCE_DIR "/data/demo") });
         const QString endpoint = awaitLine(m_replay, "listening on ").value_or(QString());
@@ -153,12 +151,7 @@ private Q_SLOTS:
         }
     }
 
-    void demoDay_data()
-    {
-        QTest::addColumn<QString>("day");
-        QTest::newRow("today, Boston at New York live, No Spoilers Mode on") << u"today"_s;
-    }
-
+    // Today, Boston at New York live, No Spoilers Mode on.
     void demoDay()
     {
         // The schedule: thirteen games named by clubs and state, the live one first and without its score.

@@ -1,4 +1,5 @@
 #include "app/singleinstanceguard.h"
+#include "testdata.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -25,12 +26,6 @@ int holdLock(const char *path, const char *busName)
     std::cout << "locked" << std::endl;
     for (std::string line; std::getline(std::cin, line);) { }
     return 0;
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -98,10 +93,8 @@ private Q_SLOTS:
 
         const QString target = m_dir->filePath(u"target"_s);
         const QByteArray path = QFile::encodeName(lockPath());
-        if (setup == u"symlink" || setup == u"foreign") {
-            QFile file(setup == u"symlink" ? target : lockPath());
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("keep") == 4);
-        }
+        if (setup == u"symlink" || setup == u"foreign")
+            QVERIFY(writeFile(setup == u"symlink" ? target : lockPath(), "keep"));
         if (setup == u"symlink" || setup == u"dangling") QVERIFY(QFile::link(target, lockPath()));
         if (setup == u"fifo") QCOMPARE(::mkfifo(path.constData(), 0600), 0);
         if (setup == u"unwritable") QCOMPARE(::chmod(QFile::encodeName(m_dir->path()).constData(), 0500), 0);
@@ -110,7 +103,7 @@ private Q_SLOTS:
         SingleInstanceGuard guard(lockPath());
         QVERIFY(guard.acquire());
         QCOMPARE(guard.lockFileDescriptor(), -1);
-        if (setup == u"symlink") QCOMPARE(contents(target), "keep"_ba);
+        if (setup == u"symlink") QCOMPARE(readFile(target), "keep"_ba);
         if (setup == u"dangling") QVERIFY(!QFile::exists(target));
         if (setup == u"unwritable") QVERIFY(!QFile::exists(lockPath()));
     }

@@ -1,5 +1,6 @@
 #include "childoutput.h"
 #include "stats/gameday.h"
+#include "testdata.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -73,25 +74,11 @@ bool windowShown(const QString &size)
     return shownWindow(size).has_value();
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 // Today's schedule with one game under way, Texas at Arizona in the top of the 7th: the game of the
 // recorded live feed, shaped from a recorded schedule answer.
 QByteArray liveSchedule()
 {
-    const QJsonObject recorded = QJsonDocument::fromJson(
-        readAll(QStringLiteral(BASELARK_SOURCE_DIR "/tests/data/schedule-2026-04-20-hydrated.json")))
-                                     .object();
+    const QJsonObject recorded = QJsonDocument::fromJson(readTestData(u"schedule-2026-04-20-hydrated.json"_s)).object();
     QJsonObject game = recorded[u"dates"_s][0][u"games"_s][0].toObject();
     const QDateTime start = QDateTime::currentDateTimeUtc().addSecs(-2 * 3600);
     // The application asks for the league's game day, wherever it runs.
@@ -255,15 +242,15 @@ private Q_SLOTS:
 
         // The favourite club is Texas when the feed fails, so its live game is followed; New York otherwise.
         QVERIFY(QDir().mkpath(dir.filePath(u"config/baselark"_s)));
-        QVERIFY(writeAll(dir.filePath(u"config/baselark/baselark.ini"_s),
+        QVERIFY(writeFile(dir.filePath(u"config/baselark/baselark.ini"_s),
             onFeed ? "[General]\nfavoriteTeamId=140\n" : "[General]\nfavoriteTeamId=147\n"));
-        QVERIFY(writeAll(dir.filePath(u"schedule.json"_s), liveSchedule()));
+        QVERIFY(writeFile(dir.filePath(u"schedule.json"_s), liveSchedule()));
         const QString timeline = QStringLiteral(BASELARK_SOURCE_DIR "/data/timeline/");
         QJsonObject schedule { { u"path"_s, u"/api/v1/schedule"_s }, { u"file"_s, u"schedule.json"_s } };
         QJsonObject feed { { u"path"_s, u"/api/v1.1/game/748534/feed/live"_s },
             { u"files"_s, QJsonArray { timeline + u"748534-1-live.json"_s, timeline + u"748534-2-live.json"_s } } };
         (onFeed ? feed : schedule)[u"fault"_s] = fault;
-        QVERIFY(writeAll(dir.filePath(u"manifest.json"_s),
+        QVERIFY(writeFile(dir.filePath(u"manifest.json"_s),
             QJsonDocument(QJsonObject { { u"routes"_s, QJsonArray { schedule, feed } } }).toJson()));
 
         QProcess replay;
@@ -271,7 +258,7 @@ private Q_SLOTS:
         replay.start(QStringLiteral(REPLAY_BINARY), { u"--dir"_s, dir.path(), u"--log"_s, requests });
         const QString endpoint = awaitLine(replay, "listening on ").value_or(QString());
         QVERIFY2(!endpoint.isEmpty(), replay.readAllStandardError().constData());
-        const auto requested = [&](const QString &path) { return QString::fromUtf8(readAll(requests)).count(path); };
+        const auto requested = [&](const QString &path) { return QString::fromUtf8(readFile(requests)).count(path); };
 
         QProcessEnvironment env = applicationEnvironment(endpoint);
         env.insert(u"XDG_CONFIG_HOME"_s, dir.filePath(u"config"_s));

@@ -104,319 +104,251 @@ private:
 class TestStatusItem : public QObject {
     Q_OBJECT
 
-private Q_SLOTS:
-    void initTestCase();
-    void init();
-    void announcesNewLabelOnlyWhenItChanges();
-    void paintsUpdateDotIntoIconPixmap();
-    void activates_data();
-    void activates();
-    void menuLayout_data();
-    void menuLayout();
-    void menuClicks_data();
-    void menuClicks();
-    void menuIgnoresOtherEventsAndUnknownItems();
-    void updateEntryShowsWithTheDot();
-    void fallsBackUntilWatcherAppears();
-    void fallsBackWhileWatcherIsAway();
-    void trayIconOffersSameActions();
-
-private:
-    void startWatcher();
-    void stopWatcher();
-    void showRegistered(StatusItem &item);
-
     std::unique_ptr<QProcess> m_watcher;
+
+    void startWatcher()
+    {
+        m_watcher = std::make_unique<QProcess>();
+        m_watcher->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_watcher->start(QStringLiteral(BASELARK_TEST_WATCHER));
+        QTRY_VERIFY_WITH_TIMEOUT(m_watcher->canReadLine(), 30000);
+        QCOMPARE(m_watcher->readLine(), QByteArray("ready\n"));
+    }
+
+    void stopWatcher()
+    {
+        m_watcher->kill();
+        m_watcher->waitForFinished();
+        m_watcher.reset();
+    }
+
+    void showRegistered(StatusItem &item)
+    {
+        item.show();
+        QTRY_VERIFY(registeredItems().contains(item.serviceName()));
+        QVERIFY(!item.usesFallback());
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(
+            QDBusConnection::sessionBus().isConnected(), "needs a private session bus: run under dbus-run-session");
+        StatusItemSni::registerDBusTypes();
+        DBusMenu::registerDBusTypes();
+    }
+
+    void init()
+    {
+        if (!m_watcher) startWatcher();
+    }
+
+    void announcesNewLabelOnlyWhenItChanges()
+    {
+        StatusItem item;
+        item.setLabel(firstLabel);
+        showRegistered(item);
+        SignalLog log({ u"XAyatanaNewLabel"_s, u"NewTitle"_s, u"NewToolTip"_s, u"PropertiesChanged"_s });
+        // A round trip on the host's connection makes sure the bus has its signal subscriptions.
+        QCOMPARE(itemProperty(item, u"XAyatanaLabel"_s).toString(), firstLabel);
+
+        // The bus keeps one sender's signals in order: anything sent for the unchanged label would come first.
+        item.setLabel(firstLabel);
+        item.setLabel(secondLabel);
+        QCOMPARE(item.label(), secondLabel);
+        QTRY_VERIFY(!log.named(u"PropertiesChanged"_s).isEmpty() && !log.named(u"XAyatanaNewLabel"_s).isEmpty()
+            && !log.named(u"NewTitle"_s).isEmpty() && !log.named(u"NewToolTip"_s).isEmpty());
+
+        // The guide is a fixed widest title, so hosts that size the item by it do not resize at every change.
+        const QString guide = u"NYY @ BOS 10-10 Bot 10th"_s;
+        QCOMPARE(log.named(u"XAyatanaNewLabel"_s).first().arguments(), QVariantList({ secondLabel, guide }));
+        const QVariantMap changed = log.firstChangedProperties();
+        QCOMPARE(log.named(u"PropertiesChanged"_s).first().arguments().value(0).toString(), sniInterface);
+        QCOMPARE(changed.value(u"Title"_s).toString(), secondLabel);
+        QCOMPARE(changed.value(u"XAyatanaLabel"_s).toString(), secondLabel);
+        QVERIFY(!changed.contains(u"XAyatanaLabelGuide"_s));
+        QCOMPARE(qdbus_cast<SniToolTip>(changed.value(u"ToolTip"_s)).title, secondLabel);
+        for (const QString &name : { u"Title"_s, u"XAyatanaLabel"_s })
+            QCOMPARE(itemProperty(item, name).toString(), secondLabel);
+        QCOMPARE(itemProperty(item, u"XAyatanaLabelGuide"_s).toString(), guide);
+        QCOMPARE(qdbus_cast<SniToolTip>(itemProperty(item, u"ToolTip"_s)).title, secondLabel);
+    }
+
+    void paintsUpdateDotIntoIconPixmap()
+    {
+        StatusItem item;
+        showRegistered(item);
+        SignalLog log({ u"NewIcon"_s, u"PropertiesChanged"_s });
+        const auto dotIsBlue = [&] {
+            const auto icons = qdbus_cast<SniIconList>(itemProperty(item, u"IconPixmap"_s));
+            QList<bool> blue;
+            for (const SniIcon &icon : icons)
+                blue.append(pixelAt(icon, updateDotRect(icon.width).center()) == updateDotColor().rgba());
+            return blue;
+        };
+        const QList<bool> none(qsizetype(baseballIconSizes.size()), false);
+        const QList<bool> all(qsizetype(baseballIconSizes.size()), true);
+        QCOMPARE(dotIsBlue(), none);
+
+        item.setUpdatePending(true);
+        QTRY_VERIFY(!log.named(u"NewIcon"_s).isEmpty() && !log.named(u"PropertiesChanged"_s).isEmpty());
+        QVERIFY(log.firstChangedProperties().contains(u"IconPixmap"_s));
+        QCOMPARE(dotIsBlue(), all);
+
+        item.setUpdatePending(false);
+        QCOMPARE(dotIsBlue(), none);
+    }
+
+    void activates_data()
+    {
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<int>("x");
+        QTest::addColumn<int>("y");
+        QTest::addColumn<QPoint>("expected");
+        QTest::newRow("left click") << u"Activate"_s << 1200 << 12 << QPoint(1200, 12);
+        QTest::newRow("middle click") << u"SecondaryActivate"_s << 40 << 1060 << QPoint(40, 1060);
+        QTest::newRow("host without position") << u"Activate"_s << 0 << 0 << QPoint();
+    }
+
+    void activates()
+    {
+        QFETCH(QString, method);
+        QFETCH(int, x);
+        QFETCH(int, y);
+        QFETCH(QPoint, expected);
+        StatusItem item;
+        showRegistered(item);
+        QSignalSpy activated(&item, &StatusItem::activateRequested);
+
+        const QDBusMessage reply = call(item.serviceName(), sniPath, sniInterface, method, { x, y });
+        QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(activated.count(), 1);
+        QCOMPARE(activated.first().first().toPoint(), expected);
+        // A later click from a host that does not tell where the item is keeps the last point known.
+        call(item.serviceName(), sniPath, sniInterface, u"Activate"_s, { 0, 0 });
+        QCOMPARE(item.lastActivatePoint(), expected.isNull() ? std::nullopt : std::optional(expected));
+    }
+
+    // The whole tree, and the root alone.
+    void menuLayout()
+    {
+        StatusItem item;
+        showRegistered(item);
+        QCOMPARE(itemProperty(item, u"Menu"_s).value<QDBusObjectPath>().path(), menuPath);
+        QCOMPARE(busProperty(item.serviceName(), menuPath, menuInterface, u"Version"_s), QVariant(3u));
+        for (const int depth : { -1, 0 }) {
+            const QDBusMessage reply
+                = call(item.serviceName(), menuPath, menuInterface, u"GetLayout"_s, { 0, depth, QStringList() });
+            QCOMPARE(reply.signature(), u"u(ia{sv}av)"_s);
+            const auto root = qdbus_cast<DBusMenuLayoutItem>(reply.arguments().value(1));
+            QCOMPARE(root.id, 0);
+            QStringList shown;
+            for (const DBusMenuLayoutItem &child : root.children)
+                shown.append(QString::number(child.id) + u' ' + child.properties.value(u"label"_s).toString());
+            const QStringList whole { u"1 Open Baselark"_s, u"2 Update Available\u2026"_s, u"3 Quit"_s };
+            QCOMPARE(shown, depth == 0 ? QStringList() : whole);
+        }
+    }
+
+    // Clicks on known items act; other events and unknown items do nothing.
+    void menuEvents()
+    {
+        StatusItem item;
+        showRegistered(item);
+        QSignalSpy opened(&item, &StatusItem::openRequested);
+        QSignalSpy quitted(&item, &StatusItem::quitRequested);
+        const auto event = [](int id, const QString &name) {
+            return QVariantList { id, name, QVariant::fromValue(QDBusVariant(0)), 0u };
+        };
+
+        const QDBusMessage hovered
+            = call(item.serviceName(), menuPath, menuInterface, u"Event"_s, event(3, u"hovered"_s));
+        QCOMPARE(hovered.type(), QDBusMessage::ReplyMessage);
+        const QDBusMessage unknown
+            = call(item.serviceName(), menuPath, menuInterface, u"Event"_s, event(9, u"clicked"_s));
+        QCOMPARE(unknown.type(), QDBusMessage::ErrorMessage);
+        QCOMPARE(quitted.count(), 0);
+        call(item.serviceName(), menuPath, menuInterface, u"Event"_s, event(3, u"clicked"_s));
+        QCOMPARE(quitted.count(), 1);
+
+        // A host that batches its events: the known item is still clicked, the unknown one is reported back.
+        const QList<DBusMenuEvent> group { { 9, u"clicked"_s, QDBusVariant(0), 0 },
+            { 1, u"clicked"_s, QDBusVariant(0), 0 } };
+        const QDBusMessage batched
+            = call(item.serviceName(), menuPath, menuInterface, u"EventGroup"_s, { QVariant::fromValue(group) });
+        QCOMPARE(qdbus_cast<QList<int>>(batched.arguments().value(0)), QList<int> { 9 });
+        QCOMPARE(opened.count(), 1);
+        QCOMPARE(quitted.count(), 1);
+    }
+
+    void updateEntryShowsWithTheDot()
+    {
+        StatusItem item;
+        showRegistered(item);
+        QSignalSpy requested(&item, &StatusItem::updateRequested);
+        QSignalSpy layoutUpdated(item.findChild<DBusMenu *>(), &DBusMenu::LayoutUpdated);
+        const QVariantList click { 2, u"clicked"_s, QVariant::fromValue(QDBusVariant(0)), 0u };
+        for (const bool pending : { false, true, false }) {
+            item.setUpdatePending(pending);
+            const QDBusMessage visible
+                = call(item.serviceName(), menuPath, menuInterface, u"GetProperty"_s, { 2, u"visible"_s });
+            QCOMPARE(visible.arguments().value(0).value<QDBusVariant>().variant().toBool(), pending);
+            const qsizetype before = requested.count();
+            call(item.serviceName(), menuPath, menuInterface, u"Event"_s, click);
+            QCOMPARE(requested.count(), before + (pending ? 1 : 0));
+        }
+        QCOMPARE(layoutUpdated.count(), 2);
+        QVERIFY(layoutUpdated.last().first().toUInt() > layoutUpdated.first().first().toUInt());
+    }
+
+    // Without a watcher the item is a tray icon with the same actions, until one appears or while it is away.
+    void fallsBackWithoutWatcher()
+    {
+        stopWatcher();
+        StatusItem item;
+        item.setLabel(firstLabel);
+        item.show();
+        QTRY_VERIFY(item.usesFallback());
+        auto *tray = item.findChild<QSystemTrayIcon *>();
+        QVERIFY(tray);
+        QVERIFY(tray->isVisible());
+        QCOMPARE(tray->toolTip(), firstLabel);
+        item.setLabel(secondLabel);
+        QCOMPARE(tray->toolTip(), secondLabel);
+
+        QSignalSpy activated(&item, &StatusItem::activateRequested);
+        QSignalSpy opened(&item, &StatusItem::openRequested);
+        QSignalSpy quitted(&item, &StatusItem::quitRequested);
+        Q_EMIT tray->activated(QSystemTrayIcon::Context);
+        QCOMPARE(activated.count(), 0);
+        Q_EMIT tray->activated(QSystemTrayIcon::Trigger);
+        QCOMPARE(activated.count(), 1);
+        QCOMPARE(activated.first().first().toPoint(), QCursor::pos());
+        const QList<QAction *> actions = tray->contextMenu()->actions();
+        QCOMPARE(actions.size(), 3);
+        QCOMPARE(actions[0]->text(), u"Open Baselark"_s);
+        QCOMPARE(actions[2]->text(), u"Quit"_s);
+        actions[0]->trigger();
+        QCOMPARE(opened.count(), 1);
+        actions[2]->trigger();
+        QCOMPARE(quitted.count(), 1);
+        QVERIFY(!actions[1]->isVisible());
+        item.setUpdatePending(true);
+        QVERIFY(actions[1]->isVisible());
+
+        startWatcher();
+        QTRY_VERIFY(registeredItems().contains(item.serviceName()));
+        QTRY_VERIFY(!item.usesFallback());
+        QVERIFY(!tray->isVisible());
+        QCOMPARE(itemProperty(item, u"XAyatanaLabel"_s).toString(), secondLabel);
+
+        stopWatcher();
+        QTRY_VERIFY(item.usesFallback());
+        startWatcher();
+        QTRY_VERIFY(registeredItems().contains(item.serviceName()));
+        QTRY_VERIFY(!item.usesFallback());
+    }
 };
-
-void TestStatusItem::initTestCase()
-{
-    QVERIFY2(QDBusConnection::sessionBus().isConnected(), "needs a private session bus: run under dbus-run-session");
-    StatusItemSni::registerDBusTypes();
-    DBusMenu::registerDBusTypes();
-}
-
-void TestStatusItem::init()
-{
-    if (!m_watcher) startWatcher();
-}
-
-void TestStatusItem::startWatcher()
-{
-    m_watcher = std::make_unique<QProcess>();
-    m_watcher->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_watcher->start(QStringLiteral(BASELARK_TEST_WATCHER));
-    QTRY_VERIFY_WITH_TIMEOUT(m_watcher->canReadLine(), 30000);
-    QCOMPARE(m_watcher->readLine(), QByteArray("ready\n"));
-}
-
-void TestStatusItem::stopWatcher()
-{
-    m_watcher->kill();
-    m_watcher->waitForFinished();
-    m_watcher.reset();
-}
-
-void TestStatusItem::showRegistered(StatusItem &item)
-{
-    item.show();
-    QTRY_VERIFY(registeredItems().contains(item.serviceName()));
-    QVERIFY(!item.usesFallback());
-}
-
-void TestStatusItem::announcesNewLabelOnlyWhenItChanges()
-{
-    StatusItem item;
-    item.setLabel(firstLabel);
-    showRegistered(item);
-    SignalLog log({ u"XAyatanaNewLabel"_s, u"NewTitle"_s, u"NewToolTip"_s, u"PropertiesChanged"_s });
-    // A round trip on the host's connection makes sure the bus has its signal subscriptions.
-    QCOMPARE(itemProperty(item, u"XAyatanaLabel"_s).toString(), firstLabel);
-
-    // The bus keeps one sender's signals in order: anything sent for the unchanged label would come first.
-    item.setLabel(firstLabel);
-    item.setLabel(secondLabel);
-    QCOMPARE(item.label(), secondLabel);
-    QTRY_VERIFY(!log.named(u"PropertiesChanged"_s).isEmpty() && !log.named(u"XAyatanaNewLabel"_s).isEmpty()
-        && !log.named(u"NewTitle"_s).isEmpty() && !log.named(u"NewToolTip"_s).isEmpty());
-
-    // The guide is a fixed widest title, so hosts that size the item by it do not resize at every change.
-    const QString guide = u"NYY @ BOS 10-10 Bot 10th"_s;
-    QCOMPARE(log.named(u"XAyatanaNewLabel"_s).first().arguments(), QVariantList({ secondLabel, guide }));
-    const QVariantMap changed = log.firstChangedProperties();
-    QCOMPARE(log.named(u"PropertiesChanged"_s).first().arguments().value(0).toString(), sniInterface);
-    QCOMPARE(changed.value(u"Title"_s).toString(), secondLabel);
-    QCOMPARE(changed.value(u"XAyatanaLabel"_s).toString(), secondLabel);
-    QVERIFY(!changed.contains(u"XAyatanaLabelGuide"_s));
-    QCOMPARE(qdbus_cast<SniToolTip>(changed.value(u"ToolTip"_s)).title, secondLabel);
-    for (const QString &name : { u"Title"_s, u"XAyatanaLabel"_s })
-        QCOMPARE(itemProperty(item, name).toString(), secondLabel);
-    QCOMPARE(itemProperty(item, u"XAyatanaLabelGuide"_s).toString(), guide);
-    QCOMPARE(qdbus_cast<SniToolTip>(itemProperty(item, u"ToolTip"_s)).title, secondLabel);
-}
-
-void TestStatusItem::paintsUpdateDotIntoIconPixmap()
-{
-    StatusItem item;
-    showRegistered(item);
-    SignalLog log({ u"NewIcon"_s, u"PropertiesChanged"_s });
-    const auto dotIsBlue = [&] {
-        const auto icons = qdbus_cast<SniIconList>(itemProperty(item, u"IconPixmap"_s));
-        QList<bool> blue;
-        for (const SniIcon &icon : icons)
-            blue.append(pixelAt(icon, updateDotRect(icon.width).center()) == updateDotColor().rgba());
-        return blue;
-    };
-    const QList<bool> none(qsizetype(baseballIconSizes.size()), false);
-    const QList<bool> all(qsizetype(baseballIconSizes.size()), true);
-    QCOMPARE(dotIsBlue(), none);
-
-    item.setUpdatePending(true);
-    QTRY_VERIFY(!log.named(u"NewIcon"_s).isEmpty() && !log.named(u"PropertiesChanged"_s).isEmpty());
-    QVERIFY(log.firstChangedProperties().contains(u"IconPixmap"_s));
-    QCOMPARE(dotIsBlue(), all);
-
-    item.setUpdatePending(false);
-    QCOMPARE(dotIsBlue(), none);
-}
-
-void TestStatusItem::activates_data()
-{
-    QTest::addColumn<QString>("method");
-    QTest::addColumn<int>("x");
-    QTest::addColumn<int>("y");
-    QTest::addColumn<QPoint>("expected");
-    QTest::newRow("left click") << u"Activate"_s << 1200 << 12 << QPoint(1200, 12);
-    QTest::newRow("middle click") << u"SecondaryActivate"_s << 40 << 1060 << QPoint(40, 1060);
-    QTest::newRow("host without position") << u"Activate"_s << 0 << 0 << QPoint();
-}
-
-void TestStatusItem::activates()
-{
-    QFETCH(QString, method);
-    QFETCH(int, x);
-    QFETCH(int, y);
-    QFETCH(QPoint, expected);
-    StatusItem item;
-    showRegistered(item);
-    QSignalSpy activated(&item, &StatusItem::activateRequested);
-
-    const QDBusMessage reply = call(item.serviceName(), sniPath, sniInterface, method, { x, y });
-    QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
-    QCOMPARE(activated.count(), 1);
-    QCOMPARE(activated.first().first().toPoint(), expected);
-    // A later click from a host that does not tell where the item is keeps the last point known.
-    call(item.serviceName(), sniPath, sniInterface, u"Activate"_s, { 0, 0 });
-    QCOMPARE(item.lastActivatePoint(), expected.isNull() ? std::nullopt : std::optional(expected));
-}
-
-void TestStatusItem::menuLayout_data()
-{
-    QTest::addColumn<int>("depth");
-    QTest::addColumn<QList<int>>("ids");
-    QTest::addColumn<QStringList>("labels");
-    QTest::newRow("whole tree") << -1 << QList<int> { 1, 2, 3 }
-                                << QStringList { u"Open Baselark"_s, u"Update Available\u2026"_s, u"Quit"_s };
-    QTest::newRow("root only") << 0 << QList<int>() << QStringList();
-}
-
-void TestStatusItem::menuLayout()
-{
-    QFETCH(int, depth);
-    QFETCH(QList<int>, ids);
-    QFETCH(QStringList, labels);
-    StatusItem item;
-    showRegistered(item);
-    QCOMPARE(itemProperty(item, u"Menu"_s).value<QDBusObjectPath>().path(), menuPath);
-    QCOMPARE(busProperty(item.serviceName(), menuPath, menuInterface, u"Version"_s), QVariant(3u));
-
-    const QDBusMessage reply
-        = call(item.serviceName(), menuPath, menuInterface, u"GetLayout"_s, { 0, depth, QStringList() });
-    QCOMPARE(reply.signature(), u"u(ia{sv}av)"_s);
-    const auto root = qdbus_cast<DBusMenuLayoutItem>(reply.arguments().value(1));
-    QCOMPARE(root.id, 0);
-    QList<int> shownIds;
-    QStringList shownLabels;
-    for (const DBusMenuLayoutItem &child : root.children) {
-        shownIds.append(child.id);
-        shownLabels.append(child.properties.value(u"label"_s).toString());
-    }
-    QCOMPARE(shownIds, ids);
-    QCOMPARE(shownLabels, labels);
-}
-
-void TestStatusItem::menuClicks_data()
-{
-    QTest::addColumn<int>("id");
-    QTest::addColumn<bool>("open");
-    QTest::newRow("Open Baselark") << 1 << true;
-    QTest::newRow("Quit") << 3 << false;
-}
-
-void TestStatusItem::menuClicks()
-{
-    QFETCH(int, id);
-    QFETCH(bool, open);
-    StatusItem item;
-    showRegistered(item);
-    QSignalSpy opened(&item, &StatusItem::openRequested);
-    QSignalSpy quitted(&item, &StatusItem::quitRequested);
-
-    const QVariantList event { id, u"clicked"_s, QVariant::fromValue(QDBusVariant(0)), 0u };
-    QCOMPARE(call(item.serviceName(), menuPath, menuInterface, u"Event"_s, event).type(), QDBusMessage::ReplyMessage);
-    QCOMPARE(opened.count(), open ? 1 : 0);
-    QCOMPARE(quitted.count(), open ? 0 : 1);
-}
-
-void TestStatusItem::menuIgnoresOtherEventsAndUnknownItems()
-{
-    StatusItem item;
-    showRegistered(item);
-    QSignalSpy opened(&item, &StatusItem::openRequested);
-    QSignalSpy quitted(&item, &StatusItem::quitRequested);
-    const auto event = [](int id, const QString &name) {
-        return QVariantList { id, name, QVariant::fromValue(QDBusVariant(0)), 0u };
-    };
-
-    const QDBusMessage hovered = call(item.serviceName(), menuPath, menuInterface, u"Event"_s, event(3, u"hovered"_s));
-    QCOMPARE(hovered.type(), QDBusMessage::ReplyMessage);
-    const QDBusMessage unknown = call(item.serviceName(), menuPath, menuInterface, u"Event"_s, event(9, u"clicked"_s));
-    QCOMPARE(unknown.type(), QDBusMessage::ErrorMessage);
-    QCOMPARE(quitted.count(), 0);
-
-    // A host that batches its events: the known item is still clicked, the unknown one is reported back.
-    const QList<DBusMenuEvent> group { { 9, u"clicked"_s, QDBusVariant(0), 0 },
-        { 1, u"clicked"_s, QDBusVariant(0), 0 } };
-    const QDBusMessage batched
-        = call(item.serviceName(), menuPath, menuInterface, u"EventGroup"_s, { QVariant::fromValue(group) });
-    QCOMPARE(qdbus_cast<QList<int>>(batched.arguments().value(0)), QList<int> { 9 });
-    QCOMPARE(opened.count(), 1);
-    QCOMPARE(quitted.count(), 0);
-}
-
-void TestStatusItem::updateEntryShowsWithTheDot()
-{
-    StatusItem item;
-    showRegistered(item);
-    QSignalSpy requested(&item, &StatusItem::updateRequested);
-    QSignalSpy layoutUpdated(item.findChild<DBusMenu *>(), &DBusMenu::LayoutUpdated);
-    const QVariantList click { 2, u"clicked"_s, QVariant::fromValue(QDBusVariant(0)), 0u };
-    for (const bool pending : { false, true, false }) {
-        item.setUpdatePending(pending);
-        const QDBusMessage visible
-            = call(item.serviceName(), menuPath, menuInterface, u"GetProperty"_s, { 2, u"visible"_s });
-        QCOMPARE(visible.arguments().value(0).value<QDBusVariant>().variant().toBool(), pending);
-        const qsizetype before = requested.count();
-        call(item.serviceName(), menuPath, menuInterface, u"Event"_s, click);
-        QCOMPARE(requested.count(), before + (pending ? 1 : 0));
-    }
-    QCOMPARE(layoutUpdated.count(), 2);
-    QVERIFY(layoutUpdated.last().first().toUInt() > layoutUpdated.first().first().toUInt());
-}
-
-void TestStatusItem::fallsBackUntilWatcherAppears()
-{
-    stopWatcher();
-    StatusItem item;
-    item.setLabel(firstLabel);
-    item.show();
-    QTRY_VERIFY(item.usesFallback());
-    auto *tray = item.findChild<QSystemTrayIcon *>();
-    QVERIFY(tray);
-    QVERIFY(tray->isVisible());
-    QCOMPARE(tray->toolTip(), firstLabel);
-    item.setLabel(secondLabel);
-    QCOMPARE(tray->toolTip(), secondLabel);
-
-    startWatcher();
-    QTRY_VERIFY(registeredItems().contains(item.serviceName()));
-    QTRY_VERIFY(!item.usesFallback());
-    QVERIFY(!tray->isVisible());
-    QCOMPARE(itemProperty(item, u"XAyatanaLabel"_s).toString(), secondLabel);
-}
-
-void TestStatusItem::fallsBackWhileWatcherIsAway()
-{
-    StatusItem item;
-    showRegistered(item);
-
-    stopWatcher();
-    QTRY_VERIFY(item.usesFallback());
-    startWatcher();
-    QTRY_VERIFY(registeredItems().contains(item.serviceName()));
-    QTRY_VERIFY(!item.usesFallback());
-}
-
-void TestStatusItem::trayIconOffersSameActions()
-{
-    stopWatcher();
-    StatusItem item;
-    item.show();
-    QTRY_VERIFY(item.usesFallback());
-    auto *tray = item.findChild<QSystemTrayIcon *>();
-    QVERIFY(tray);
-    QSignalSpy activated(&item, &StatusItem::activateRequested);
-    QSignalSpy opened(&item, &StatusItem::openRequested);
-    QSignalSpy quitted(&item, &StatusItem::quitRequested);
-
-    Q_EMIT tray->activated(QSystemTrayIcon::Context);
-    QCOMPARE(activated.count(), 0);
-    Q_EMIT tray->activated(QSystemTrayIcon::Trigger);
-    QCOMPARE(activated.count(), 1);
-    QCOMPARE(activated.first().first().toPoint(), QCursor::pos());
-
-    const QList<QAction *> actions = tray->contextMenu()->actions();
-    QCOMPARE(actions.size(), 3);
-    QCOMPARE(actions[0]->text(), u"Open Baselark"_s);
-    QCOMPARE(actions[2]->text(), u"Quit"_s);
-    actions[0]->trigger();
-    QCOMPARE(opened.count(), 1);
-    actions[2]->trigger();
-    QCOMPARE(quitted.count(), 1);
-    QVERIFY(!actions[1]->isVisible());
-    item.setUpdatePending(true);
-    QVERIFY(actions[1]->isVisible());
-}
 
 QTEST_MAIN(TestStatusItem)
 #include "tst_statusitem.moc"

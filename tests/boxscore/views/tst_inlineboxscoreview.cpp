@@ -1,17 +1,14 @@
 #include "boxscore/boxscoreviewmodel.h"
 #include "boxscore/views/boxscoreview.h"
 #include "boxscore/views/inlineboxscoreview.h"
-#include "fakescheduleapi.h"
-#include "notifications/notificationservice.h"
+#include "recordedgames.h"
 #include "schedule/scheduleviewmodel.h"
+#include "schedulefixture.h"
 #include "stats/serviceerror.h"
-#include "testdata.h"
 
 #include <QAbstractButton>
 #include <QLabel>
 #include <QScrollBar>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -27,22 +24,9 @@ using Status = BoxScore::GameStatus;
 constexpr qint64 finalGamePk = 748534;
 
 // A fetch of the fake feed, open until the test answers it.
-struct OpenFetch {
+struct OpenFetch : FakeOpenRequest {
     qint64 gamePk = 0;
     std::optional<BoxScoreFetchResult> result;
-    bool answered = false;
-    std::coroutine_handle<> waiter;
-
-    bool await_ready() const { return answered; }
-    void await_suspend(std::coroutine_handle<> handle) { waiter = handle; }
-    void await_resume() const { }
-
-    void complete(std::optional<BoxScoreFetchResult> answer)
-    {
-        result = std::move(answer);
-        answered = true;
-        if (auto handle = std::exchange(waiter, {})) handle.resume();
-    }
 };
 
 // Fetches that wait for the test; those left open fail when it ends.
@@ -51,7 +35,7 @@ public:
     ~FakeFeed()
     {
         for (const auto &fetch : fetches)
-            if (!fetch->answered) fetch->complete(std::nullopt);
+            if (!fetch->completed) fetch->complete(true);
     }
 
     QCoro::Task<BoxScoreFetchResult> fetch(qint64 gamePk)
@@ -64,16 +48,15 @@ public:
         co_return *open->result;
     }
 
-    void answer(BoxScoreFetchResult result) { fetches.back()->complete(std::move(result)); }
-    void fail() { fetches.back()->complete(std::nullopt); }
+    void answer(BoxScoreFetchResult result)
+    {
+        fetches.back()->result = std::move(result);
+        fetches.back()->complete(false);
+    }
+    void fail() { fetches.back()->complete(true); }
 
     std::vector<std::shared_ptr<OpenFetch>> fetches;
 };
-
-std::vector<Game> recordedDay(const QString &name)
-{
-    return decode<ScheduleResponse>(readTestData(name)).dates.at(0).games;
-}
 
 BoxScore recordedFinal()
 {
@@ -102,12 +85,9 @@ BoxScoreFetchResult live(BoxScore box, qint64 atBat)
 class TestInlineBoxScoreView : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    // Without a desktop-file id the alert sync answers unavailable and touches nothing.
-    NotificationService m_notifications { nullptr, QString() };
-    std::unique_ptr<QSettings> m_settings;
-    std::unique_ptr<FakeScheduleAPI> m_api;
-    std::unique_ptr<ScheduleViewModel> m_schedule;
+    ScheduleFixture m_fixture;
+    FakeScheduleAPI *m_api = nullptr;
+    ScheduleViewModel *m_schedule = nullptr;
     std::unique_ptr<FakeFeed> m_feed;
     std::shared_ptr<FakeBoxScoreClock> m_clock;
     std::unique_ptr<BoxScoreViewModel> m_boxVM;
@@ -145,15 +125,14 @@ class TestInlineBoxScoreView : public QObject {
 private Q_SLOTS:
     void init()
     {
-        m_settings = std::make_unique<QSettings>(m_dir.filePath(u"prefs.ini"_s), QSettings::IniFormat);
-        m_api = std::make_unique<FakeScheduleAPI>();
-        m_schedule = std::make_unique<ScheduleViewModel>(
-            m_api.get(), &m_notifications, m_settings.get(), [] { return QDateTime::currentDateTime(); }, false, false);
+        m_fixture.reset({}, false);
+        m_api = m_fixture.api.get();
+        m_schedule = m_fixture.viewModel.get();
         m_feed = std::make_unique<FakeFeed>();
         m_clock = std::make_shared<FakeBoxScoreClock>();
         m_boxVM = std::make_unique<BoxScoreViewModel>(
             [feed = m_feed.get()](qint64 gamePk) { return feed->fetch(gamePk); }, m_clock);
-        m_view = std::make_unique<InlineBoxScoreView>(m_schedule.get(), m_boxVM.get());
+        m_view = std::make_unique<InlineBoxScoreView>(m_schedule, m_boxVM.get());
         m_view->resize(440, 470);
     }
 
@@ -162,8 +141,7 @@ private Q_SLOTS:
         m_view.reset();
         m_boxVM.reset();
         m_feed.reset();
-        m_schedule.reset();
-        m_api.reset();
+        m_fixture.clear();
         QCoreApplication::sendPostedEvents();
     }
 
@@ -178,14 +156,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("subtitle");
         QTest::addColumn<QStringList>("facts");
 
-        const auto day = [](const QString &name, int index, bool dropMakeUpDate) {
-            Game game = recordedDay(name).at(index);
-            if (dropMakeUpDate) game.rescheduleDate = game.rescheduleGameDate = game.officialDate = std::nullopt;
-            return game;
-        };
         const QString previews = u"schedule-2026-03-18-preview-probables.json"_s;
         // A one-game series: no Series row.
-        const Game scheduled = day(previews, 2, false);
+        const Game scheduled = recordedGame(previews, 2);
         QTest::newRow("scheduled with probables")
             << previews << 2 << false << Status::Scheduled << Symbol::Baseball
             << u"Boston Red Sox at New York Yankees"_s << u"First pitch "_s + scheduled.startTimeText()
@@ -193,7 +166,7 @@ private Q_SLOTS:
                    u"TV: "_s + scheduled.broadcastText() };
 
         const QString rainedOut = u"schedule-2022-04-07-postponed.json"_s;
-        const Game postponed = day(rainedOut, 7, false);
+        const Game postponed = recordedGame(rainedOut, 7);
         const QString madeUp = postponed.rescheduleText().value();
         QTest::newRow("postponed with make-up date")
             << rainedOut << 7 << false << Status::Postponed << Symbol::CloudRain << postponed.statusText()
@@ -306,20 +279,7 @@ private Q_SLOTS:
         QCOMPARE(shown(u"errorNote"_s), u"-"_s);
     }
 
-    void backButtonClearsTheGame()
-    {
-        open(finalGamePk);
-        m_feed->answer(live(recordedFinal(), 1));
-        auto *back = m_view->findChild<QAbstractButton *>(u"backButton"_s);
-        QCOMPARE(back->toolTip(), u"Return to schedule"_s);
-        back->click();
-        QCOMPARE(m_schedule->inlineBoxScoreGameId(), std::nullopt);
-        QCOMPARE(m_boxVM->gamePk(), std::nullopt);
-        QVERIFY(!m_boxVM->hasPollingTask());
-        QCOMPARE(m_view->content(), Content::Nothing);
-    }
-
-    void hidingStopsAndShowingRestarts()
+    void hidingStopsShowingRestartsAndBackLetsGo()
     {
         open(finalGamePk);
         m_feed->answer(live(recordedFinal(), 1));
@@ -345,6 +305,13 @@ private Q_SLOTS:
         QCOMPARE(fetchCount(), 3);
         QCOMPARE(m_feed->fetches.back()->gamePk, 633860);
         QCOMPARE(m_view->content(), Content::Loading);
+
+        // The back button lets go of the game.
+        m_view->findChild<QAbstractButton *>(u"backButton"_s)->click();
+        QCOMPARE(m_schedule->inlineBoxScoreGameId(), std::nullopt);
+        QCOMPARE(m_boxVM->gamePk(), std::nullopt);
+        QVERIFY(!m_boxVM->hasPollingTask());
+        QCOMPARE(m_view->content(), Content::Nothing);
     }
 };
 

@@ -1,9 +1,8 @@
 #include "boxscore/views/boxscoreview.h"
-#include "fakescheduleapi.h"
-#include "notifications/notificationservice.h"
+#include "recordedgames.h"
 #include "schedule/scheduleviewmodel.h"
+#include "schedulefixture.h"
 #include "stats/decoder.h"
-#include "testdata.h"
 #include "ui/datenavigationview.h"
 #include "ui/datepickerpopover.h"
 #include "ui/gamedetailpanelview.h"
@@ -19,10 +18,8 @@
 #include <QDBusConnectionInterface>
 #include <QLabel>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
-#include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
@@ -102,12 +99,6 @@ Game game(const QString &state, qint64 awayRuns = 3, qint64 homeRuns = 2, bool t
     return game;
 }
 
-std::vector<Game> recordedDay()
-{
-    auto response = decode<ScheduleResponse>(readTestData(u"schedule-2026-04-20-hydrated.json"_s));
-    return response.dates.front().games;
-}
-
 } // namespace
 
 // What assistive technology reads of the window, and the events it hears, through Qt's accessibility interfaces.
@@ -116,37 +107,27 @@ std::vector<Game> recordedDay()
 class TestAccessibility : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    NotificationService m_notifications { nullptr, QString() };
-    std::unique_ptr<QSettings> m_settings;
-    std::unique_ptr<FakeScheduleAPI> m_api;
-    std::unique_ptr<ScheduleViewModel> m_viewModel;
-    std::unique_ptr<QWidget> m_window;
+    ScheduleFixture m_fixture;
+    ScheduleViewModel *m_viewModel = nullptr;
+    FakeScheduleAPI *m_api = nullptr;
     MenuContentView *m_view = nullptr;
 
     // The window's content on a recorded day of ten games, Boston's game selected and its card open, in a window
     // of its own.
     void showDay()
     {
-        m_settings = std::make_unique<QSettings>(m_dir.filePath(u"prefs.ini"_s), QSettings::IniFormat);
-        m_settings->clear();
-        m_settings->setValue(u"noSpoilers"_s, false);
-        m_settings->setValue(u"favoriteTeamId"_s, 111);
-        m_api = std::make_unique<FakeScheduleAPI>();
-        m_viewModel = std::make_unique<ScheduleViewModel>(
-            m_api.get(), &m_notifications, m_settings.get(), [] { return QDateTime::currentDateTime(); }, false, true);
-        m_window = std::make_unique<QWidget>();
-        m_view = new MenuContentView(m_viewModel.get(), [](const QUrl &) {});
-        (new QVBoxLayout(m_window.get()))->addWidget(m_view);
+        m_fixture.reset({ { u"noSpoilers"_s, false }, { u"favoriteTeamId"_s, 111 } });
+        m_viewModel = m_fixture.viewModel.get();
+        m_api = m_fixture.api.get();
+        m_view = new MenuContentView(m_viewModel, [](const QUrl &) {});
         // A view put in after the window was built, as the application puts in the settings.
         m_view->settingsPage()->layout()->addWidget(new QToolButton);
-        m_window->resize(320, 500);
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        m_window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QWidget *window = m_fixture.show(m_view)->window();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
         QTRY_COMPARE(m_api->requestCount(), 1);
-        m_api->succeed(0, recordedDay());
+        m_api->succeed(0, recordedDay(u"schedule-2026-04-20-hydrated.json"_s));
         // Rows put in a shown list show once the event loop has run.
         QTRY_VERIFY(m_view->gameList()->currentRow()->isVisible());
         sent.clear();
@@ -163,12 +144,7 @@ private Q_SLOTS:
 
     void init() { sent.clear(); }
 
-    void cleanup()
-    {
-        m_window.reset();
-        m_viewModel.reset();
-        m_api.reset();
-    }
+    void cleanup() { m_fixture.clear(); }
 
     void gameRowsAreNamedListItems_data()
     {
@@ -275,7 +251,7 @@ private Q_SLOTS:
         title->setFocus(Qt::TabFocusReason);
         m_viewModel->refresh();
         QTRY_COMPARE(m_api->requestCount(), 2);
-        m_api->succeed(1, recordedDay());
+        m_api->succeed(1, recordedDay(u"schedule-2026-04-20-hydrated.json"_s));
         QCOMPARE(QApplication::focusWidget(), title);
 
         QAccessibleInterface *tab = accessible(m_view->findChild<QWidget *>(u"tabSchedule"_s));

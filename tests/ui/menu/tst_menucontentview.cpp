@@ -1,9 +1,8 @@
-#include "fakescheduleapi.h"
-#include "notifications/notificationservice.h"
+#include "recordedgames.h"
 #include "schedule/gameorder.h"
 #include "schedule/scheduleviewmodel.h"
+#include "schedulefixture.h"
 #include "stats/decoder.h"
-#include "testdata.h"
 #include "ui/datenavigationview.h"
 #include "ui/datepickerpopover.h"
 #include "ui/gamedetailpanelview.h"
@@ -20,20 +19,12 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStackedWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
-#include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-std::vector<Game> recordedDay(const QString &name)
-{
-    auto response = decode<ScheduleResponse>(readTestData(name));
-    return response.dates.empty() ? std::vector<Game>() : response.dates.front().games;
-}
 
 std::vector<qint64> gamePks(const std::vector<Game> &games)
 {
@@ -49,13 +40,11 @@ std::vector<qint64> gamePks(const std::vector<Game> &games)
 class TestMenuContentView : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    // Without a desktop-file id the alert sync answers unavailable and touches nothing.
-    NotificationService m_notifications { nullptr, QString() };
-    std::unique_ptr<QSettings> m_settings;
-    std::unique_ptr<FakeScheduleAPI> m_api;
-    std::unique_ptr<ScheduleViewModel> m_viewModel;
-    std::unique_ptr<QWidget> m_window;
+    ScheduleFixture m_fixture;
+    QSettings *m_settings = nullptr;
+    FakeScheduleAPI *m_api = nullptr;
+    ScheduleViewModel *m_viewModel = nullptr;
+    QWidget *m_window = nullptr;
     MenuContentView *m_view = nullptr;
     QList<QUrl> m_opened;
 
@@ -71,29 +60,16 @@ class TestMenuContentView : public QObject {
 private Q_SLOTS:
     void init()
     {
-        m_settings = std::make_unique<QSettings>(m_dir.filePath(u"prefs.ini"_s), QSettings::IniFormat);
-        m_settings->clear();
-        m_settings->setValue(u"favoriteTeamId"_s, 111); // Boston plays in the recorded day
-        m_api = std::make_unique<FakeScheduleAPI>();
-        m_viewModel = std::make_unique<ScheduleViewModel>(
-            m_api.get(), &m_notifications, m_settings.get(), [] { return QDateTime::currentDateTime(); }, false, true);
+        m_fixture.reset({ { u"favoriteTeamId"_s, 111 } }); // Boston plays in the recorded day
+        m_settings = m_fixture.settings.get();
+        m_api = m_fixture.api.get();
+        m_viewModel = m_fixture.viewModel.get();
         m_opened.clear();
-        // Placed in a window of its own, as the popup holds it.
-        m_window = std::make_unique<QWidget>();
-        m_view = new MenuContentView(m_viewModel.get(), [this](const QUrl &url) { m_opened << url; });
-        auto *layout = new QVBoxLayout(m_window.get());
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(m_view);
-        m_window->resize(320, 500);
-        m_window->show();
+        m_view = m_fixture.show(new MenuContentView(m_viewModel, [this](const QUrl &url) { m_opened << url; }));
+        m_window = m_fixture.window.get();
     }
 
-    void cleanup()
-    {
-        m_window.reset();
-        m_viewModel.reset();
-        m_api.reset();
-    }
+    void cleanup() { m_fixture.clear(); }
 
     void statesFollowTheLoads()
     {
@@ -130,6 +106,8 @@ private Q_SLOTS:
         QCOMPARE(m_view->scheduleState(), State::Empty);
         QCOMPARE(m_view->findChild<QLabel *>(u"emptyMessage"_s)->text(), u"No games scheduled"_s);
         QVERIFY(!m_view->isKeyMonitorActive());
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+        QVERIFY(!m_view->handleKeyDown(down));
     }
 
     void rowsFollowSelectionAndClicks()
@@ -197,6 +175,11 @@ private Q_SLOTS:
         QKeyEvent repeat(QEvent::KeyPress, key, modifiers, QString(), true);
         m_view->handleKeyDown(repeat);
         QCOMPARE(m_opened.size(), opens ? 1 : 0);
+        // Escape closes the card but keeps the highlight, and stays handled with the card closed.
+        if (key != Qt::Key_Escape) return;
+        QVERIFY(!m_viewModel->isShowingSelectedGameDetail());
+        QVERIFY(m_view->handleKeyDown(press));
+        QVERIFY(m_view->gameList()->row(order.front())->isSelected());
     }
 
     void keysReachTheListWhicheverChildHasFocus()
@@ -229,14 +212,14 @@ private Q_SLOTS:
         QTRY_VERIFY(bar->maximum() > bar->pageStep());
         // Whichever button holds the focus, and none at all.
         button(u"tabStandings"_s)->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(m_window.get(), Qt::Key_PageDown);
+        QTest::keyClick(m_window, Qt::Key_PageDown);
         QCOMPARE(bar->value(), bar->pageStep());
         QTest::keyClick(button(u"tabStandings"_s), Qt::Key_Up);
         QCOMPARE(bar->value(), bar->pageStep() - bar->singleStep());
         QVERIFY(button(u"tabStandings"_s)->hasFocus());
-        QTest::keyClick(m_window.get(), Qt::Key_End);
+        QTest::keyClick(m_window, Qt::Key_End);
         QCOMPARE(bar->value(), bar->maximum());
-        QTest::keyClick(m_window.get(), Qt::Key_Home);
+        QTest::keyClick(m_window, Qt::Key_Home);
         QCOMPARE(bar->value(), 0);
 
         // The inline box score: a tall stand-in for its column.
@@ -247,9 +230,9 @@ private Q_SLOTS:
         m_view->inlineBoxScoreSlot()->layout()->addWidget(column);
         m_view->openBoxScore(m_view->gameList()->rowOrder().front());
         QTRY_VERIFY(column->verticalScrollBar()->maximum() > 0);
-        QTest::keyClick(m_window.get(), Qt::Key_End);
+        QTest::keyClick(m_window, Qt::Key_End);
         QCOMPARE(column->verticalScrollBar()->value(), column->verticalScrollBar()->maximum());
-        QTest::keyClick(m_window.get(), Qt::Key_Escape);
+        QTest::keyClick(m_window, Qt::Key_Escape);
         QCOMPARE(m_viewModel->inlineBoxScoreGameId(), std::nullopt);
         QVERIFY(m_view->findChild<QWidget *>(u"tabBar"_s)->isVisible());
     }
@@ -279,29 +262,6 @@ private Q_SLOTS:
                 QTest::keyClick(focused, key);
             QVERIFY2(focused->hasFocus(), name);
         }
-    }
-
-    void keysOnAnEmptyDayAreNotHandled()
-    {
-        loadDay();
-        m_viewModel->goToNextDay();
-        m_api->succeed(1, {});
-        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
-        QVERIFY(!m_view->handleKeyDown(down));
-    }
-
-    void escapeKeepsTheHighlightAndStaysHandled()
-    {
-        loadDay();
-        const auto selected = m_viewModel->selectedGameId();
-        QVERIFY(m_viewModel->isShowingSelectedGameDetail());
-        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-        QVERIFY(m_view->handleKeyDown(escape));
-        QVERIFY(!m_viewModel->isShowingSelectedGameDetail());
-        QCOMPARE(m_viewModel->selectedGameId(), selected);
-        QVERIFY(m_view->handleKeyDown(escape));
-        QCOMPARE(m_viewModel->selectedGameId(), selected);
-        QVERIFY(m_view->gameList()->row(*selected)->isSelected());
     }
 
     void selectedRowScrollsToTheCentre()
@@ -345,7 +305,7 @@ private Q_SLOTS:
 
         // Tab reaches the button past the card's icons, and Return presses it instead of opening the game's page.
         m_window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QVERIFY(QTest::qWaitForWindowActive(m_window));
         auto *close = card->findChild<QAbstractButton *>(u"closeButton"_s);
         close->setFocus(Qt::TabFocusReason);
         QTest::keyClick(close, Qt::Key_Tab);
@@ -476,7 +436,7 @@ private Q_SLOTS:
         QVERIFY(!button(u"wildCardMode"_s)->isChecked());
         button(u"wildCardMode"_s)->click();
         QCOMPARE(m_settings->value(u"standingsShowsWildCard"_s).toBool(), true);
-        MenuContentView reopened(m_viewModel.get(), [](const QUrl &) {});
+        MenuContentView reopened(m_viewModel, [](const QUrl &) {});
         reopened.findChild<QAbstractButton *>(u"tabStandings"_s)->click();
         QVERIFY(reopened.findChild<QAbstractButton *>(u"wildCardMode"_s)->isChecked());
     }
@@ -496,14 +456,6 @@ private Q_SLOTS:
         title->click();
         QVERIFY(!navigation->showDatePicker());
         QVERIFY(!navigation->datePicker()->isVisible());
-
-        // Escape closes it without changing the day, even after the keys moved the selection.
-        title->click();
-        QTest::keyClick(navigation->datePicker()->grid(), Qt::Key_Down);
-        QTest::keyClick(navigation->datePicker()->grid(), Qt::Key_Escape);
-        QVERIFY(!navigation->showDatePicker());
-        QCOMPARE(title->text(), u"Today"_s);
-        QCOMPARE(m_api->requestCount(), 1);
 
         // On another day it goes back to today and leaves the calendar closed.
         m_view->findChild<QToolButton *>(u"previousDay"_s)->click();
