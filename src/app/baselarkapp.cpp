@@ -69,10 +69,11 @@ BaselarkApp::BaselarkApp(ScheduleAPI *api, QSettings *settings, QNetworkAccessMa
     m_window->setContent(content);
     // In-game alerts read the feeds the service keeps; a stand-in service has none.
     if (auto *service = dynamic_cast<MLBAPIService *>(api); service && m_notificationCenter) {
-        m_eventFollower = new GameEventFollower(
-            m_notificationCenter, GameEventFollower::fetchFrom(service->liveFeeds()),
-            [] { return QDateTime::currentDateTimeUtc(); }, this);
-        m_viewModel->setGameEventFollower(m_eventFollower);
+        m_viewModel->setGameEventFollowers([center = m_notificationCenter, service](QObject *parent) {
+            return new GameEventFollower(
+                center, GameEventFollower::fetchFrom(service->liveFeeds()),
+                [] { return QDateTime::currentDateTimeUtc(); }, parent);
+        });
     }
     viewModelChanged();
 
