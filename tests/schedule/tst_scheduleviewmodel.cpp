@@ -139,6 +139,9 @@ private Q_SLOTS:
         m_settings->sync();
         QCOMPARE(vm->myTeamIds(), (std::vector<qint64> { 147, 121 }));
         QVERIFY(!vm->teamAlerts(121));
+        task = vm->setFavoriteTeam(121); // a followed club made the favourite is not listed twice, nor later
+        task = vm->setFavoriteTeam(147);
+        QCOMPARE(vm->myTeamIds(), std::vector<qint64> { 147 });
     }
 
     void failureKeepsGamesAndSuccessClearsError()
