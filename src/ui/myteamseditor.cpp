@@ -111,7 +111,7 @@ void MyTeamsEditor::refresh()
     }
     // Every club shows without scrolling: at most six rows.
     const int rowHeight = m_list->sizeHintForRow(0) > 0 ? m_list->sizeHintForRow(0) : 20;
-    m_list->setFixedHeight(rowHeight * int(clubs.size()) + 2 * m_list->frameWidth());
+    m_list->setFixedHeight(rowHeight * int(clubs.size()) + 2 * m_list->frameWidth() + 4);
 
     const QSignalBlocker blocker(m_addPicker);
     m_addPicker->clear();

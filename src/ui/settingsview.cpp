@@ -263,7 +263,7 @@ QWidget *SettingsView::buildFavoriteClub(QWidget *parent)
     connect(m_team, &QComboBox::activated, this,
         [this](int index) { m_viewModel->setFavoriteTeam(m_team->itemData(index).toLongLong()); });
     column->addWidget(m_team, 0, Qt::AlignLeft);
-    QLabel *followed = label(u"followedLabel"_s, u"Also follow (checked clubs get alerts)"_s, 10, section);
+    QLabel *followed = label(u"followedLabel"_s, u"My Teams (checked clubs get alerts)"_s, 10, section);
     m_secondaryLabels.append(followed);
     column->addWidget(followed);
     m_myTeams = new MyTeamsEditor(m_viewModel, section);
