@@ -142,6 +142,8 @@ private Q_SLOTS:
         task = vm->setFavoriteTeam(121); // a followed club made the favourite is not listed twice, nor later
         task = vm->setFavoriteTeam(147);
         QCOMPARE(vm->myTeamIds(), std::vector<qint64> { 147 });
+        task = vm->setFollowedTeams({ 108, 109, 110, 112, 113, 114 });
+        QCOMPARE(vm->followedTeamIds(), (std::vector<qint64> { 108, 109, 110, 112, 113 }));
     }
 
     void failureKeepsGamesAndSuccessClearsError()
