@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             const QDate last = days.rbegin()->first;
             GameDaySchedule schedule;
             schedule.store({ last.addDays(-1), last }, days, last);
-            const auto [game, availability] = schedule.status(last, 147);
+            const auto [game, availability] = schedule.status(last, { 147 });
             (void)menuBarTitle(game, 147, false, availability);
         }
     } catch (const ServiceError &) {

@@ -69,12 +69,13 @@ BaselarkApp::BaselarkApp(ScheduleAPI *api, QSettings *settings, QNetworkAccessMa
     m_window->setContent(content);
     // In-game alerts read the feeds the service keeps; a stand-in service has none.
     if (auto *service = dynamic_cast<MLBAPIService *>(api); service && m_notificationCenter) {
-        // Its clock runs the stream delay behind, as the feeds it reads do.
+        // Their clocks run the stream delay behind, as the feeds they read do.
         LiveFeedStore *feeds = &service->liveFeeds();
-        m_eventFollower = new GameEventFollower(
-            m_notificationCenter, GameEventFollower::fetchFrom(*feeds),
-            [feeds] { return QDateTime::currentDateTimeUtc().addSecs(-feeds->delay().count()); }, this);
-        m_viewModel->setGameEventFollower(m_eventFollower);
+        m_viewModel->setGameEventFollowers([center = m_notificationCenter, feeds](QObject *parent) {
+            return new GameEventFollower(
+                center, GameEventFollower::fetchFrom(*feeds),
+                [feeds] { return QDateTime::currentDateTimeUtc().addSecs(-feeds->delay().count()); }, parent);
+        });
     }
     viewModelChanged();
 

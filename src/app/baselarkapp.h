@@ -8,7 +8,6 @@
 #include <optional>
 
 class FreedesktopNotificationCenterClient;
-class GameEventFollower;
 class NotificationService;
 class PopupWindow;
 class QNetworkAccessManager;
@@ -53,7 +52,6 @@ private:
     FreedesktopNotificationCenterClient *m_notificationCenter;
     std::unique_ptr<NotificationService> m_notificationService;
     ScheduleViewModel *m_viewModel;
-    GameEventFollower *m_eventFollower = nullptr;
     WidgetUpdaterDialogs *m_updaterDialogs;
     UpdaterService *m_updater;
     StatusItem *m_statusItem;

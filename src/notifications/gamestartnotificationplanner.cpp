@@ -16,7 +16,11 @@ GameStartNotificationPlanner::Plan GameStartNotificationPlanner::plan(
     const std::vector<Game> &games, qint64 leadMinutes, const QDateTime &now, const QStringList &pendingIds)
 {
     Plan result;
+    QSet<qint64> seen;
     for (const Game &game : games) {
+        // Two of the user's clubs playing each other bring the same game twice; it gets one alert.
+        if (seen.contains(game.gamePk)) continue;
+        seen.insert(game.gamePk);
         // Only games still to be played; a postponement reported in the detailed state is not consulted.
         if (game.status.abstractGameState != u"Preview"_s) continue;
         const auto start = parseInternetDateTime(game.gameDate);

@@ -11,12 +11,12 @@ constexpr qint64 widestSharedRange = 2;
 
 } // namespace
 
-std::vector<DayRange> GameDaySchedule::requests(QDate shownDay, QDate gameDay, qint64 favoriteTeamId) const
+std::vector<DayRange> GameDaySchedule::requests(QDate shownDay, QDate gameDay, const std::vector<qint64> &clubs) const
 {
     const QDate dayBefore = gameDay.addDays(-1);
     const auto known = m_days.find(dayBefore);
     const bool withDayBefore = known == m_days.end() || std::ranges::any_of(known->second, [&](const Game &game) {
-        return game.involves(favoriteTeamId) && !game.isFinal();
+        return !game.isFinal() && std::ranges::any_of(clubs, [&](qint64 club) { return game.involves(club); });
     });
     const DayRange title { withDayBefore ? dayBefore : gameDay, gameDay };
     const DayRange shared { std::min(shownDay, title.first), std::max(shownDay, title.last) };
@@ -47,14 +47,14 @@ void GameDaySchedule::forgetAllBut(QDate gameDay)
         m_days, [&](const auto &entry) { return entry.first != gameDay && entry.first != gameDay.addDays(-1); });
 }
 
-GameDaySchedule::Status GameDaySchedule::status(QDate gameDay, qint64 favoriteTeamId) const
+GameDaySchedule::Status GameDaySchedule::status(QDate gameDay, const std::vector<qint64> &clubs) const
 {
     const auto gamesOn = [&](QDate day) -> const std::vector<Game> & {
         const auto found = m_days.find(day);
         return found == m_days.end() ? noGames : found->second;
     };
     const bool answered = m_days.contains(gameDay);
-    if (const Game *game = statusGame(gamesOn(gameDay), gamesOn(gameDay.addDays(-1)), favoriteTeamId))
+    if (const Game *game = titleGame(gamesOn(gameDay), gamesOn(gameDay.addDays(-1)), clubs))
         return { game, ScheduleAvailability::Loaded };
     if (m_failed && gamesOn(gameDay).empty()) return { nullptr, ScheduleAvailability::Offline };
     return { nullptr, answered ? ScheduleAvailability::Loaded : ScheduleAvailability::NotYetLoaded };

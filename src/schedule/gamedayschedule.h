@@ -22,8 +22,8 @@ class GameDaySchedule {
 public:
     // The requests of one schedule load: one covering the shown day and the game day when they lie close together,
     // else one for each. The day before the game day is asked for until its answer is known and, after that, only
-    // while the favourite club's game on it has not ended.
-    std::vector<DayRange> requests(QDate shownDay, QDate gameDay, qint64 favoriteTeamId) const;
+    // while a game of one of the user's clubs (`clubs`, the favourite first) on it has not ended.
+    std::vector<DayRange> requests(QDate shownDay, QDate gameDay, const std::vector<qint64> &clubs) const;
 
     // An answer for `range` arrived: it holds every game of the days it covers.
     void store(const DayRange &range, const ScheduleDays &days, QDate gameDay);
@@ -34,8 +34,8 @@ public:
         const Game *game = nullptr; // valid until the next store()
         ScheduleAvailability availability = ScheduleAvailability::NotYetLoaded;
     };
-    // The game the status line is about (statusGame) and how much is known of the game day.
-    Status status(QDate gameDay, qint64 favoriteTeamId) const;
+    // The game the status line is about (titleGame) and how much is known of the game day.
+    Status status(QDate gameDay, const std::vector<qint64> &clubs) const;
 
 private:
     void forgetAllBut(QDate gameDay);

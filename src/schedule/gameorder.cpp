@@ -45,6 +45,19 @@ const Game *statusGame(
     return firstFavorite(gameDayGames, false);
 }
 
+const Game *titleGame(
+    const std::vector<Game> &gameDayGames, const std::vector<Game> &dayBeforeGames, const std::vector<qint64> &clubs)
+{
+    if (clubs.empty()) return nullptr;
+    const Game *favorite = statusGame(gameDayGames, dayBeforeGames, clubs.front());
+    if (favorite && favorite->isLive()) return favorite;
+    for (const qint64 club : clubs) {
+        const Game *game = statusGame(gameDayGames, dayBeforeGames, club);
+        if (game && game->isLive()) return game;
+    }
+    return favorite;
+}
+
 QString menuBarTitle(const Game *game, qint64 favoriteTeamId, bool noSpoilers, ScheduleAvailability availability)
 {
     if (availability == ScheduleAvailability::NotYetLoaded) return MLBTeam::label(favoriteTeamId);
@@ -66,18 +79,27 @@ QString menuBarTitle(const Game *game, qint64 favoriteTeamId, bool noSpoilers, S
 
 std::vector<Game> sortedGames(const std::vector<Game> &games, qint64 favoriteTeamId)
 {
+    return sortedGames(games, std::vector { favoriteTeamId });
+}
+
+std::vector<Game> sortedGames(const std::vector<Game> &games, const std::vector<qint64> &clubs)
+{
+    // A game between two of the clubs goes with the earlier one.
+    const auto rank = [&](const Game &game) {
+        const auto club = std::ranges::find_if(clubs, [&](qint64 id) { return game.involves(id); });
+        return std::ranges::distance(clubs.begin(), club);
+    };
     struct Keyed {
-        bool notFavorite;
+        std::ptrdiff_t rank;
         qint64 start;
         const Game *game;
     };
     std::vector<Keyed> keyed;
     keyed.reserve(games.size());
     for (const Game &game : games)
-        keyed.push_back({ !game.involves(favoriteTeamId), startKey(game), &game });
-    std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed &a, const Keyed &b) {
-        return std::tie(a.notFavorite, a.start) < std::tie(b.notFavorite, b.start);
-    });
+        keyed.push_back({ rank(game), startKey(game), &game });
+    std::stable_sort(keyed.begin(), keyed.end(),
+        [](const Keyed &a, const Keyed &b) { return std::tie(a.rank, a.start) < std::tie(b.rank, b.start); });
     std::vector<Game> sorted;
     sorted.reserve(keyed.size());
     for (const Keyed &k : keyed)

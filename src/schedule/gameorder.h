@@ -8,6 +8,8 @@
 // then by first pitch; a start that does not parse counts as the latest.
 // Games with equal keys keep their service order.
 std::vector<Game> sortedGames(const std::vector<Game> &games, qint64 favoriteTeamId);
+// The same with the user's clubs, the favourite first: each club's games follow the games of the clubs before it.
+std::vector<Game> sortedGames(const std::vector<Game> &games, const std::vector<qint64> &clubs);
 
 // What is known about the game day's games when the status line is made.
 enum class ScheduleAvailability {
@@ -21,6 +23,11 @@ enum class ScheduleAvailability {
 // game of the game day; none on an off day.
 const Game *statusGame(
     const std::vector<Game> &gameDayGames, const std::vector<Game> &dayBeforeGames, qint64 favoriteTeamId);
+
+// The game the status line is about when more clubs are followed (`clubs`, the favourite first): the favourite's
+// status game when it is live, else the first club's in list order that is live, else the favourite's.
+const Game *titleGame(
+    const std::vector<Game> &gameDayGames, const std::vector<Game> &dayBeforeGames, const std::vector<qint64> &clubs);
 
 // The one-line status item title about `game`, e.g. "NYY @ BOS 3-2 Top 7th", or "NYY — Off Day" without one.
 QString menuBarTitle(const Game *game, qint64 favoriteTeamId, bool noSpoilers,

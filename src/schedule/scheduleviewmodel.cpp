@@ -25,6 +25,29 @@ const QString standingsShowsWildCardKey = u"standingsShowsWildCard"_s;
 const QString scoringPlayAlertsKey = u"scoringPlayAlerts"_s;
 const QString finalScoreAlertsKey = u"finalScoreAlerts"_s;
 const QString streamDelaySecondsKey = u"streamDelaySeconds"_s;
+// Lists of club ids kept as one comma-separated string, a value any reader of the file can parse or ignore.
+const QString followedTeamIdsKey = u"followedTeamIds"_s;
+const QString teamAlertsOffKey = u"teamAlertsOff"_s;
+
+std::vector<qint64> readTeamIds(const QVariant &value)
+{
+    std::vector<qint64> ids;
+    // A list written by hand (a, b) reads back as a string list; a single id as a string.
+    for (const QString &part : value.toStringList().join(u',').split(u',', Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const qint64 id = part.trimmed().toLongLong(&ok);
+        if (ok && id > 0 && std::ranges::find(ids, id) == ids.end()) ids.push_back(id);
+    }
+    return ids;
+}
+
+QString teamIdsText(const std::vector<qint64> &ids)
+{
+    QStringList parts;
+    for (const qint64 id : ids)
+        parts.append(QString::number(id));
+    return parts.join(u',');
+}
 
 } // namespace
 
@@ -94,6 +117,33 @@ qint64 ScheduleViewModel::favoriteTeamId() const
     bool ok = false;
     const qint64 id = m_settings->value(favoriteTeamIdKey).toLongLong(&ok);
     return ok ? id : defaultFavoriteTeamId;
+}
+
+std::vector<qint64> ScheduleViewModel::followedTeamIds() const
+{
+    std::vector<qint64> ids = readTeamIds(m_settings->value(followedTeamIdsKey));
+    std::erase(ids, favoriteTeamId());
+    if (ids.size() > maxFollowedTeams) ids.resize(maxFollowedTeams);
+    return ids;
+}
+
+std::vector<qint64> ScheduleViewModel::myTeamIds() const
+{
+    std::vector<qint64> ids { favoriteTeamId() };
+    std::ranges::copy(followedTeamIds(), std::back_inserter(ids));
+    return ids;
+}
+
+bool ScheduleViewModel::isMyTeam(qint64 teamId) const
+{
+    const std::vector<qint64> clubs = myTeamIds();
+    return std::ranges::find(clubs, teamId) != clubs.end();
+}
+
+bool ScheduleViewModel::teamAlerts(qint64 teamId) const
+{
+    const std::vector<qint64> off = readTeamIds(m_settings->value(teamAlertsOffKey));
+    return std::ranges::find(off, teamId) == off.end();
 }
 
 bool ScheduleViewModel::noSpoilers() const
@@ -189,36 +239,68 @@ void ScheduleViewModel::setFinalScoreAlerts(bool on)
     writePreference(finalScoreAlertsKey, on);
 }
 
-void ScheduleViewModel::setGameEventFollower(GameEventFollower *follower)
+void ScheduleViewModel::setGameEventFollowers(FollowerFactory makeFollower)
 {
-    if (m_eventFollower) m_eventFollower->disconnect(this);
-    m_eventFollower = follower;
-    m_eventGameFollow = {};
-    if (!follower) return;
-    connect(follower, &GameEventFollower::gameOver, this, [this] { m_eventGameFollow = {}; });
+    for (auto &[gamePk, follow] : m_eventFollows)
+        follow.follower->deleteLater();
+    m_eventFollows.clear();
+    m_makeEventFollower = std::move(makeFollower);
     updateGameEventFollow();
+}
+
+std::vector<qint64> ScheduleViewModel::eventFollowedGames() const
+{
+    std::vector<qint64> games;
+    for (const auto &[gamePk, follow] : m_eventFollows)
+        games.push_back(gamePk);
+    return games;
+}
+
+GameEventFollower *ScheduleViewModel::gameEventFollower(qint64 gamePk) const
+{
+    const auto found = m_eventFollows.find(gamePk);
+    return found == m_eventFollows.end() ? nullptr : found->second.follower;
+}
+
+void ScheduleViewModel::dropGameEventFollow(qint64 gamePk)
+{
+    const auto found = m_eventFollows.find(gamePk);
+    if (found == m_eventFollows.end()) return;
+    // Later: the follower may be the one telling that its game is over.
+    found->second.follower->stop();
+    found->second.follower->deleteLater();
+    m_eventFollows.erase(found);
 }
 
 void ScheduleViewModel::updateGameEventFollow()
 {
-    if (!m_eventFollower) return;
+    if (!m_makeEventFollower) return;
     const GameEventFollower::Kinds kinds { scoringPlayAlerts(), finalScoreAlerts() };
     const bool wanted = gameEventAlertsAvailable() && (kinds.scoring || kinds.final);
-    const auto [game, availability] = status();
-    const std::optional<qint64> followed = m_eventFollower->followedGame();
-    // The status game stays the followed one until another game of the club is live or the game day moves on, so
-    // a game the schedule shows over is left to the follower, which tells its final and stops by itself.
-    const bool movedOn = game ? game->gamePk != followed : availability == ScheduleAvailability::Loaded;
-    if (followed && (!wanted || movedOn)) {
-        m_eventFollower->stop();
-        m_eventGameFollow = {};
+    // One follower per game, so a game between two of the clubs is told once.
+    std::map<qint64, const Game *> statusGames;
+    bool answered = false;
+    for (const qint64 club : myTeamIds()) {
+        const auto [game, availability] = m_gameDaySchedule.status(gameDay(), { club });
+        answered = answered || availability == ScheduleAvailability::Loaded;
+        if (wanted && game && teamAlerts(club)) statusGames.emplace(game->gamePk, game);
     }
-    if (!wanted || !game) return;
-    if (m_eventFollower->followedGame() != game->gamePk) {
-        if (!game->isLive()) return;
-        m_eventGameFollow = m_apiService->followGame(game->gamePk);
+    // A club's status game stays followed until another game of it is live or the game day moves on, so a game the
+    // schedule shows over is left to its follower, which tells the final and stops by itself. Without an answer
+    // (offline) the follows stay as they are, unless the alerts are no longer wanted.
+    for (const qint64 gamePk : eventFollowedGames()) {
+        if (!statusGames.contains(gamePk) && (answered || !wanted)) dropGameEventFollow(gamePk);
     }
-    m_eventFollower->follow(game->gamePk, kinds);
+    for (const auto &[gamePk, game] : statusGames) {
+        auto found = m_eventFollows.find(gamePk);
+        if (found == m_eventFollows.end()) {
+            if (!game->isLive()) continue;
+            GameEventFollower *follower = m_makeEventFollower(this);
+            connect(follower, &GameEventFollower::gameOver, this, [this](qint64 over) { dropGameEventFollow(over); });
+            found = m_eventFollows.emplace(gamePk, EventFollow { follower, m_apiService->followGame(gamePk) }).first;
+        }
+        found->second.follower->follow(gamePk, kinds);
+    }
 }
 
 QDateTime ScheduleViewModel::now() const
@@ -233,7 +315,7 @@ QDate ScheduleViewModel::gameDay() const
 
 GameDaySchedule::Status ScheduleViewModel::status() const
 {
-    return m_gameDaySchedule.status(gameDay(), favoriteTeamId());
+    return m_gameDaySchedule.status(gameDay(), myTeamIds());
 }
 
 std::optional<Game> ScheduleViewModel::shownStatusGame() const
@@ -257,13 +339,24 @@ QString ScheduleViewModel::panelState() const
 
 QString ScheduleViewModel::panelTooltip() const
 {
-    const std::optional<Game> game = shownStatusGame();
-    return ::panelTooltip(game ? &*game : nullptr);
+    const std::optional<Game> shown = shownStatusGame();
+    const QString tooltip = ::panelTooltip(shown ? &*shown : nullptr);
+    const std::vector<qint64> clubs = myTeamIds();
+    if (clubs.size() < 2) return tooltip;
+    QStringList lines;
+    if (!tooltip.isEmpty()) lines.append(tooltip);
+    for (const qint64 club : clubs) {
+        const auto [game, availability] = m_gameDaySchedule.status(gameDay(), { club });
+        const std::optional<Game> clubGame
+            = game ? std::optional(m_delayedGames.shown(*game, now(), streamDelay())) : std::nullopt;
+        lines.append(::menuBarTitle(clubGame ? &*clubGame : nullptr, club, noSpoilers(), availability));
+    }
+    return lines.join(u'\n');
 }
 
 std::vector<Game> ScheduleViewModel::sortedGames() const
 {
-    return ::sortedGames(m_games, favoriteTeamId());
+    return ::sortedGames(m_games, myTeamIds());
 }
 
 QString ScheduleViewModel::selectedDateTitle() const
@@ -290,7 +383,7 @@ QCoro::Task<> ScheduleViewModel::loadSchedule()
     // One request in the common case: the shown day is the game day or next to it.
     bool failed = false;
     std::optional<std::vector<Game>> shownGames;
-    for (const DayRange &range : m_gameDaySchedule.requests(shown, today, favoriteTeamId())) {
+    for (const DayRange &range : m_gameDaySchedule.requests(shown, today, myTeamIds())) {
         try {
             ScheduleDays days = co_await m_apiService->fetchSchedule(range.first, range.last);
             if (!self) co_return;
@@ -466,7 +559,8 @@ void ScheduleViewModel::handleReachabilityChanged(bool online)
 
 void ScheduleViewModel::handleResume()
 {
-    if (m_eventFollower) m_eventFollower->resumed();
+    for (auto &[gamePk, follow] : m_eventFollows)
+        follow.follower->resumed();
     // The timers did not count the time asleep; what is on screen may be hours old.
     startRefresh();
 }
@@ -684,7 +778,30 @@ void ScheduleViewModel::setErrorMessage(std::optional<QString> message)
 
 QCoro::Task<> ScheduleViewModel::setFavoriteTeam(qint64 teamId)
 {
+    // A followed club made the favourite leaves the followed list rather than coming back there later.
+    std::vector<qint64> followed = readTeamIds(m_settings->value(followedTeamIdsKey));
+    if (std::erase(followed, teamId) > 0) m_settings->setValue(followedTeamIdsKey, teamIdsText(followed));
     writePreference(favoriteTeamIdKey, teamId);
+    co_await runNotificationSync(false);
+}
+
+QCoro::Task<> ScheduleViewModel::setFollowedTeams(std::vector<qint64> teamIds)
+{
+    std::vector<qint64> kept;
+    for (const qint64 id : teamIds) {
+        if (id != favoriteTeamId() && std::ranges::find(kept, id) == kept.end() && kept.size() < maxFollowedTeams)
+            kept.push_back(id);
+    }
+    writePreference(followedTeamIdsKey, teamIdsText(kept));
+    co_await runNotificationSync(false);
+}
+
+QCoro::Task<> ScheduleViewModel::setTeamAlerts(qint64 teamId, bool on)
+{
+    std::vector<qint64> off = readTeamIds(m_settings->value(teamAlertsOffKey));
+    std::erase(off, teamId);
+    if (!on) off.push_back(teamId);
+    writePreference(teamAlertsOffKey, teamIdsText(off));
     co_await runNotificationSync(false);
 }
 
@@ -775,8 +892,13 @@ QCoro::Task<> ScheduleViewModel::syncNotifications(bool requestPermission)
     try {
         // From the day before the game day: a night game east of New York may be past local midnight but still ahead.
         const QDate today = gameDay();
-        games = co_await m_apiService->fetchTeamSchedule(
-            favoriteTeamId(), today.addDays(-1), today.addDays(notificationScheduleDaysAhead));
+        for (const qint64 club : myTeamIds()) {
+            if (!teamAlerts(club)) continue;
+            auto clubGames = co_await m_apiService->fetchTeamSchedule(
+                club, today.addDays(-1), today.addDays(notificationScheduleDaysAhead));
+            if (!self) co_return;
+            std::ranges::move(clubGames, std::back_inserter(games));
+        }
     } catch (const std::exception &) {
         if (!self) co_return;
         // The pending alerts stay as they are.

@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <chrono>
 #include <functional>
+#include <map>
 #include <optional>
 #include <set>
 #include <vector>
@@ -35,6 +36,7 @@ public:
     static constexpr Tab allTabs[] = { Tab::Schedule, Tab::Standings, Tab::Settings };
 
     static constexpr qint64 defaultFavoriteTeamId = 147;
+    static constexpr std::size_t maxFollowedTeams = 5;
     static constexpr qint64 defaultNotificationLeadMinutes = 15;
     static constexpr qint64 notificationScheduleDaysAhead = 14;
     static constexpr std::chrono::seconds liveRefreshPeriod { 60 };
@@ -86,6 +88,14 @@ public:
 
     // Preferences, stored at every write.
     qint64 favoriteTeamId() const;
+    // The clubs followed besides the favourite, in the user's order; never the favourite, no club twice, at most
+    // maxFollowedTeams.
+    std::vector<qint64> followedTeamIds() const;
+    // The favourite club first, then the followed ones.
+    std::vector<qint64> myTeamIds() const;
+    bool isMyTeam(qint64 teamId) const;
+    // Whether the club's games are alerted (game start, scoring plays, final); on unless the user turned it off.
+    bool teamAlerts(qint64 teamId) const;
     bool noSpoilers() const;
     void setNoSpoilers(bool on);
     // Games whose score the user chose to see while No Spoilers Mode is on; remembered for this run only, so
@@ -113,11 +123,17 @@ public:
     void setStreamDelay(std::chrono::seconds delay);
     // Shows the day's games as the stream delay has them now, and arms a look again for when that next changes.
     void showDelayedGames();
-    // The follower of the favourite club's live game; it must outlive the view model or be given back as null.
-    void setGameEventFollower(GameEventFollower *follower);
+    // Makes the follower of one live game of the user's clubs, a child of `parent`; one is made per followed game.
+    using FollowerFactory = std::function<GameEventFollower *(QObject *parent)>;
+    void setGameEventFollowers(FollowerFactory makeFollower);
+    // The games followed for in-game alerts, ascending, and the follower of one of them (null if not followed).
+    std::vector<qint64> eventFollowedGames() const;
+    GameEventFollower *gameEventFollower(qint64 gamePk) const;
 
     // Settings that bring the pending game-start alerts into line after storing the value.
     QCoro::Task<> setFavoriteTeam(qint64 teamId);
+    QCoro::Task<> setFollowedTeams(std::vector<qint64> teamIds);
+    QCoro::Task<> setTeamAlerts(qint64 teamId, bool on);
     QCoro::Task<> setNotificationsEnabled(bool enabled);
     QCoro::Task<> setNotificationLeadMinutes(qint64 minutes);
     QCoro::Task<> grantNotificationPermission();
@@ -138,7 +154,8 @@ public:
     static QString alertTimeText(const QDateTime &instant);
 
     // Derived values, computed on every read. The status line (title, panel state and tooltip) is about the
-    // favourite club's game of the game day, whatever day the window shows.
+    // favourite club's game of the game day, whatever day the window shows, or a followed club's live one while
+    // the favourite's is not live; the tooltip then names each club's game too.
     QString menuBarTitle() const;
     QString panelState() const;
     QString panelTooltip() const;
@@ -191,8 +208,9 @@ private:
     void startRefresh();
     QCoro::Task<> notificationSyncLoop(bool requestPermission);
     void setNotificationSyncStatus(GameStartNotificationSyncStatus status);
-    // Follows the status game while it is live and its alerts are wanted; stops when they are not.
+    // Follows each club's status game while it is live and its alerts are wanted; stops when they are not.
     void updateGameEventFollow();
+    void dropGameEventFollow(qint64 gamePk);
 
     ScheduleAPI *m_apiService;
     GameStartNotificationServicing *m_notificationService;
@@ -218,9 +236,13 @@ private:
     std::optional<QString> m_selectedGameDetailError;
     // Keeps the card's live game's feed between loads.
     LiveFeedFollow m_selectedGameFollow;
-    QPointer<GameEventFollower> m_eventFollower;
-    // Keeps the followed game's feed between the follower's looks.
-    LiveFeedFollow m_eventGameFollow;
+    FollowerFactory m_makeEventFollower;
+    struct EventFollow {
+        GameEventFollower *follower;
+        // Keeps the followed game's feed between the follower's looks.
+        LiveFeedFollow feed;
+    };
+    std::map<qint64, EventFollow> m_eventFollows;
     std::set<qint64> m_revealedScoreGamePks;
     GameStartNotificationSyncStatus m_notificationSyncStatus = GameStartNotificationSyncStatus::off();
     std::optional<QString> m_debugNotificationStatusText;

@@ -106,8 +106,8 @@ GameListView::GameListView(QWidget *parent)
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &GameListView::syncHover);
 }
 
-void GameListView::setGames(
-    const std::vector<Game> &games, bool noSpoilers, qint64 favoriteTeamId, std::optional<qint64> selectedGameId)
+void GameListView::setGames(const std::vector<Game> &games, bool noSpoilers, qint64 favoriteTeamId,
+    std::optional<qint64> selectedGameId, const std::vector<qint64> &followedTeamIds)
 {
     std::vector<qint64> order;
     std::map<qint64, GameRowView *> rows;
@@ -123,6 +123,7 @@ void GameListView::setGames(
             row = new GameRowView(game, noSpoilers, favoriteTeamId, true, selected, m_column);
             connect(row, &GameRowView::clicked, this, [this, gamePk = game.gamePk] { Q_EMIT gameClicked(gamePk); });
         }
+        row->setFollowedTeamIds(followedTeamIds);
         rows.emplace(game.gamePk, row);
         order.push_back(game.gamePk);
     }

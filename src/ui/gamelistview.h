@@ -23,8 +23,8 @@ public:
     explicit GameListView(QWidget *parent = nullptr);
 
     // `games` in display order.
-    void setGames(
-        const std::vector<Game> &games, bool noSpoilers, qint64 favoriteTeamId, std::optional<qint64> selectedGameId);
+    void setGames(const std::vector<Game> &games, bool noSpoilers, qint64 favoriteTeamId,
+        std::optional<qint64> selectedGameId, const std::vector<qint64> &followedTeamIds = {});
 
     GameRowView *row(qint64 gamePk) const;
     std::vector<qint64> rowOrder() const;

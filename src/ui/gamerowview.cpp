@@ -325,6 +325,13 @@ void GameRowView::setInputs(const Game &game, bool noSpoilers, qint64 favoriteTe
     announceChanges(previousName, wasSelected);
 }
 
+void GameRowView::setFollowedTeamIds(std::vector<qint64> teamIds)
+{
+    if (m_followedTeamIds == teamIds) return;
+    m_followedTeamIds = std::move(teamIds);
+    refresh();
+}
+
 void GameRowView::setSelected(bool isSelected)
 {
     if (m_isSelected == isSelected) return;
@@ -519,7 +526,9 @@ void GameRowView::refreshClubLine(ClubLine &line, const GameTeamInfo &club,
         line.layout->insertWidget(0, line.logo, 0, Qt::AlignVCenter);
         line.teamId = club.team.id;
     }
-    line.abbreviation->setText(MLBTeam::label(club.team.id));
+    const bool followed = std::ranges::find(m_followedTeamIds, club.team.id) != m_followedTeamIds.end();
+    line.abbreviation->setText(MLBTeam::label(club.team.id) + (followed ? u"\u2605"_s : QString()));
+    line.abbreviation->setToolTip(followed ? u"Followed club"_s : QString());
 
     const Totals totals = clubTotals(club, entry);
     const QFont numberFont = theme::monospacedFont(13, winner ? QFont::Bold : QFont::Medium);

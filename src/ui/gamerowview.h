@@ -45,6 +45,8 @@ public:
     // Updates the row in place; hover state survives.
     void setInputs(const Game &game, bool noSpoilers, qint64 favoriteTeamId, bool isClickable, bool isSelected);
     void setSelected(bool isSelected);
+    // The clubs followed besides the favourite: their abbreviation carries a small star.
+    void setFollowedTeamIds(std::vector<qint64> teamIds);
 
     const Game &game() const { return m_game; }
     bool noSpoilers() const { return m_noSpoilers; }
@@ -101,6 +103,7 @@ private:
     Game m_game;
     bool m_noSpoilers = false;
     qint64 m_favoriteTeamId = 0;
+    std::vector<qint64> m_followedTeamIds;
     bool m_isClickable = false;
     bool m_isSelected = false;
     bool m_isHovered = false;

@@ -338,16 +338,18 @@ void MenuContentView::update()
     for (int index = 0; index < m_tabButtons.size(); ++index)
         m_tabButtons[index]->setChecked(ScheduleViewModel::allTabs[index] == tab);
     m_tabs->setCurrentIndex(static_cast<int>(tab));
-    if (tab == ScheduleViewModel::Tab::Standings)
+    if (tab == ScheduleViewModel::Tab::Standings) {
+        m_standingsPage->setFollowedTeamIds(m_viewModel->followedTeamIds());
         m_standingsPage->setStandings(m_viewModel->standings(), m_viewModel->favoriteTeamId(),
             m_viewModel->standingsShowsWildCard(), m_viewModel->standingsLoadFailed());
+    }
 
     const ScheduleState state = scheduleState();
     m_scheduleStates->setCurrentIndex(static_cast<int>(state));
     if (state == ScheduleState::Error) m_errorText->setText(m_viewModel->errorMessage().value_or(QString()));
     if (state == ScheduleState::Games) {
         m_gameList->setGames(m_viewModel->sortedGames(), m_viewModel->noSpoilers(), m_viewModel->favoriteTeamId(),
-            m_viewModel->selectedGameId());
+            m_viewModel->selectedGameId(), m_viewModel->followedTeamIds());
     }
     const std::optional<Game> selected = m_viewModel->selectedGame();
     const bool showDetail = state == ScheduleState::Games && m_viewModel->isShowingSelectedGameDetail() && selected;

@@ -5,6 +5,7 @@
 #include "system/updaterservice.h"
 #include "ui/accessibility.h"
 #include "ui/applogo.h"
+#include "ui/myteamseditor.h"
 #include "ui/theme.h"
 
 #include <QApplication>
@@ -16,6 +17,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -261,6 +263,12 @@ QWidget *SettingsView::buildFavoriteClub(QWidget *parent)
     connect(m_team, &QComboBox::activated, this,
         [this](int index) { m_viewModel->setFavoriteTeam(m_team->itemData(index).toLongLong()); });
     column->addWidget(m_team, 0, Qt::AlignLeft);
+    QLabel *followed = label(u"followedLabel"_s, u"My Teams (checked clubs get alerts)"_s, 10, section);
+    m_secondaryLabels.append(followed);
+    column->addWidget(followed);
+    m_myTeams = new MyTeamsEditor(m_viewModel, section);
+    followed->setBuddy(m_myTeams->list());
+    column->addWidget(m_myTeams);
     return section;
 }
 
@@ -454,6 +462,7 @@ void SettingsView::update()
         if (picker->currentIndex() != index) picker->setCurrentIndex(index);
     };
     selectValue(m_team, m_viewModel->favoriteTeamId());
+    m_myTeams->refresh();
     m_noSpoilers->setChecked(m_viewModel->noSpoilers());
     selectValue(m_streamDelay, m_viewModel->streamDelay().count());
 

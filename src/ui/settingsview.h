@@ -10,6 +10,7 @@
 #include <vector>
 
 class LoginItemService;
+class MyTeamsEditor;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -53,6 +54,7 @@ public:
 
     bool isShowingDebugArea() const { return m_isShowingDebugArea; }
     const std::vector<MLBTeam> &sortedTeams() const { return m_sortedTeams; }
+    MyTeamsEditor *myTeamsEditor() const { return m_myTeams; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -80,6 +82,7 @@ private:
     QWidget *m_logo = nullptr;
     QList<QLabel *> m_secondaryLabels;
     QComboBox *m_team = nullptr;
+    MyTeamsEditor *m_myTeams = nullptr;
     QCheckBox *m_noSpoilers = nullptr;
     QComboBox *m_streamDelay = nullptr;
     QCheckBox *m_startOnLogin = nullptr;

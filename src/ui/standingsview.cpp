@@ -251,7 +251,7 @@ public:
         row->addStretch(1);
     }
 
-    void setRecord(const TeamRecord &record, bool isFavorite, const QString &gamesBack, bool lineBelow)
+    void setRecord(const TeamRecord &record, bool isFavorite, bool isFollowed, const QString &gamesBack, bool lineBelow)
     {
         m_lineBelow = lineBelow;
         setProperty("wildCardLine", lineBelow);
@@ -266,8 +266,10 @@ public:
             m_teamId = record.team.id;
         }
         m_isFavorite = isFavorite;
+        m_isFollowed = isFollowed;
         m_abbreviation->setText(MLBTeam::label(record.team.id));
-        m_abbreviation->setFont(theme::monospacedFont(rowPixelSize, isFavorite ? QFont::Bold : QFont::Normal));
+        m_abbreviation->setFont(
+            theme::monospacedFont(rowPixelSize, isFavorite || isFollowed ? QFont::Bold : QFont::Normal));
 
         m_streakCode = record.streak ? std::optional(record.streak->streakCode) : std::nullopt;
         const QString texts[] = {
@@ -291,6 +293,7 @@ public:
             club += u", clinched "_s + meaning;
         std::vector<AccessibleTable::Cell> cells { tableCell(club, m_abbreviation->parentWidget()) };
         if (m_isFavorite) cells.front().description = u"My Team"_s;
+        if (m_isFollowed) cells.front().description = u"Followed Team"_s;
         for (std::size_t i = 0; i < m_cells.size(); ++i) {
             const QString text = m_cells[i]->text();
             cells.push_back(tableCell(i == streakColumn ? spokenStreak(text) : text, m_cells[i]));
@@ -334,6 +337,7 @@ private:
     bool m_lineBelow = false;
     std::vector<QLabel *> m_cells;
     bool m_isFavorite = false;
+    bool m_isFollowed = false;
     std::optional<QString> m_streakCode;
 };
 
@@ -393,7 +397,8 @@ public:
     }
 
     // `number` is the table's place within its league; the first one has no divider.
-    void setTable(const StandingsTable &table, int number, qint64 favoriteTeamId)
+    void setTable(
+        const StandingsTable &table, int number, qint64 favoriteTeamId, const std::vector<qint64> &followedTeamIds)
     {
         setObjectName(table.objectName);
         m_divider->setVisible(number >= 1);
@@ -414,7 +419,8 @@ public:
             const TeamRecord &record = table.rows[i];
             const QString gamesBack = table.wildCard ? record.wildCardGamesBack.value_or(u"-"_s) : record.gamesBack;
             const bool lineBelow = table.spots && *table.spots > 0 && i + 1 == *table.spots && i + 1 < count;
-            m_rows[i]->setRecord(record, record.team.id == favoriteTeamId, gamesBack, lineBelow);
+            const bool followed = std::ranges::find(followedTeamIds, record.team.id) != followedTeamIds.end();
+            m_rows[i]->setRecord(record, record.team.id == favoriteTeamId, followed, gamesBack, lineBelow);
         }
         applyColors(palette());
         accessibility::contentChanged(this);
@@ -567,6 +573,11 @@ void StandingsView::buildSection(Section &section, const QString &name, const QS
     m_columnLayout->addWidget(section.divisions, 0, Qt::AlignLeft);
 }
 
+void StandingsView::setFollowedTeamIds(std::vector<qint64> teamIds)
+{
+    m_followedTeamIds = std::move(teamIds);
+}
+
 void StandingsView::setStandings(
     const std::vector<StandingsRecord> &records, qint64 favoriteTeamId, bool wildCard, bool loadFailed)
 {
@@ -608,7 +619,7 @@ void StandingsView::fillSection(
         section.blocks.push_back(block);
     }
     for (std::size_t i = 0; i < tables.size(); ++i)
-        section.blocks[i]->setTable(tables[i], int(i), favoriteTeamId);
+        section.blocks[i]->setTable(tables[i], int(i), favoriteTeamId, m_followedTeamIds);
     section.divisions->setVisible(!tables.empty());
 }
 

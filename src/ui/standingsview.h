@@ -26,6 +26,8 @@ public:
     // instead of its divisions.
     void setStandings(const std::vector<StandingsRecord> &records, qint64 favoriteTeamId, bool wildCard = false,
         bool loadFailed = false);
+    // The clubs followed besides the favourite, shown in bold like it from the next setStandings on.
+    void setFollowedTeamIds(std::vector<qint64> teamIds);
 
 Q_SIGNALS:
     // Retry under a failed first load.
@@ -52,6 +54,7 @@ private:
         Section &section, const std::vector<StandingsRecord> &records, qint64 favoriteTeamId, bool wildCard);
     void applyColors();
 
+    std::vector<qint64> m_followedTeamIds;
     QAbstractButton *m_divisionButton = nullptr;
     QAbstractButton *m_wildCardButton = nullptr;
     QLabel *m_legend = nullptr;

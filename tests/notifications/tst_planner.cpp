@@ -74,6 +74,10 @@ private Q_SLOTS:
         QTest::newRow("lead boundary 29/30/31 minutes")
             << std::vector { game(1, startingIn(1740)), game(2, startingIn(1800)), game(3, startingIn(1860)) }
             << QStringList() << QStringList { p(3) } << QStringList() << qint64(30);
+        // Two followed clubs playing each other: their schedules both hold the game.
+        QTest::newRow("a game of two clubs once")
+            << std::vector { game(5, startingIn(3600)), game(6, startingIn(7200)), game(5, startingIn(3600)) }
+            << QStringList() << QStringList { p(5), p(6) } << QStringList() << qint64(15);
         QTest::newRow("empty list") << std::vector<Game>() << QStringList { p(10), p(9) } << QStringList()
                                     << QStringList { p(10), p(9) } << qint64(15);
     }

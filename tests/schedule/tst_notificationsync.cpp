@@ -113,6 +113,23 @@ private Q_SLOTS:
         QCOMPARE(m_center.pendingIds(), answer == 2 ? scheduled : (answer == 1 ? QStringList() : untouched));
     }
 
+    // Each club with its alerts on is asked for in list order; a game between two of them is one alert.
+    void passCoversEveryClubWithAlerts()
+    {
+        m_center.status = Permission::Authorized;
+        auto task = m_vm->setFollowedTeams({ 111, 110 });
+        task = m_vm->setTeamAlerts(110, false);
+        enable();
+        task = m_vm->runNotificationSync(false);
+        m_api->succeedTeamSchedule(0, { gameIn(7, 3) });
+        m_api->succeedTeamSchedule(1, { gameIn(7, 3), gameIn(9, 4) });
+        QCOMPARE(m_api->teamScheduleRequestCount(), 2);
+        QCOMPARE(m_api->teamScheduleRequest(0).teamId, 147);
+        QCOMPARE(m_api->teamScheduleRequest(1).teamId, 111);
+        QCOMPARE(m_center.pendingIds(), (QStringList { Planner::identifier(7), Planner::identifier(9) }));
+        QVERIFY(!m_vm->isSyncingNotifications());
+    }
+
     void switchingOnAsksOnce()
     {
         m_center.status = Permission::NotDetermined;

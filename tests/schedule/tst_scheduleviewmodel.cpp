@@ -3,6 +3,7 @@
 #include "notifications/notificationservice.h"
 #include "schedule/scheduleviewmodel.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <ctime>
@@ -107,6 +108,42 @@ private Q_SLOTS:
         QSettings reread(m_settings->fileName(), QSettings::IniFormat);
         QCOMPARE(reread.value(u"noSpoilers"_s).toBool(), false);
         QCOMPARE(reread.value(u"favoriteTeamId"_s).toLongLong(), 111);
+    }
+
+    // The followed clubs are keys of their own: a file of the version before them reads unchanged, and a file written
+    // now keeps favoriteTeamId as that version reads it, the new keys plain strings it can skip.
+    void preferencesFileReadByBothVersions()
+    {
+        QFile file(m_settings->fileName());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[General]\nfavoriteTeamId=111\nnoSpoilers=false\nfollowedTeamIds=\"112, x,112 , 111\"\n");
+        file.close();
+        m_settings->sync();
+        auto vm = makeViewModel();
+        QCOMPARE(vm->myTeamIds(), (std::vector<qint64> { 111, 112 }));
+        QVERIFY(vm->teamAlerts(111) && vm->teamAlerts(112));
+        QCOMPARE(vm->noSpoilers(), false);
+
+        auto task = vm->setFollowedTeams({ 147, 121 });
+        task = vm->setTeamAlerts(121, false);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        file.close();
+        QVERIFY(text.contains("\nfavoriteTeamId=111\n"));
+        QVERIFY(text.contains("\nfollowedTeamIds=\"147,121\"\n"));
+        QVERIFY(text.contains("\nteamAlertsOff=121\n"));
+        QSettings older(m_settings->fileName(), QSettings::IniFormat);
+        QCOMPARE(older.status(), QSettings::NoError);
+        older.setValue(u"favoriteTeamId"_s, 147); // the older version picks the Yankees
+        older.sync();
+        m_settings->sync();
+        QCOMPARE(vm->myTeamIds(), (std::vector<qint64> { 147, 121 }));
+        QVERIFY(!vm->teamAlerts(121));
+        task = vm->setFavoriteTeam(121); // a followed club made the favourite is not listed twice, nor later
+        task = vm->setFavoriteTeam(147);
+        QCOMPARE(vm->myTeamIds(), std::vector<qint64> { 147 });
+        task = vm->setFollowedTeams({ 108, 109, 110, 112, 113, 114 });
+        QCOMPARE(vm->followedTeamIds(), (std::vector<qint64> { 108, 109, 110, 112, 113 }));
     }
 
     void failureKeepsGamesAndSuccessClearsError()
@@ -359,52 +396,69 @@ private Q_SLOTS:
         QCOMPARE(vm->menuBarTitle(), u"BOS @ NYY 7:05 PM"_s);
     }
 
-    // The favourite club's live game is followed for in-game alerts while they are wanted; a game the schedule
-    // shows over stays with the follower, which tells its final; another club or the alerts off stop it.
-    void inGameAlertsFollowTheClubsLiveGame()
+    // Each club's live game is followed for in-game alerts while they are wanted; a game the schedule shows over
+    // stays with its follower, which tells its final; another club or the alerts off stop it.
+    void inGameAlertsFollowTheClubsLiveGames()
     {
         FakeNotificationCenterClient center;
-        GameEventFollower follower(
-            &center, [](qint64) -> QCoro::Task<GameEventFollower::Update> { throw std::runtime_error("offline"); },
-            [this] { return m_clock; });
         auto vm = makeViewModel();
-        vm->setGameEventFollower(&follower);
+        vm->setGameEventFollowers([&](QObject *parent) {
+            return new GameEventFollower(
+                &center, [](qint64) -> QCoro::Task<GameEventFollower::Update> { throw std::runtime_error("offline"); },
+                [this] { return m_clock; }, parent);
+        });
+        const auto follower = [&] { return vm->gameEventFollower(1); };
         m_settings->setValue(u"notificationsEnabled"_s, true);
         const QDate day(2024, 4, 1);
         auto load = vm->loadSchedule();
         answerGameDay(0, day, { makeGame(1, 147, 111, u"2024-04-01T23:05:00Z"_s, u"Live"_s) });
-        QVERIFY(!follower.followedGame()); // No Spoilers Mode is on by default
+        QVERIFY(vm->eventFollowedGames().empty()); // No Spoilers Mode is on by default
         const std::size_t cardFollows = api().followedGames().size();
         vm->setNoSpoilers(false);
-        QCOMPARE(follower.followedGame(), 1);
+        QCOMPARE(vm->eventFollowedGames(), std::vector<qint64> { 1 });
         QCOMPARE(api().followedGames().size(), cardFollows + 1); // the feed is kept between looks
         vm->setScoringPlayAlerts(false);
-        QCOMPARE(follower.kinds(), (GameEventFollower::Kinds { .scoring = false, .final = true }));
+        QCOMPARE(follower()->kinds(), (GameEventFollower::Kinds { .scoring = false, .final = true }));
         vm->setFinalScoreAlerts(false);
-        QVERIFY(!follower.followedGame());
+        QVERIFY(vm->eventFollowedGames().empty());
         QCOMPARE(api().followedGames().size(), cardFollows);
         vm->setFinalScoreAlerts(true);
 
         load = vm->loadSchedule();
         answerGameDay(1, day, { makeGame(1, 147, 111, u"2024-04-01T23:05:00Z"_s, u"Final"_s) });
-        QCOMPARE(follower.followedGame(), 1);
-        QCoro::waitFor(follower.look()); // fails: the next look in 15 s
-        QCOMPARE(follower.nextLookIn(), 15s);
+        QCOMPARE(vm->eventFollowedGames(), std::vector<qint64> { 1 });
+        QCoro::waitFor(follower()->look()); // fails: the next look in 15 s
+        QCOMPARE(follower()->nextLookIn(), 15s);
         vm->handleResume(); // a look at once, and a reload
-        QCOMPARE(follower.nextLookIn(), 0ms);
+        QCOMPARE(follower()->nextLookIn(), 0ms);
         answerGameDay(2, day, { makeGame(1, 147, 111, u"2024-04-01T23:05:00Z"_s, u"Final"_s) });
         vm->setNoSpoilers(true);
-        QVERIFY(!follower.followedGame());
+        QVERIFY(vm->eventFollowedGames().empty());
 
         // A game over before it was followed is not taken up; another club's game day stops the follow.
         vm->setNoSpoilers(false);
-        QVERIFY(!follower.followedGame());
+        QVERIFY(vm->eventFollowedGames().empty());
         load = vm->loadSchedule();
         answerGameDay(3, day, { makeGame(1, 147, 111, u"2024-04-01T23:05:00Z"_s, u"Live"_s) });
-        QCOMPARE(follower.followedGame(), 1);
+        QCOMPARE(vm->eventFollowedGames(), std::vector<qint64> { 1 });
         load = vm->setFavoriteTeam(110);
-        QVERIFY(!follower.followedGame());
-        vm->setGameEventFollower(nullptr);
+        QVERIFY(vm->eventFollowedGames().empty());
+
+        // One follower per live game of the clubs with alerts on; a game between two of them is followed once.
+        load = vm->setFollowedTeams({ 147, 111, 112, 113 });
+        load = vm->loadSchedule();
+        answerGameDay(4, day,
+            { makeGame(1, 147, 111, u"2024-04-01T23:05:00Z"_s, u"Live"_s),
+                makeGame(2, 112, 114, u"2024-04-01T23:05:00Z"_s, u"Live"_s),
+                makeGame(3, 113, 115, u"2024-04-01T23:05:00Z"_s, u"Live"_s),
+                makeGame(4, 116, 117, u"2024-04-01T23:05:00Z"_s, u"Live"_s) });
+        QCOMPARE(vm->eventFollowedGames(), (std::vector<qint64> { 1, 2, 3 }));
+        load = vm->setTeamAlerts(112, false);
+        QCOMPARE(vm->eventFollowedGames(), (std::vector<qint64> { 1, 3 }));
+        load = vm->setTeamAlerts(147, false); // the Red Sox still want game 1
+        QCOMPARE(vm->eventFollowedGames(), (std::vector<qint64> { 1, 3 }));
+        vm->setGameEventFollowers(nullptr);
+        QVERIFY(vm->eventFollowedGames().empty());
     }
 
     void dayStepsCrossTheYear()
@@ -498,6 +552,55 @@ private Q_SLOTS:
         QCOMPARE(vm->menuBarTitle(), title);
     }
 
+    // With followed clubs the title is the favourite's game while it is live, else the first followed club's in
+    // list order that is live, else the favourite's; the tooltip names each club's game. Start times are local.
+    void titleWithFollowedClubs_data()
+    {
+        QTest::addColumn<std::vector<Game>>("games");
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("lastTooltipLine");
+
+        const auto game = [](qint64 gamePk, qint64 away, qint64 home, const QString &state) {
+            return makeGame(gamePk, away, home, u"2024-04-01T23:05:00Z"_s, state);
+        };
+        const Game favorite = game(1, 147, 111, u"Preview"_s);
+        QTest::newRow("two clubs live: the favourite")
+            << std::vector { game(2, 112, 113, u"Live"_s), game(1, 147, 111, u"Live"_s) } << "America/New_York"_ba
+            << u"NYY @ BOS · Live"_s << u"NYM — Off Day"_s;
+        QTest::newRow("followed clubs live: the first in list order")
+            << std::vector { favorite, game(3, 121, 120, u"Live"_s), game(2, 112, 113, u"Live"_s) }
+            << "America/New_York"_ba << u"CHC @ CIN · Live"_s << u"NYM @ WSH · Live"_s;
+        QTest::newRow("one live, favourite off") << std::vector { game(3, 121, 120, u"Live"_s) } << "Asia/Tokyo"_ba
+                                                 << u"NYM @ WSH · Live"_s << u"NYM @ WSH · Live"_s;
+        QTest::newRow("none live") << std::vector { favorite, game(2, 112, 113, u"Preview"_s) } << "Asia/Tokyo"_ba
+                                   << u"NYY @ BOS 8:05 AM"_s << u"NYM — Off Day"_s;
+        Game opener = game(4, 121, 112, u"Final"_s);
+        opener.gameDate = u"2024-04-01T17:05:00Z"_s;
+        QTest::newRow("doubleheader of two followed clubs: the live nightcap")
+            << std::vector { opener, game(5, 121, 112, u"Live"_s) } << "Europe/Berlin"_ba << u"NYM @ CHC · Live"_s
+            << u"NYM @ CHC · Live"_s;
+        QTest::newRow("doubleheader of two followed clubs, neither live")
+            << std::vector { opener, game(5, 121, 112, u"Preview"_s) } << "Europe/Berlin"_ba << u"NYY — Off Day"_s
+            << u"NYM @ CHC · Final"_s;
+    }
+
+    void titleWithFollowedClubs()
+    {
+        QFETCH(std::vector<Game>, games);
+        QFETCH(QByteArray, zone);
+        qputenv("TZ", zone);
+        tzset();
+        auto vm = makeViewModel();
+        auto task = vm->setFollowedTeams({ 112, 147, 121, 112 }); // the favourite and a repeat are dropped
+        QCOMPARE(vm->myTeamIds(), (std::vector<qint64> { 147, 112, 121 }));
+        auto load = vm->loadSchedule();
+        answerGameDay(0, QDate(2024, 4, 1), games);
+        QTEST(vm->menuBarTitle(), "title");
+        QTEST(vm->panelTooltip().split(u'\n').last(), "lastTooltipLine");
+        QCOMPARE(vm->panelTooltip().split(u'\n').size(), (vm->panelState() == u"off-day"_s ? 0 : 2) + 3);
+    }
+
     void sortedGames()
     {
         auto vm = makeViewModel();
@@ -514,6 +617,9 @@ private Q_SLOTS:
         QCOMPARE(gamePks(vm->sortedGames()), (std::vector<qint64> { 5, 3, 6, 1, 4, 2 }));
         vm->setFavoriteTeam(112);
         QCOMPARE(gamePks(vm->sortedGames()), (std::vector<qint64> { 2, 6, 1, 4, 5, 3 }));
+        // Each followed club's games after those of the clubs before it; a game of two of them goes with the first.
+        vm->setFollowedTeams({ 115, 111 });
+        QCOMPARE(gamePks(vm->sortedGames()), (std::vector<qint64> { 2, 4, 1, 5, 3, 6 }));
     }
 };
 

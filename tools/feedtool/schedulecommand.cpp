@@ -69,7 +69,7 @@ int runTitleCommand(const QStringList &arguments)
     const QDate today = gameDay(*now);
     GameDaySchedule schedule;
     schedule.store({ today.addDays(-1), today }, days, today);
-    const auto [game, availability] = schedule.status(today, favorite);
+    const auto [game, availability] = schedule.status(today, { favorite });
     JsonWriter json;
     json.beginObject();
     json.key("gameDay").value(today.toString(Qt::ISODate));

@@ -139,6 +139,7 @@ struct Scene {
     int hoverRow = -1; // index in display order
     int selectRow = -1;
     ScheduleViewModel::Tab tab = ScheduleViewModel::Tab::Schedule;
+    QString followedTeamIds {}; // comma-separated, as stored
 };
 
 // A box score in the wide window: the recorded final, or the pregame card of one game of a recorded day.
@@ -158,6 +159,8 @@ struct SettingsScene {
     bool debug = false;
     QByteArray autostartEntry; // empty: start on login is off
     bool updateChecks = true;
+    QString followedTeamIds {}; // comma-separated, as stored
+    QString teamAlertsOff {};
 };
 
 bool save(const QPixmap &pixmap, const QString &path)
@@ -193,6 +196,8 @@ bool renderSettings(const SettingsScene &scene, const QPalette &palette, const Q
     QSettings settings(dir.filePath(u"prefs.ini"_s), QSettings::IniFormat);
     settings.setValue(u"favoriteTeamId"_s, 111);
     settings.setValue(u"notificationsEnabled"_s, scene.alerts);
+    settings.setValue(u"followedTeamIds"_s, scene.followedTeamIds);
+    settings.setValue(u"teamAlertsOff"_s, scene.teamAlertsOff);
     const QString autostart = dir.filePath(u"autostart"_s);
     if (!scene.autostartEntry.isEmpty()) {
         QDir().mkpath(autostart);
@@ -349,6 +354,11 @@ int main(int argc, char *argv[])
             ScheduleViewModel::Tab::Standings },
         { u"standings-wildcard-dark"_s, u"schedule-2026-04-20-hydrated.json"_s, true, true, false, -1, -1,
             ScheduleViewModel::Tab::Standings },
+        // Boston's game, then the followed Cubs' and Dodgers' games, each marked.
+        { u"followed"_s, u"schedule-2026-04-20-hydrated.json"_s, false, false, false, -1, -1,
+            ScheduleViewModel::Tab::Schedule, u"112,119"_s },
+        { u"followed-dark"_s, u"schedule-2026-04-20-hydrated.json"_s, false, true, false, -1, -1,
+            ScheduleViewModel::Tab::Schedule, u"112,119"_s },
     };
 
     QTemporaryDir settingsDir;
@@ -361,6 +371,7 @@ int main(int argc, char *argv[])
         settings.setValue(u"favoriteTeamId"_s, live ? 115 : 111);
         settings.setValue(u"noSpoilers"_s, scene.noSpoilers);
         settings.setValue(u"standingsShowsWildCard"_s, scene.name.contains(u"wildcard"_s));
+        settings.setValue(u"followedTeamIds"_s, scene.followedTeamIds);
         RecordedScheduleAPI api;
         if (live) {
             auto [game, detail] = recordedLiveGame();
@@ -419,6 +430,8 @@ int main(int argc, char *argv[])
         { u"alerts-debug"_s, false, true, true, ourEntry, true },
         { u"alerts-debug-dark"_s, true, true, true, ourEntry + "Hidden=true\n", true },
         { u"distribution"_s, false, false, false, {}, false },
+        { u"clubs"_s, false, true, false, {}, true, u"112,119,147"_s, u"119"_s },
+        { u"clubs-dark"_s, true, true, false, {}, true, u"112,119,147"_s, u"119"_s },
     };
     for (const SettingsScene &scene : settingsScenes) {
         if (!renderSettings(scene, scene.dark ? darkPalette() : light, outDir, suffix)) return 1;

@@ -183,6 +183,16 @@ private Q_SLOTS:
         QCOMPARE(GameRowView(televised, false, 0, false, false).toolTip(), u"NESN"_s);
     }
 
+    void followedClubStarred()
+    {
+        GameRowView row(finalGame(), false, 147, true, false);
+        row.setFollowedTeamIds({ 111 });
+        QCOMPARE(label(row, u"homeAbbreviation"_s)->text(), u"BOS\u2605"_s);
+        QCOMPARE(label(row, u"awayAbbreviation"_s)->text(), u"DET"_s);
+        row.setFollowedTeamIds({});
+        QCOMPARE(label(row, u"homeAbbreviation"_s)->text(), u"BOS"_s);
+    }
+
     void fill_data()
     {
         QTest::addColumn<bool>("favorite");

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -316,14 +317,54 @@ private Q_SLOTS:
         QCOMPARE(accessible(child<QWidget>(u"logo"_s))->text(QAccessible::Name), u"Baselark logo"_s);
     }
 
+    // The clubs list by keys alone: Up/Down select, Alt+Up/Alt+Down move a followed club (never above the
+    // favourite), Space switches its alerts, Delete stops following it; the buttons do the same.
+    void myTeamsEditedByKeyboard()
+    {
+        auto task = m_viewModel->setFollowedTeams({ 111, 110, 121 });
+        auto *list = child<QListWidget>(u"myTeamsList"_s);
+        const auto followed = [&] { return m_viewModel->followedTeamIds(); };
+        list->setFocus();
+        list->setCurrentRow(0);
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Down, Qt::AltModifier);
+        QCOMPARE(followed(), (std::vector<qint64> { 110, 111, 121 }));
+        QCOMPARE(list->currentRow(), 2);
+        QTest::keyClick(list, Qt::Key_Up, Qt::AltModifier);
+        QTest::keyClick(list, Qt::Key_Up, Qt::AltModifier);
+        QCOMPARE(followed(), (std::vector<qint64> { 111, 110, 121 }));
+        QCOMPARE(list->item(0)->data(Qt::UserRole).toLongLong(), 147);
+        QTest::keyClick(list, Qt::Key_Space);
+        QVERIFY(!m_viewModel->teamAlerts(111));
+        QCOMPARE(list->currentItem()->checkState(), Qt::Unchecked);
+        QTest::keyClick(list, Qt::Key_Delete);
+        QCOMPARE(followed(), (std::vector<qint64> { 110, 121 }));
+        QCOMPARE(list->currentRow(), 1);
+        QTest::keyClick(list, Qt::Key_Home);
+        QTest::keyClick(list, Qt::Key_Delete); // the favourite stays
+        QCOMPARE(m_viewModel->myTeamIds(), (std::vector<qint64> { 147, 110, 121 }));
+
+        auto *picker = child<QComboBox>(u"addTeamPicker"_s);
+        for (int added = 0; added < 3; ++added) {
+            QVERIFY(child<QPushButton>(u"addTeam"_s)->isEnabled());
+            picker->setCurrentIndex(0);
+            QTest::keyClick(child<QPushButton>(u"addTeam"_s), Qt::Key_Space);
+        }
+        QCOMPARE(followed().size(), ScheduleViewModel::maxFollowedTeams);
+        QVERIFY(!child<QPushButton>(u"addTeam"_s)->isEnabled());
+        child<QPushButton>(u"removeTeam"_s)->click();
+        QCOMPARE(followed().size(), ScheduleViewModel::maxFollowedTeams - 1);
+    }
+
     void tabMovesThroughTheControls()
     {
         child<QCheckBox>(u"notifications"_s)->click();
         m_view->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
         child<QWidget>(u"teamPicker"_s)->setFocus();
-        const QStringList expected { u"noSpoilers"_s, u"streamDelayPicker"_s, u"startOnLogin"_s, u"notifications"_s,
-            u"leadPicker"_s, u"automaticallyChecks"_s, u"checkForUpdates"_s, u"teamPicker"_s };
+        const QStringList expected { u"myTeamsList"_s, u"addTeamPicker"_s, u"addTeam"_s, u"noSpoilers"_s,
+            u"streamDelayPicker"_s, u"startOnLogin"_s, u"notifications"_s, u"leadPicker"_s, u"automaticallyChecks"_s,
+            u"checkForUpdates"_s, u"teamPicker"_s };
         for (const QString &name : expected) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget()->objectName(), name);

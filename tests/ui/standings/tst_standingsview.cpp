@@ -148,6 +148,13 @@ private Q_SLOTS:
         QCOMPARE(yankees->font().weight(), QFont::Normal);
         QCOMPARE(textColor(yankees), theme::primary(palette));
         QCOMPARE(cell(view, 110, u"abbreviation"_s)->font().weight(), QFont::Bold);
+
+        // A followed club is bold in the plain colour.
+        view.setFollowedTeamIds({ 147 });
+        view.setStandings(season2024(), 110);
+        QCOMPARE(yankees->font().weight(), QFont::Bold);
+        QCOMPARE(textColor(yankees), theme::primary(palette));
+        QCOMPARE(cell(view, 111, u"abbreviation"_s)->font().weight(), QFont::Normal);
     }
 
     void streakColors_data()
