@@ -112,7 +112,8 @@ Plays::AtBat buildAtBat(const PlaysFeedPlay &play)
     return atBat;
 }
 
-std::optional<QString> reviewText(const std::optional<PlaysFeedReview> &review, const std::optional<PlaysFeedTeams> &teams)
+std::optional<QString> reviewText(
+    const std::optional<PlaysFeedReview> &review, const std::optional<PlaysFeedTeams> &teams)
 {
     if (!review) return std::nullopt;
     QString who = u"Umpire review"_s;
@@ -133,6 +134,8 @@ Plays buildPlays(const PlaysFeed &feed)
     plays.isFinal = status && status->abstractGameState
         && status->abstractGameState->compare(u"Final"_s, Qt::CaseInsensitive) == 0;
     const auto &teams = feed.gameData.teams;
+    if (teams && teams->away) plays.awayAbbr = teams->away->abbreviation.value_or(QString());
+    if (teams && teams->home) plays.homeAbbr = teams->home->abbreviation.value_or(QString());
     const auto &feedPlays = feed.liveData.plays;
     if (!feedPlays) return plays;
 

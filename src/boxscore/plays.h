@@ -171,6 +171,9 @@ struct Plays {
 
     qint64 gamePk = 0;
     bool isFinal = false;
+    // The clubs' abbreviations; empty when the feed has none.
+    QString awayAbbr;
+    QString homeAbbr;
     // Newest first while the game is on, oldest first once it is over.
     std::vector<HalfInning> halfInnings;
     // The description of the latest completed play.
@@ -188,7 +191,8 @@ Plays readPlays(const nlohmann::ordered_json &feed);
 // The builder's steps.
 Plays::AtBat buildAtBat(const PlaysFeedPlay &play);
 Plays::AtBatEvent buildAtBatEvent(const PlaysFeedEvent &event);
-std::optional<QString> reviewText(const std::optional<PlaysFeedReview> &review, const std::optional<PlaysFeedTeams> &teams);
+std::optional<QString> reviewText(
+    const std::optional<PlaysFeedReview> &review, const std::optional<PlaysFeedTeams> &teams);
 // "1st", "2nd", "11th".
 QString inningOrdinal(qint64 inning);
 // The same plays with only the scoring ones, and no half-inning left empty.

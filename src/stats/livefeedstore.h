@@ -96,7 +96,8 @@ auto LiveFeedStore::update(qint64 gamePk, Read read, LiveFeedOptions options)
     const Progress progress = co_await run(
         gamePk, [slot, read = std::move(read)](const nlohmann::ordered_json &document) { *slot = read(document); },
         std::move(options));
-    if (progress.outcome == LiveFeedDocument::Outcome::Replaced || progress.outcome == LiveFeedDocument::Outcome::Patched)
+    if (progress.outcome == LiveFeedDocument::Outcome::Replaced
+        || progress.outcome == LiveFeedDocument::Outcome::Patched)
         Q_EMIT documentChanged(gamePk);
     co_return LiveFeedUpdate<Value> { std::move(**slot), progress.timeStamp, progress.previousTimeStamp, progress.wait,
         progress.outcome };
@@ -108,8 +109,7 @@ auto LiveFeedStore::readKept(qint64 gamePk, Read read)
 {
     using Value = std::invoke_result_t<Read, const nlohmann::ordered_json &>;
     auto slot = std::make_shared<std::optional<Value>>();
-    co_await runKept(gamePk, [slot, read = std::move(read)](const nlohmann::ordered_json &document) {
-        *slot = read(document);
-    });
+    co_await runKept(
+        gamePk, [slot, read = std::move(read)](const nlohmann::ordered_json &document) { *slot = read(document); });
     co_return std::move(*slot);
 }

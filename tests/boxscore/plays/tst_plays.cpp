@@ -32,7 +32,8 @@ QByteArray withCurrentPlay(const char *playEvents)
 {
     return QByteArray(R"({"gamePk":1,"gameData":{"status":{"abstractGameState":"Live"}},
         "liveData":{"plays":{"allPlays":[],"currentPlay":{"about":{"atBatIndex":0,"isComplete":false},
-        "playEvents":)") + playEvents + "}}}}";
+        "playEvents":)")
+        + playEvents + "}}}}";
 }
 
 } // namespace
@@ -51,8 +52,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("lastPlay");
         QTest::addColumn<QStringList>("atBat");
         QTest::newRow("final: oldest first, no at-bat")
-            << u"feed-live-final-748534.json"_s << true << 18 << u"Top 1st"_s
-            << u"Ketel Marte called out on strikes."_s << QStringList {};
+            << u"feed-live-final-748534.json"_s << true << 18 << u"Top 1st"_s << u"Ketel Marte called out on strikes."_s
+            << QStringList {};
         // The at-bat began with a pinch-hitter's entrance, before the first pitch.
         QTest::newRow("live: substitution before the pitches")
             << u"feed-live-inprogress-633860.json"_s << false << 14 << u"Bottom 7th"_s << u"Elias Diaz walks."_s
@@ -105,8 +106,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("review");
-        QTest::newRow("home club's challenge") << u"feed-live-inprogress-633860.json"_s
-                                               << u"COL challenge: call overturned"_s;
+        QTest::newRow("home club's challenge")
+            << u"feed-live-inprogress-633860.json"_s << u"COL challenge: call overturned"_s;
         QTest::newRow("home club's challenge, other game")
             << u"feed-live-inprogress-746139-b.json"_s << u"LAD challenge: call overturned"_s;
     }
@@ -127,10 +128,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("review");
         QTest::addColumn<QString>("text");
-        QTest::newRow("umpire review, overturned") << QByteArray(R"({"isOverturned":true})")
-                                                   << u"Umpire review: call overturned"_s;
-        QTest::newRow("away club, stands") << QByteArray(R"({"isOverturned":false,"challengeTeamId":1})")
-                                           << u"AWY challenge: call stands"_s;
+        QTest::newRow("umpire review, overturned")
+            << QByteArray(R"({"isOverturned":true})") << u"Umpire review: call overturned"_s;
+        QTest::newRow("away club, stands")
+            << QByteArray(R"({"isOverturned":false,"challengeTeamId":1})") << u"AWY challenge: call stands"_s;
         QTest::newRow("unknown club, in progress")
             << QByteArray(R"({"inProgress":true,"challengeTeamId":9})") << u"Challenge: under review"_s;
     }
@@ -212,9 +213,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<qint64>("inning");
         QTest::addColumn<QString>("text");
-        for (const auto &[inning, text] : std::initializer_list<std::pair<qint64, const char *>> {
-                 { 1, "1st" }, { 2, "2nd" }, { 3, "3rd" }, { 4, "4th" }, { 11, "11th" }, { 12, "12th" },
-                 { 13, "13th" }, { 21, "21st" }, { 22, "22nd" }, { 113, "113th" } })
+        for (const auto &[inning, text] : std::initializer_list<std::pair<qint64, const char *>> { { 1, "1st" },
+                 { 2, "2nd" }, { 3, "3rd" }, { 4, "4th" }, { 11, "11th" }, { 12, "12th" }, { 13, "13th" },
+                 { 21, "21st" }, { 22, "22nd" }, { 113, "113th" } })
             QTest::newRow(text) << inning << QString::fromLatin1(text);
     }
 

@@ -78,8 +78,7 @@ private Q_SLOTS:
         bad.write(R"({"gamePk":746139,"gameData":{},"liveData":{"plays":{"allPlays":"none"}}})");
         bad.close();
         m_server->addRoute({ .path = feedPath,
-            .timeline
-            = { { 0, dataFile(u"feed-live-inprogress-746139-a.json"_s) }, { 60, bad.fileName() } } });
+            .timeline = { { 0, dataFile(u"feed-live-inprogress-746139-a.json"_s) }, { 60, bad.fileName() } } });
         PlaysViewModel model(&m_service->liveFeeds());
         model.setGamePk(746139);
         QCoro::waitFor(model.refresh());
