@@ -31,13 +31,14 @@ void StrikeZoneView::setAtBat(const std::optional<Plays::AtBat> &atBat)
 {
     m_atBat = atBat;
     setVisible(hasPicture());
-    // Said where the picture cannot be seen: how many pitches it places, the lines beside it tell which.
-    qsizetype placed = 0;
-    if (m_atBat) {
-        placed = std::count_if(m_atBat->events.begin(), m_atBat->events.end(),
+    // Said where the picture cannot be seen: how many pitches it places, the lines beside it tell which. Set
+    // only on a change, since every setting is an event for assistive technology.
+    const auto placed = !m_atBat
+        ? 0
+        : std::count_if(m_atBat->events.begin(), m_atBat->events.end(),
             [](const Plays::AtBatEvent &event) { return event.pitchNumber && event.pX && event.pZ; });
-    }
-    setAccessibleDescription(placed == 1 ? u"1 pitch placed"_s : u"%1 pitches placed"_s.arg(placed));
+    const QString description = placed == 1 ? u"1 pitch placed"_s : u"%1 pitches placed"_s.arg(placed);
+    if (description != accessibleDescription()) setAccessibleDescription(description);
     update();
 }
 
