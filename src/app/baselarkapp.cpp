@@ -3,7 +3,9 @@
 #include "app/popupwindow.h"
 #include "app/statusitem.h"
 #include "app/statuspublisher.h"
+#include "boxscore/playsviewmodel.h"
 #include "boxscore/views/inlineboxscoreview.h"
+#include "boxscore/views/playsview.h"
 #include "notifications/freedesktopnotificationcenterclient.h"
 #include "notifications/gameeventfollower.h"
 #include "notifications/notificationservice.h"
@@ -15,6 +17,7 @@
 #include "system/updatenotification.h"
 #include "system/updaterservice.h"
 #include "ui/applogo.h"
+#include "ui/gamedetailpanelview.h"
 #include "ui/menucontentview.h"
 #include "ui/settingsview.h"
 
@@ -65,12 +68,25 @@ BaselarkApp::BaselarkApp(ScheduleAPI *api, QSettings *settings, QNetworkAccessMa
     connect(content, &MenuContentView::quitRequested, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     // The inline box score lives in the box score library, which builds on the views; the app joins them.
     content->inlineBoxScoreSlot()->layout()->addWidget(new InlineBoxScoreView(m_viewModel));
+    auto *feedService = dynamic_cast<MLBAPIService *>(api);
+    LiveFeedStore *feeds = feedService ? &feedService->liveFeeds() : nullptr;
+    content->inlinePlaysSlot()->layout()->addWidget(new PlaysView(m_viewModel, feeds));
+    // The card's last play and at-bat come from the feed its own detail updates keep: no request of their own.
+    if (feeds) {
+        auto *cardPlays = new PlaysViewModel(feeds, content);
+        connect(m_viewModel, &ScheduleViewModel::changed, cardPlays, [this, cardPlays] {
+            const std::optional<Game> game = m_viewModel->selectedGame();
+            const bool shown = game && game->isLive() && m_viewModel->isShowingSelectedGameDetail();
+            cardPlays->setGamePk(shown ? std::optional(game->gamePk) : std::nullopt);
+        });
+        connect(cardPlays, &PlaysViewModel::changed, content,
+            [content, cardPlays] { content->detailPanel()->setPlays(cardPlays->plays()); });
+    }
     content->settingsPage()->layout()->addWidget(new SettingsView(m_viewModel, m_updater, &LoginItemService::shared()));
     m_window->setContent(content);
     // In-game alerts read the feeds the service keeps; a stand-in service has none.
-    if (auto *service = dynamic_cast<MLBAPIService *>(api); service && m_notificationCenter) {
+    if (feeds && m_notificationCenter) {
         // Their clocks run the stream delay behind, as the feeds they read do.
-        LiveFeedStore *feeds = &service->liveFeeds();
         m_viewModel->setGameEventFollowers([center = m_notificationCenter, feeds](QObject *parent) {
             return new GameEventFollower(
                 center, GameEventFollower::fetchFrom(*feeds),

@@ -112,6 +112,12 @@ void ScheduleViewModel::setInlineBoxScoreGameId(std::optional<qint64> gamePk)
     Q_EMIT changed();
 }
 
+void ScheduleViewModel::setInlinePlaysGameId(std::optional<qint64> gamePk)
+{
+    m_inlinePlaysGameId = gamePk;
+    Q_EMIT changed();
+}
+
 qint64 ScheduleViewModel::favoriteTeamId() const
 {
     bool ok = false;

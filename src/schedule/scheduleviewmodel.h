@@ -64,6 +64,9 @@ public:
     void setSelectedTab(Tab tab);
     std::optional<qint64> inlineBoxScoreGameId() const { return m_inlineBoxScoreGameId; }
     void setInlineBoxScoreGameId(std::optional<qint64> gamePk);
+    // The game whose plays fill the window in place of the tabs, as the inline box score does.
+    std::optional<qint64> inlinePlaysGameId() const { return m_inlinePlaysGameId; }
+    void setInlinePlaysGameId(std::optional<qint64> gamePk);
 
     // The season's division standings, sorted by division id; empty until the first successful load.
     const std::vector<StandingsRecord> &standings() const { return m_standings; }
@@ -229,6 +232,7 @@ private:
     std::optional<QString> m_errorMessage;
     Tab m_selectedTab = Tab::Schedule;
     std::optional<qint64> m_inlineBoxScoreGameId;
+    std::optional<qint64> m_inlinePlaysGameId;
     std::optional<qint64> m_selectedGameId;
     bool m_isShowingSelectedGameDetail = true;
     std::optional<GameDetail> m_selectedGameDetail;

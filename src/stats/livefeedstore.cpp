@@ -126,6 +126,20 @@ std::vector<qint64> LiveFeedStore::keptGames() const
     return games;
 }
 
+QCoro::Task<bool> LiveFeedStore::runKept(qint64 gamePk, Reader read)
+{
+    QPointer self(this);
+    const auto kept = m_entries.find(gamePk);
+    if (kept == m_entries.end()) co_return false;
+    const bool found = co_await m_service->runOnExecutor([entry = kept->second, read]() {
+        if (entry->document.isEmpty()) return false;
+        read(entry->document.json());
+        return true;
+    });
+    if (!self) throw serviceGoneError();
+    co_return found;
+}
+
 QCoro::Task<LiveFeedStore::Progress> LiveFeedStore::run(qint64 gamePk, Reader read, LiveFeedOptions options)
 {
     QPointer self(this);

@@ -70,6 +70,16 @@ public:
     auto update(qint64 gamePk, Read read, LiveFeedOptions options = {})
         -> QCoro::Task<LiveFeedUpdate<std::invoke_result_t<Read, const nlohmann::ordered_json &>>>;
 
+    // Reads the game's kept document as it is, on the service's executor, without a request; no value when no
+    // document is kept. Throws ServiceError of the read.
+    template <class Read>
+    auto readKept(qint64 gamePk, Read read)
+        -> QCoro::Task<std::optional<std::invoke_result_t<Read, const nlohmann::ordered_json &>>>;
+
+Q_SIGNALS:
+    // An update replaced or patched the game's document: whoever reads it with readKept() may find news.
+    void documentChanged(qint64 gamePk);
+
 private:
     struct Entry;
     struct Gate;
@@ -84,6 +94,8 @@ private:
     QCoro::Task<Progress> run(qint64 gamePk, Reader read, LiveFeedOptions options);
     // Waits while `answer` leads to a state newer than the delay lets through; false when the store went meanwhile.
     QCoro::Task<bool> holdUntilDue(QByteArray answer);
+    // True when a document was kept and read.
+    QCoro::Task<bool> runKept(qint64 gamePk, Reader read);
     void release(qint64 gamePk);
 
     MLBAPIService *m_service;
@@ -102,6 +114,20 @@ auto LiveFeedStore::update(qint64 gamePk, Read read, LiveFeedOptions options)
     const Progress progress = co_await run(
         gamePk, [slot, read = std::move(read)](const nlohmann::ordered_json &document) { *slot = read(document); },
         std::move(options));
+    if (progress.outcome == LiveFeedDocument::Outcome::Replaced
+        || progress.outcome == LiveFeedDocument::Outcome::Patched)
+        Q_EMIT documentChanged(gamePk);
     co_return LiveFeedUpdate<Value> { std::move(**slot), progress.timeStamp, progress.previousTimeStamp, progress.wait,
         progress.outcome };
+}
+
+template <class Read>
+auto LiveFeedStore::readKept(qint64 gamePk, Read read)
+    -> QCoro::Task<std::optional<std::invoke_result_t<Read, const nlohmann::ordered_json &>>>
+{
+    using Value = std::invoke_result_t<Read, const nlohmann::ordered_json &>;
+    auto slot = std::make_shared<std::optional<Value>>();
+    co_await runKept(
+        gamePk, [slot, read = std::move(read)](const nlohmann::ordered_json &document) { *slot = read(document); });
+    co_return std::move(*slot);
 }

@@ -5,6 +5,7 @@
 #include "ui/plainbutton.h"
 #include "ui/progressspinner.h"
 #include "ui/spokentexts.h"
+#include "ui/strikezoneview.h"
 #include "ui/symbols.h"
 #include "ui/theme.h"
 
@@ -416,9 +417,10 @@ void GameDetailPanelView::build()
     auto *buttons = new QHBoxLayout;
     buttons->setSpacing(8);
     m_boxScoreButton = iconButton(this, u"boxScoreButton"_s, u"Open box score"_s);
+    m_playsButton = iconButton(this, u"playsButton"_s, u"Open plays"_s);
     m_externalButton = iconButton(this, u"externalButton"_s, QString());
     m_closeButton = iconButton(this, u"closeButton"_s, u"Hide details"_s);
-    for (QToolButton *button : { m_boxScoreButton, m_externalButton, m_closeButton })
+    for (QToolButton *button : { m_boxScoreButton, m_playsButton, m_externalButton, m_closeButton })
         buttons->addWidget(button);
     header->addLayout(buttons);
     header->setAlignment(buttons, Qt::AlignTop);
@@ -426,6 +428,7 @@ void GameDetailPanelView::build()
         cardWidth - 2 * padding - header->spacing() - buttons->sizeHint().width());
     card->addLayout(header);
     connect(m_boxScoreButton, &QToolButton::clicked, this, &GameDetailPanelView::openBoxScoreRequested);
+    connect(m_playsButton, &QToolButton::clicked, this, &GameDetailPanelView::openPlaysRequested);
     connect(m_externalButton, &QToolButton::clicked, this, &GameDetailPanelView::openExternalRequested);
     connect(m_closeButton, &QToolButton::clicked, this, &GameDetailPanelView::closeRequested);
 
@@ -466,6 +469,28 @@ void GameDetailPanelView::build()
     m_liveRunners = addFact(m_live, u"runners"_s, u"Runners"_s);
     m_liveMatchup = addFact(m_live, u"matchup"_s, u"Matchup"_s);
     m_liveOnDeck = addFact(m_live, u"onDeck"_s, u"On Deck"_s);
+    m_liveLastPlay = addFact(m_live, u"lastPlay"_s, u"Last play"_s);
+    m_atBat = new QWidget(m_live);
+    m_atBat->setObjectName(u"atBat"_s);
+    auto *atBatRow = new QHBoxLayout(m_atBat);
+    atBatRow->setContentsMargins(0, 0, 0, 0);
+    atBatRow->setSpacing(factSpacing);
+    auto *atBatText = new QVBoxLayout;
+    atBatText->setSpacing(2);
+    m_atBatTitle = new QLabel(u"This at-bat"_s, m_atBat);
+    m_atBatTitle->setFont(theme::font(10, QFont::DemiBold));
+    m_atBatPitches = new QLabel(m_atBat);
+    m_atBatPitches->setTextFormat(Qt::PlainText);
+    m_atBatPitches->setWordWrap(true);
+    m_atBatPitches->setObjectName(u"atBatPitches"_s);
+    m_atBatPitches->setFont(theme::font(10));
+    atBatText->addWidget(m_atBatTitle);
+    atBatText->addWidget(m_atBatPitches);
+    atBatText->addStretch(1);
+    atBatRow->addLayout(atBatText, 1);
+    m_strikeZone = new StrikeZoneView(m_atBat);
+    atBatRow->addWidget(m_strikeZone, 0, Qt::AlignTop);
+    m_live->layout()->addWidget(m_atBat);
     m_liveVenue = addFact(m_live, u"venue"_s, u"Venue"_s);
     m_liveTable = addLineScoreTable(m_live);
     m_liveShowScore = addShowScoreButton(m_live);
@@ -481,7 +506,7 @@ void GameDetailPanelView::build()
 
     m_facts = { &m_scheduledVenue, &m_scheduledProbables, &m_scheduledSeries, &m_scheduledTV, &m_postponedStatus,
         &m_postponedNewDate, &m_postponedVenue, &m_postponedSeries, &m_postponedTV, &m_finalVenue, &m_finalStarters,
-        &m_finalTV, &m_liveRunners, &m_liveMatchup, &m_liveOnDeck, &m_liveVenue, &m_liveTV };
+        &m_finalTV, &m_liveRunners, &m_liveMatchup, &m_liveOnDeck, &m_liveLastPlay, &m_liveVenue, &m_liveTV };
     m_chips = { &m_inningChip, &m_countChip, &m_outsChip };
     // The column is 54 wide; a system font wider than the one it was measured in widens it, for every row alike,
     // rather than cutting "Probables" short.
@@ -606,6 +631,7 @@ void GameDetailPanelView::refresh()
     m_title->setText(MLBTeam::label(m_game.teams.away.team.id) + u" @ "_s + MLBTeam::label(m_game.teams.home.team.id));
     m_status->setText(panelStatusText(m_game, m_detail));
     m_externalButton->setToolTip(externalToolTip(m_game));
+    m_playsButton->setVisible(sectionOf(m_game) == Section::Live || sectionOf(m_game) == Section::Final);
 
     const Section section = sectionOf(m_game);
     m_scheduled->setVisible(section == Section::Scheduled);
@@ -687,6 +713,7 @@ void GameDetailPanelView::refreshLive()
     showText(m_liveRunners.row, m_liveRunners.value, runners);
     showText(m_liveMatchup.row, m_liveMatchup.value, matchup);
     showText(m_liveOnDeck.row, m_liveOnDeck.value, onDeck);
+    refreshAtBat();
 
     const bool detailVenue = m_detail && m_detail->venueName;
     showText(m_liveVenue.row, m_liveVenue.value, detailVenue ? m_detail->venueName : venueName(m_game));
@@ -699,6 +726,35 @@ void GameDetailPanelView::refreshLive()
     refreshLineScoreTable(m_liveTable, m_hidesScore ? std::nullopt : teams);
     m_liveShowScore->setVisible(m_hidesScore);
     showText(m_liveTV.row, m_liveTV.value, m_game.broadcastText());
+}
+
+void GameDetailPanelView::refreshAtBat()
+{
+    const bool current = m_plays && m_plays->gamePk == m_game.gamePk;
+    // What the last play did gives the score away; the pitches do not, except an in-play call that says runs
+    // scored, or what runners did between pitches.
+    showText(m_liveLastPlay.row, m_liveLastPlay.value,
+        current && !m_hidesScore ? m_plays->lastPlay : std::optional<QString>());
+    const std::optional<Plays::AtBat> &atBat = current ? m_plays->currentAtBat : std::nullopt;
+    QStringList lines;
+    if (atBat) {
+        for (Plays::AtBatEvent event : atBat->events) {
+            if (m_hidesScore && !event.pitchNumber) continue;
+            if (m_hidesScore && event.kind == Plays::AtBatEvent::Kind::InPlay) event.description = u"In play"_s;
+            lines.append(atBatEventLine(event));
+        }
+    }
+    m_atBat->setVisible(!lines.isEmpty());
+    m_atBatPitches->setText(lines.join(u'\n'));
+    m_strikeZone->setAtBat(lines.isEmpty() ? std::nullopt : atBat);
+}
+
+void GameDetailPanelView::setPlays(const std::optional<Plays> &plays)
+{
+    if (plays == m_plays) return;
+    m_plays = plays;
+    if (sectionOf(m_game) == Section::Live) refreshAtBat();
+    updateGeometry();
 }
 
 void GameDetailPanelView::refreshLineScoreTable(LineScoreTable &table, const std::optional<LinescoreTeams> &teams)
@@ -745,6 +801,9 @@ void GameDetailPanelView::applyColors()
         }
     }
     m_boxScoreButton->setIcon(symbolIcon(Symbol::TableCells, buttonSymbolSize, primary));
+    m_playsButton->setIcon(symbolIcon(Symbol::ListNumber, buttonSymbolSize, primary));
+    theme::setTextColor(m_atBatTitle, secondary);
+    theme::setTextColor(m_atBatPitches, primary);
     m_externalButton->setIcon(symbolIcon(Symbol::ArrowUpRightSquare, buttonSymbolSize, primary));
     m_closeButton->setIcon(symbolIcon(Symbol::XmarkCircleFill, buttonSymbolSize, secondary));
 }

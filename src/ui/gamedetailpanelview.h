@@ -1,5 +1,6 @@
 #pragma once
 
+#include "boxscore/plays.h"
 #include "stats/gamefeed.h"
 #include "stats/schedule.h"
 
@@ -15,6 +16,7 @@ class QLabel;
 class QToolButton;
 class QVBoxLayout;
 class ProgressSpinner;
+class StrikeZoneView;
 
 // The line under the card's title: inning, postponement, "Final" or the start time.
 QString panelStatusText(const Game &game, const std::optional<GameDetail> &detail);
@@ -41,6 +43,9 @@ public:
     void setInputs(const Game &game, const std::optional<GameDetail> &detail, bool isLoading,
         const std::optional<QString> &detailError, bool hidesScore = false);
 
+    // The plays of the card's game, for its last play and the at-bat under way; those of another game are ignored.
+    void setPlays(const std::optional<Plays> &plays);
+
     // Return and Enter belong to the "Show Score" button while it has the focus, not to the list's keys.
     bool showScoreHasFocus() const;
 
@@ -49,6 +54,7 @@ public:
 
 Q_SIGNALS:
     void openBoxScoreRequested();
+    void openPlaysRequested();
     void openExternalRequested();
     void closeRequested();
     void showScoreRequested();
@@ -86,6 +92,7 @@ private:
     void refreshPostponed();
     void refreshFinal();
     void refreshLive();
+    void refreshAtBat();
     void refreshLineScoreTable(LineScoreTable &table, const std::optional<LinescoreTeams> &teams);
     void applyColors();
 
@@ -94,10 +101,12 @@ private:
     bool m_isLoading = false;
     std::optional<QString> m_detailError;
     bool m_hidesScore = false;
+    std::optional<Plays> m_plays;
 
     QLabel *m_title = nullptr;
     QLabel *m_status = nullptr;
     QToolButton *m_boxScoreButton = nullptr;
+    QToolButton *m_playsButton = nullptr;
     QToolButton *m_externalButton = nullptr;
     QToolButton *m_closeButton = nullptr;
     QLabel *m_error = nullptr;
@@ -131,6 +140,11 @@ private:
     Fact m_liveRunners;
     Fact m_liveMatchup;
     Fact m_liveOnDeck;
+    Fact m_liveLastPlay;
+    QWidget *m_atBat = nullptr;
+    QLabel *m_atBatTitle = nullptr;
+    QLabel *m_atBatPitches = nullptr;
+    StrikeZoneView *m_strikeZone = nullptr;
     Fact m_liveVenue;
     LineScoreTable m_liveTable;
     QAbstractButton *m_liveShowScore = nullptr;

@@ -162,6 +162,11 @@ MenuContentView::MenuContentView(ScheduleViewModel *viewModel, OpenURL openURL, 
     inlineLayout->setContentsMargins(0, 0, 0, 0);
     m_inlineBoxScoreSlot->hide();
     column->addWidget(m_inlineBoxScoreSlot, 1);
+    m_inlinePlaysSlot = new QWidget(this);
+    m_inlinePlaysSlot->setObjectName(u"inlinePlays"_s);
+    (new QVBoxLayout(m_inlinePlaysSlot))->setContentsMargins(0, 0, 0, 0);
+    m_inlinePlaysSlot->hide();
+    column->addWidget(m_inlinePlaysSlot, 1);
 
     column->addWidget(divider(this));
     column->addWidget(buildFooter());
@@ -237,6 +242,9 @@ QWidget *MenuContentView::buildSchedulePage()
     detailLayout->setContentsMargins(8, 4, 8, 4);
     m_detailPanel = new GameDetailPanelView(m_detailSlot);
     detailLayout->addWidget(m_detailPanel);
+    connect(m_detailPanel, &GameDetailPanelView::openPlaysRequested, this, [this] {
+        if (const auto game = m_viewModel->selectedGame()) openPlays(game->gamePk);
+    });
     connect(m_detailPanel, &GameDetailPanelView::openExternalRequested, this, [this] { openSelectedGame(); });
     connect(m_detailPanel, &GameDetailPanelView::openBoxScoreRequested, this, [this] {
         if (const auto game = m_viewModel->selectedGame()) openBoxScore(game->gamePk);
@@ -327,12 +335,17 @@ MenuContentView::ScheduleState MenuContentView::scheduleState() const
 
 void MenuContentView::update()
 {
-    const bool inlineBoxScore = m_viewModel->inlineBoxScoreGameId().has_value();
-    const bool switched = inlineBoxScore == m_inlineBoxScoreSlot->isHidden();
-    m_tabBar->setVisible(!inlineBoxScore);
-    m_tabDivider->setVisible(!inlineBoxScore);
-    m_tabs->setVisible(!inlineBoxScore);
+    const bool inlinePlays = m_viewModel->inlinePlaysGameId().has_value();
+    // The plays, opened from the card, lie over the box score.
+    const bool inlineBoxScore = m_viewModel->inlineBoxScoreGameId().has_value() && !inlinePlays;
+    const bool inlinePage = inlineBoxScore || inlinePlays;
+    const bool switched
+        = inlineBoxScore == m_inlineBoxScoreSlot->isHidden() || inlinePlays == m_inlinePlaysSlot->isHidden();
+    m_tabBar->setVisible(!inlinePage);
+    m_tabDivider->setVisible(!inlinePage);
+    m_tabs->setVisible(!inlinePage);
     m_inlineBoxScoreSlot->setVisible(inlineBoxScore);
+    m_inlinePlaysSlot->setVisible(inlinePlays);
 
     const auto tab = m_viewModel->selectedTab();
     for (int index = 0; index < m_tabButtons.size(); ++index)
@@ -361,14 +374,13 @@ void MenuContentView::update()
     m_detailSlot->setVisible(showDetail);
 
     // Keys belong to the list exactly while the list is on screen.
-    const bool gameAreaShown
-        = !inlineBoxScore && tab == ScheduleViewModel::Tab::Schedule && state == ScheduleState::Games;
+    const bool gameAreaShown = !inlinePage && tab == ScheduleViewModel::Tab::Schedule && state == ScheduleState::Games;
     if (gameAreaShown && !m_keyMonitor)
         m_keyMonitor
             = std::make_unique<LocalKeyMonitor>(this, [this](const QKeyEvent &event) { return handleKeyDown(event); });
     else if (!gameAreaShown)
         m_keyMonitor.reset();
-    const bool pageShown = inlineBoxScore || tab == ScheduleViewModel::Tab::Standings;
+    const bool pageShown = inlinePage || tab == ScheduleViewModel::Tab::Standings;
     if (pageShown && !m_pageKeyMonitor)
         m_pageKeyMonitor
             = std::make_unique<LocalKeyMonitor>(this, [this](const QKeyEvent &event) { return handlePageKey(event); });
@@ -378,16 +390,17 @@ void MenuContentView::update()
     m_footerSpinner->setVisible(m_viewModel->isLoading());
     m_refresh->setVisible(!m_viewModel->isLoading());
     keepFooterLastInTabOrder();
-    if (switched) focusAfterSwitch(inlineBoxScore);
+    if (switched) focusAfterSwitch(inlinePage);
 }
 
 // Opening or leaving the box score hides the control that had the focus. The focus goes to the way back from
 // the box score, or back to the game it showed, instead of to whatever Qt finds next.
-void MenuContentView::focusAfterSwitch(bool inlineBoxScore)
+void MenuContentView::focusAfterSwitch(bool inlinePage)
 {
     QWidget *target = nullptr;
-    if (inlineBoxScore) {
-        const QList<QAbstractButton *> buttons = m_inlineBoxScoreSlot->findChildren<QAbstractButton *>();
+    if (inlinePage) {
+        QWidget *page = m_inlinePlaysSlot->isVisible() ? m_inlinePlaysSlot : m_inlineBoxScoreSlot;
+        const QList<QAbstractButton *> buttons = page->findChildren<QAbstractButton *>();
         if (!buttons.isEmpty()) target = buttons.first();
     } else if (m_viewModel->selectedTab() == ScheduleViewModel::Tab::Schedule
         && scheduleState() == ScheduleState::Games) {
@@ -446,7 +459,12 @@ bool MenuContentView::handleKeyDown(const QKeyEvent &event)
 bool MenuContentView::handlePageKey(const QKeyEvent &event)
 {
     if (event.modifiers() & userModifiers) return false;
+    const bool inlinePlays = m_viewModel->inlinePlaysGameId().has_value();
     const bool inlineBoxScore = m_viewModel->inlineBoxScoreGameId().has_value();
+    if (inlinePlays && event.key() == Qt::Key_Escape) {
+        m_viewModel->setInlinePlaysGameId(std::nullopt);
+        return true;
+    }
     if (inlineBoxScore && event.key() == Qt::Key_Escape) {
         m_viewModel->setInlineBoxScoreGameId(std::nullopt);
         return true;
@@ -475,9 +493,10 @@ bool MenuContentView::handlePageKey(const QKeyEvent &event)
         return false;
     }
     // The page's own scrolling area: the box score's column, or the standings' tables.
-    const QList<QAbstractScrollArea *> areas
-        = (inlineBoxScore ? m_inlineBoxScoreSlot : static_cast<QWidget *>(m_standingsPage))
-              ->findChildren<QAbstractScrollArea *>();
+    const QList<QAbstractScrollArea *> areas = (inlinePlays ? m_inlinePlaysSlot
+            : inlineBoxScore                                ? m_inlineBoxScoreSlot
+                                                            : static_cast<QWidget *>(m_standingsPage))
+                                                   ->findChildren<QAbstractScrollArea *>();
     const auto shown
         = std::find_if(areas.begin(), areas.end(), [](QAbstractScrollArea *area) { return area->isVisible(); });
     if (shown == areas.end()) return false;
@@ -498,6 +517,11 @@ bool MenuContentView::openSelectedGame()
 void MenuContentView::openBoxScore(qint64 gamePk)
 {
     m_viewModel->setInlineBoxScoreGameId(gamePk);
+}
+
+void MenuContentView::openPlays(qint64 gamePk)
+{
+    m_viewModel->setInlinePlaysGameId(gamePk);
 }
 
 void MenuContentView::changeEvent(QEvent *event)

@@ -41,6 +41,7 @@ public:
     // Opens the selected game's page in the browser; false when there is no game or no page.
     bool openSelectedGame();
     void openBoxScore(qint64 gamePk);
+    void openPlays(qint64 gamePk);
 
     GameListView *gameList() const { return m_gameList; }
     DateNavigationView *dateNavigation() const { return m_dateNavigation; }
@@ -50,6 +51,7 @@ public:
     StandingsView *standingsPage() const { return m_standingsPage; }
     QWidget *settingsPage() const { return m_settingsPage; }
     QWidget *inlineBoxScoreSlot() const { return m_inlineBoxScoreSlot; }
+    QWidget *inlinePlaysSlot() const { return m_inlinePlaysSlot; }
     bool isKeyMonitorActive() const { return m_keyMonitor != nullptr; }
 
 Q_SIGNALS:
@@ -68,7 +70,7 @@ private:
     void applyColors();
     void startRefresh();
     void keepFooterLastInTabOrder();
-    void focusAfterSwitch(bool inlineBoxScore);
+    void focusAfterSwitch(bool inlinePage);
 
     ScheduleViewModel *m_viewModel;
     OpenURL m_openURL;
@@ -78,6 +80,7 @@ private:
     QWidget *m_tabDivider = nullptr;
     QStackedWidget *m_tabs = nullptr;
     QWidget *m_inlineBoxScoreSlot = nullptr;
+    QWidget *m_inlinePlaysSlot = nullptr;
 
     DateNavigationView *m_dateNavigation = nullptr;
     QStackedWidget *m_scheduleStates = nullptr;

@@ -5,8 +5,10 @@
 #include "app/popupwindow.h"
 #include "boxscore/boxscorefetch.h"
 #include "boxscore/boxscoreviewmodel.h"
+#include "boxscore/plays.h"
 #include "boxscore/views/boxscoreview.h"
 #include "boxscore/views/inlineboxscoreview.h"
+#include "boxscore/views/playsview.h"
 #include "notifications/fakenotificationcenterclient.h"
 #include "notifications/notificationservice.h"
 #include "replay/replayserver.h"
@@ -15,7 +17,10 @@
 #include "standinlogos.h"
 #include "stats/decoder.h"
 #include "stats/gamefeed.h"
+#include "stats/livefeeddocument.h"
+#include "stats/livefeedstore.h"
 #include "stats/logocache.h"
+#include "stats/mlbapiservice.h"
 #include "stats/serviceerror.h"
 #include "stats/standings.h"
 #include "stats/teams.h"
@@ -23,12 +28,14 @@
 #include "system/updaterservice.h"
 #include "ui/datenavigationview.h"
 #include "ui/datepickerpopover.h"
+#include "ui/gamedetailpanelview.h"
 #include "ui/gamelistview.h"
 #include "ui/gamerowview.h"
 #include "ui/menucontentview.h"
 #include "ui/settingsview.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QEnterEvent>
 #include <QFile>
@@ -106,6 +113,16 @@ std::pair<Game, GameDetail> recordedLiveGame()
     game.linescore = Linescore { 7, detail.linescore.currentInningOrdinal, false, teams };
     if (detail.venueName) game.venue = Venue { 19, *detail.venueName };
     return { std::move(game), std::move(detail) };
+}
+
+// The plays of a recorded feed, as the card and the plays view read them from a kept document.
+Plays recordedPlays(const QString &name)
+{
+    QFile file(QStringLiteral(BASELARK_TEST_DATA "/") + name);
+    LiveFeedDocument document;
+    if (!file.open(QIODevice::ReadOnly) || document.replace(file.readAll()) == LiveFeedDocument::Outcome::Rejected)
+        return {};
+    return readPlays(document.json());
 }
 
 using screenshots::darkPalette;
@@ -411,6 +428,7 @@ int main(int argc, char *argv[])
             QEnterEvent enter(inside, row->mapTo(&window, inside), row->mapToGlobal(inside));
             QApplication::sendEvent(row, &enter);
         }
+        if (live) content->detailPanel()->setPlays(recordedPlays(u"feed-live-inprogress-633860.json"_s));
         settle();
         const QString prefix = scene.tab == ScheduleViewModel::Tab::Standings ? QString() : u"schedule-"_s;
         const QString path = outDir + u"/"_s + prefix + scene.name + suffix + u".png"_s;
@@ -494,6 +512,57 @@ int main(int argc, char *argv[])
             settle();
         }
         const QString path = outDir + u"/boxscore-"_s + scene.name + suffix + u".png"_s;
+        if (!window.grab().save(path)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            return 1;
+        }
+        std::printf("%s\n", qPrintable(path));
+        window.hide();
+    }
+
+    // The plays view, of the live game and of the final one, fed by the replay server through the shared service.
+    logos.addRoute(Route { .path = u"/api/v1.1/game/633860/feed/live"_s,
+        .files = { QStringLiteral(BASELARK_TEST_DATA "/feed-live-inprogress-633860.json") } });
+    logos.addRoute(Route { .path = u"/api/v1.1/game/748534/feed/live"_s,
+        .files = { QStringLiteral(BASELARK_TEST_DATA "/feed-live-final-748534.json") } });
+    struct PlaysScene {
+        QString name;
+        qint64 gamePk;
+        bool dark;
+        bool noSpoilers;
+        bool scoringOnly;
+    };
+    const std::vector<PlaysScene> playsScenes {
+        { u"live"_s, 633860, false, false, false },
+        { u"live-dark"_s, 633860, true, false, false },
+        { u"final"_s, 748534, false, false, false },
+        { u"final-dark"_s, 748534, true, false, false },
+        { u"final-scoring"_s, 748534, false, false, true },
+        { u"nospoilers-dark"_s, 633860, true, true, false },
+    };
+    for (const PlaysScene &scene : playsScenes) {
+        QApplication::setPalette(scene.dark ? darkPalette() : light);
+        QSettings settings(settingsDir.filePath(u"plays-"_s + scene.name + u".ini"_s), QSettings::IniFormat);
+        settings.setValue(u"noSpoilers"_s, scene.noSpoilers);
+        RecordedScheduleAPI api;
+        api.games = { recordedLiveGame().first };
+        NotificationService notifications(nullptr, QString());
+        ScheduleViewModel viewModel(
+            &api, &notifications, &settings, [] { return QDateTime::currentDateTime(); }, false, false);
+        auto load = viewModel.loadSchedule();
+        Q_UNUSED(load);
+        PopupWindow window;
+        auto *content = new MenuContentView(&viewModel, [](const QUrl &) {});
+        auto *plays = new PlaysView(&viewModel);
+        content->inlinePlaysSlot()->layout()->addWidget(plays);
+        window.setContent(content);
+        viewModel.setInlinePlaysGameId(scene.gamePk);
+        window.popUpAt(QPoint(600, 0));
+        for (int i = 0; i < 100 && plays->content() == PlaysView::Content::Loading; ++i)
+            settle(50);
+        plays->scoringOnlySwitch()->setChecked(scene.scoringOnly);
+        settle();
+        const QString path = outDir + u"/plays-"_s + scene.name + suffix + u".png"_s;
         if (!window.grab().save(path)) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
             return 1;

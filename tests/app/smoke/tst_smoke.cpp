@@ -294,10 +294,10 @@ private Q_SLOTS:
 
         if (onFeed) {
             // The card of the live game is open at the top; a click on its box score button (the first of the
-            // card's three, 230 px from the window's left and 96 px from its top) widens the window.
+            // card's four, 200 px from the window's left and 96 px from its top) widens the window.
             const QString window = shownWindow(u"320x500"_s).value_or(QString());
             QProcess keys;
-            keys.start(u"xdotool"_s, { u"mousemove"_s, u"--window"_s, window, u"230"_s, u"96"_s, u"click"_s, u"1"_s });
+            keys.start(u"xdotool"_s, { u"mousemove"_s, u"--window"_s, window, u"200"_s, u"96"_s, u"click"_s, u"1"_s });
             QVERIFY(keys.waitForFinished(5000));
             QCOMPARE(keys.exitCode(), 0);
             QTRY_VERIFY_WITH_TIMEOUT(windowShown(u"440x500"_s), 10000);

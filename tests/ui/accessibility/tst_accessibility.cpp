@@ -234,7 +234,7 @@ private Q_SLOTS:
         showDay();
         m_view->findChild<QWidget *>(u"tabSchedule"_s)->setFocus(Qt::TabFocusReason);
         QStringList order;
-        for (int step = 0; step < 12; ++step) {
+        for (int step = 0; step < 13; ++step) {
             QWidget *focus = QApplication::focusWidget();
             QAccessibleInterface *control = accessible(focus);
             QVERIFY2(!control->text(QAccessible::Name).isEmpty(), qPrintable(focus->objectName()));
@@ -242,9 +242,9 @@ private Q_SLOTS:
             QTest::keyClick(focus, Qt::Key_Tab);
         }
         QCOMPARE(order,
-            QStringList(
-                { u"tabSchedule"_s, u"tabStandings"_s, u"tabSettings"_s, u"previousDay"_s, u"dateTitle"_s, u"nextDay"_s,
-                    u"boxScoreButton"_s, u"externalButton"_s, u"closeButton"_s, u"row"_s, u"quit"_s, u"refresh"_s }));
+            QStringList({ u"tabSchedule"_s, u"tabStandings"_s, u"tabSettings"_s, u"previousDay"_s, u"dateTitle"_s,
+                u"nextDay"_s, u"boxScoreButton"_s, u"playsButton"_s, u"externalButton"_s, u"closeButton"_s, u"row"_s,
+                u"quit"_s, u"refresh"_s }));
 
         // A refresh leaves the focus where it is.
         QWidget *title = m_view->findChild<QWidget *>(u"dateTitle"_s);
