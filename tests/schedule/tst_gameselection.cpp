@@ -1,8 +1,5 @@
-#include "fakescheduleapi.h"
-#include "notifications/notificationservice.h"
-#include "schedule/scheduleviewmodel.h"
+#include "schedulemodelfixture.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -45,13 +42,9 @@ std::vector<Game> day()
 class TestGameSelection : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    // Without a desktop-file id the alert sync answers unavailable and touches nothing.
-    NotificationService m_notifications { nullptr, QString() };
-    int m_run = 0;
-    std::unique_ptr<QSettings> m_settings;
-    std::unique_ptr<FakeScheduleAPI> m_api;
-    std::unique_ptr<ScheduleViewModel> m_vm;
+    ScheduleModelFixture m_fixture;
+    FakeScheduleAPI *m_api = nullptr;
+    ScheduleViewModel *m_vm = nullptr;
 
     // Loads `games` as the shown day; answers the detail request for the favourite's live game when asked.
     void load(std::vector<Game> games)
@@ -72,17 +65,12 @@ class TestGameSelection : public QObject {
 private Q_SLOTS:
     void init()
     {
-        m_settings = std::make_unique<QSettings>(m_dir.filePath(u"prefs-%1.ini"_s.arg(++m_run)), QSettings::IniFormat);
-        m_api = std::make_unique<FakeScheduleAPI>();
-        m_vm = std::make_unique<ScheduleViewModel>(
-            m_api.get(), &m_notifications, m_settings.get(), [] { return QDateTime::currentDateTime(); }, false, false);
+        m_fixture.reset({}, false);
+        m_api = m_fixture.api.get();
+        m_vm = m_fixture.viewModel.get();
     }
 
-    void cleanup()
-    {
-        m_vm.reset();
-        m_api.reset();
-    }
+    void cleanup() { m_fixture.clear(); }
 
     void firstLoadSelectsTheFavouriteAndFetchesItsDetail()
     {
@@ -121,6 +109,7 @@ private Q_SLOTS:
             game(1, 111, 147, u"2024-04-01T17:05:00Z"_s, u"Preview"_s) });
         QCOMPARE(m_vm->selectedGameId(), std::optional<qint64>(1));
         QCOMPARE(m_api->detailRequestCount(), 0); // not live: nothing to fetch
+        QVERIFY(m_vm->isShowingSelectedGameDetail() && !m_vm->isLoadingSelectedGameDetail());
     }
 
     void arrows_data()
@@ -162,6 +151,13 @@ private Q_SLOTS:
         if (to == from) QCOMPARE(m_vm->selectedGameDetail().has_value(), hadDetail); // nothing changes at the ends
     }
 
+    void lateAnswerForAnotherGameIsDropped_data()
+    {
+        QTest::addColumn<bool>("fails");
+        QTest::newRow("success") << false;
+        QTest::newRow("failure") << true;
+    }
+
     void lateAnswerForAnotherGameIsDropped()
     {
         load(day());
@@ -170,22 +166,17 @@ private Q_SLOTS:
         QCOMPARE(m_vm->selectedGameId(), std::optional<qint64>(20));
         QCOMPARE(m_api->detailRequestCount(), 2);
 
-        m_api->succeedDetail(0, detail(10, u"Yankee Stadium"_s));
-        QVERIFY(!m_vm->selectedGameDetail());
+        QFETCH(bool, fails);
+        if (fails)
+            m_api->failDetail(0);
+        else
+            m_api->succeedDetail(0, detail(10, u"Yankee Stadium"_s));
+        QVERIFY(!m_vm->selectedGameDetail() && !m_vm->selectedGameDetailError());
         QVERIFY(m_vm->isLoadingSelectedGameDetail());
         m_api->succeedDetail(1, detail(20, u"Kauffman Stadium"_s));
         QCOMPARE(m_vm->selectedGameDetail()->venueName, u"Kauffman Stadium"_s);
         QVERIFY(!m_vm->isLoadingSelectedGameDetail());
         QVERIFY(!m_vm->selectedGameDetailError());
-    }
-
-    void lateFailureForAnotherGameIsDropped()
-    {
-        load(day());
-        m_vm->selectGame(20);
-        m_api->failDetail(0);
-        QVERIFY(!m_vm->selectedGameDetailError());
-        QVERIFY(m_vm->isLoadingSelectedGameDetail());
     }
 
     void clickingTheSelectedGameAgain()
@@ -217,16 +208,6 @@ private Q_SLOTS:
         m_vm->moveSelection(+1);
         QCOMPARE(m_vm->selectedGameId(), std::optional<qint64>(20));
         QCOMPARE(m_api->detailRequestCount(), 1);
-    }
-
-    void selectingAGameNotLive()
-    {
-        load(day());
-        m_vm->selectGame(40);
-        QVERIFY(m_vm->isShowingSelectedGameDetail());
-        QCOMPARE(m_api->detailRequestCount(), 1);
-        QVERIFY(!m_vm->selectedGameDetail() && !m_vm->selectedGameDetailError());
-        QVERIFY(!m_vm->isLoadingSelectedGameDetail());
     }
 
     // The card's live game is followed, so its feed is kept between loads, until the card shows another game or none.

@@ -1,8 +1,5 @@
-#include "fakescheduleapi.h"
-#include "notifications/notificationservice.h"
-#include "schedule/scheduleviewmodel.h"
+#include "schedulemodelfixture.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -31,30 +28,20 @@ std::vector<qint64> divisionIds(const std::vector<StandingsRecord> &records)
 class TestStandingsLoading : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    // Without a desktop-file id the alert sync answers unavailable and touches nothing.
-    NotificationService m_notifications { nullptr, QString() };
-    int m_run = 0;
-    std::unique_ptr<QSettings> m_settings;
-    std::unique_ptr<FakeScheduleAPI> m_api;
-    std::unique_ptr<ScheduleViewModel> m_vm;
-    // The view model's clock: late on New Year's Eve, so a step forward shows next year's first day.
-    QDateTime m_now = QDateTime(QDate(2025, 12, 31), QTime(23, 30));
+    ScheduleModelFixture m_fixture;
+    FakeScheduleAPI *m_api = nullptr;
+    ScheduleViewModel *m_vm = nullptr;
 
 private Q_SLOTS:
     void init()
     {
-        m_settings = std::make_unique<QSettings>(m_dir.filePath(u"prefs-%1.ini"_s.arg(++m_run)), QSettings::IniFormat);
-        m_api = std::make_unique<FakeScheduleAPI>();
-        m_vm = std::make_unique<ScheduleViewModel>(
-            m_api.get(), &m_notifications, m_settings.get(), [this] { return m_now; }, false, false);
+        // Late on New Year's Eve, so a step forward shows next year's first day.
+        m_fixture.reset({}, false, [] { return QDateTime(QDate(2025, 12, 31), QTime(23, 30)); });
+        m_api = m_fixture.api.get();
+        m_vm = m_fixture.viewModel.get();
     }
 
-    void cleanup()
-    {
-        m_vm.reset();
-        m_api.reset();
-    }
+    void cleanup() { m_fixture.clear(); }
 
     void refreshLoadsNoStandingsBeforeTheFirstLoad()
     {

@@ -86,30 +86,12 @@ private Q_SLOTS:
         QCOMPARE(plays.currentAtBat.has_value(), !isFinal);
     }
 
-    void scoringPlays()
-    {
-        const Plays plays = playsOf(readTestData(u"feed-live-final-748534.json"_s));
-        const auto scoring = scoringOnly(plays.halfInnings);
-        QStringList texts;
-        for (const auto &half : scoring) {
-            for (const auto &play : half.plays)
-                texts.append(half.title + u' ' + play.score);
-        }
-        // The final's three scoring plays, with the score after each (away first).
-        QCOMPARE(texts.size(), 3);
-        QCOMPARE(texts.back(), u"Top 9th 5-0"_s);
-        for (const auto &half : scoring)
-            QVERIFY(!half.plays.empty());
-    }
-
     void reviews_data()
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("review");
         QTest::newRow("home club's challenge")
             << u"feed-live-inprogress-633860.json"_s << u"COL challenge: call overturned"_s;
-        QTest::newRow("home club's challenge, other game")
-            << u"feed-live-inprogress-746139-b.json"_s << u"LAD challenge: call overturned"_s;
     }
 
     void reviews()

@@ -1,5 +1,6 @@
 #include "replay/replayserver.h"
 #include "stats/livefeeddocument.h"
+#include "testdata.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -19,26 +20,7 @@ namespace {
 
 QString testData(const QString &name)
 {
-    return QString::fromUtf8(BASELARK_TEST_DATA) + u'/' + name;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-bool isJson(const QByteArray &bytes)
-{
-    QJsonParseError error;
-    QJsonDocument::fromJson(bytes, &error);
-    return error.error == QJsonParseError::NoError;
+    return QStringLiteral(BASELARK_TEST_DATA "/") + name;
 }
 
 struct Result {
@@ -100,8 +82,7 @@ private Q_SLOTS:
     void gzipWhenAsked();
     void errorPagesLookLikeTheService();
     void stalledRequestBlocksNothingAndEndsWithServer();
-    void hugeBodyIsStreamed_data();
-    void hugeBodyIsStreamed();
+    void hugeBodyIsJson();
     void keepsConnectionsAliveUntilClose();
     void rejectsBadRequests_data();
     void rejectsBadRequests();
@@ -159,7 +140,7 @@ void TestReplayServer::servesFiles()
     const Result result = finish(*reply);
     QCOMPARE(result.status, status);
     QCOMPARE(result.contentType, contentType);
-    QCOMPARE(result.body, readAll(file));
+    QCOMPARE(result.body, readFile(file));
 }
 
 void TestReplayServer::matchesQuery_data()
@@ -222,10 +203,8 @@ void TestReplayServer::followsTimeline_data()
 {
     QTest::addColumn<qint64>("second");
     QTest::addColumn<QByteArray>("body");
-    QTest::newRow("start") << qint64(0) << QByteArray("1");
     QTest::newRow("before the second entry") << qint64(119) << QByteArray("1");
     QTest::newRow("at the second entry") << qint64(120) << QByteArray("2");
-    QTest::newRow("between") << qint64(299) << QByteArray("2");
     QTest::newRow("last entry") << qint64(300) << QByteArray("3");
     QTest::newRow("long after") << qint64(86400) << QByteArray("3");
 }
@@ -249,13 +228,13 @@ void TestReplayServer::followsTimeline()
     }
 }
 
+// (The empty answer when nothing is new is tst_livefeedstore's.)
 void TestReplayServer::answersLiveFeedPatches_data()
 {
     QTest::addColumn<qint64>("second");
     QTest::addColumn<qint64>("start");
     QTest::addColumn<QString>("expected");
     QTest::newRow("from the first entry") << qint64(60) << qint64(0) << u"patch"_s;
-    QTest::newRow("from the entry answering now") << qint64(60) << qint64(60) << u"nothing"_s;
     QTest::newRow("from a time stamp of no entry") << qint64(60) << qint64(30) << u"whole"_s;
     QTest::newRow("from an entry still to come") << qint64(30) << qint64(60) << u"whole"_s;
 }
@@ -282,10 +261,6 @@ void TestReplayServer::answersLiveFeedPatches()
     const QByteArray target = "/api/v1.1/game/1/feed/live/diffPatch?language=en&startTimecode="
         + m_server->timelineTimecode(start).toUtf8();
     const QByteArray answer = finish(*startGet(*m_network, *m_server, target)).body;
-    if (expected == u"nothing"_s) {
-        QCOMPARE(answer, "[]");
-        return;
-    }
     QVERIFY(answer.startsWith(expected == u"patch"_s ? "[{\"diff\":[" : "{"));
     // Patched or taken whole, the kept feed is now the entry answering at that second.
     QCOMPARE_NE(document.apply(answer), LiveFeedDocument::Outcome::Rejected);
@@ -314,11 +289,11 @@ void TestReplayServer::gzipWhenAsked()
         "GET /feed HTTP/1.1\r\nHost: x\r\nAccept-Encoding: " + acceptEncoding + "\r\nConnection: close\r\n\r\n",
         &closed);
     QCOMPARE(response.contains("\r\nContent-Encoding: gzip\r\n"), gzip);
-    QVERIFY(response.size() < (gzip ? readAll(file).size() / 5 : readAll(file).size() + 1000));
+    QVERIFY(response.size() < (gzip ? readFile(file).size() / 5 : readFile(file).size() + 1000));
 
     // Qt asks for gzip on its own and takes it apart again.
     const auto reply = startGet(*m_network, *m_server, "/feed");
-    QCOMPARE(finish(*reply).body, readAll(file));
+    QCOMPARE(finish(*reply).body, readFile(file));
     QCOMPARE(reply->rawHeader("Content-Encoding"), QByteArray("gzip"));
 }
 
@@ -353,36 +328,15 @@ void TestReplayServer::stalledRequestBlocksNothingAndEndsWithServer()
     QVERIFY(finish(*stalled).error != QNetworkReply::NoError);
 }
 
-void TestReplayServer::hugeBodyIsStreamed_data()
+// A huge body is well-formed JSON as far as it goes. (What the client makes of the full size is tst_mlbapiservice's.)
+void TestReplayServer::hugeBodyIsJson()
 {
-    QTest::addColumn<qint64>("hugeBytes");
-    QTest::newRow("small enough to read whole") << qint64(100);
-    QTest::newRow("default size, abandoned early") << Route().hugeBytes;
-}
-
-void TestReplayServer::hugeBodyIsStreamed()
-{
-    QFETCH(qint64, hugeBytes);
-    m_server->addRoute({ .path = u"/api/v1/schedule"_s, .fault = Fault::Huge, .hugeBytes = hugeBytes });
-
-    const auto reply = startGet(*m_network, *m_server, "/api/v1/schedule");
-    const qint64 enough = std::min<qint64>(hugeBytes, 4 * 1024 * 1024);
-    QByteArray start;
-    qint64 received = 0;
-    connect(reply.get(), &QNetworkReply::readyRead, this, [&] {
-        const QByteArray bytes = reply->readAll();
-        received += bytes.size();
-        if (start.size() < 1024) start += bytes.first(std::min<qsizetype>(bytes.size(), 1024));
-    });
-    QTRY_VERIFY_WITH_TIMEOUT(received >= enough, 20000);
-    QCOMPARE(reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(), hugeBytes);
-    QVERIFY(start.startsWith("{\"dates\":["));
-    if (hugeBytes == enough) {
-        QTRY_VERIFY(reply->isFinished());
-        QCOMPARE(reply->error(), QNetworkReply::NoError);
-        QVERIFY(isJson(start));
-    }
-    reply->abort();
+    m_server->addRoute({ .path = u"/api/v1/schedule"_s, .fault = Fault::Huge, .hugeBytes = 100 });
+    const Result result = finish(*startGet(*m_network, *m_server, "/api/v1/schedule"));
+    QCOMPARE(result.error, QNetworkReply::NoError);
+    QCOMPARE(result.body.size(), 100);
+    QVERIFY(result.body.startsWith("{\"dates\":["));
+    QVERIFY(!QJsonDocument::fromJson(result.body).isNull());
 }
 
 void TestReplayServer::keepsConnectionsAliveUntilClose()
@@ -443,9 +397,6 @@ void TestReplayServer::reportsManifestErrors_data()
                                     << u"only one of"_s;
     QTest::newRow("unknown fault") << QByteArray(R"({"routes":[{"path":"/a","fault":"slow"}]})")
                                    << u"routes[0].fault must be one of"_s;
-    QTest::newRow("file and timeline") << QByteArray(
-        R"({"routes":[{"path":"/a","file":"1.json","timeline":[{"at":0,"file":"2.json"}]}]})")
-                                       << u"only one of"_s;
     QTest::newRow("empty timeline") << QByteArray(R"({"routes":[{"path":"/a","timeline":[]}]})")
                                     << u"routes[0].timeline must be a non-empty array"_s;
     QTest::newRow("timeline not from 0") << QByteArray(
@@ -454,9 +405,6 @@ void TestReplayServer::reportsManifestErrors_data()
     QTest::newRow("timeline out of order")
         << QByteArray(R"({"routes":[{"path":"/a","timeline":[{"at":0,"file":"1.json"},{"at":0,"file":"2.json"}]}]})")
         << u"routes[0].timeline[1].at must be later"_s;
-    QTest::newRow("timeline second not a number")
-        << QByteArray(R"({"routes":[{"path":"/a","timeline":[{"at":0,"file":"1.json"},{"at":"60","file":"2.json"}]}]})")
-        << u"routes[0].timeline[1].at must be a non-negative integer"_s;
     QTest::newRow("timeline entry with extra key")
         << QByteArray(R"({"routes":[{"path":"/a","timeline":[{"at":0,"file":"1.json","delayMs":5}]}]})")
         << u"routes[0].timeline[0] must be an object with exactly"_s;

@@ -133,28 +133,24 @@ private Q_SLOTS:
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("link");
         QTest::addColumn<QStringList>("facts");
-        QTest::addColumn<QString>("error");
 
         const QString noTV = u"TV: No TV broadcast listed"_s;
         QTest::newRow("live with detail")
             << Inputs { live(), inProgress(), false, {} } << u"TEX @ COL"_s << u"Bottom 7th"_s << u"MLB.TV"_s
             << QStringList { u"Inning Bottom 7th | Count 0-2 | Outs 0 outs"_s, u"Runners: 1B Diaz"_s,
                    u"Matchup: Trejo vs Geus"_s, u"On Deck: Raimel Tapia"_s, u"Venue: Coors Field"_s,
-                   u"R/H/E TEX 2 4 0, COL 9 14 0"_s, noTV }
-            << u"-"_s;
+                   u"R/H/E TEX 2 4 0, COL 9 14 0"_s, noTV };
         QTest::newRow("live loading, inning from the schedule")
             << Inputs { live(), {}, true, {} } << u"TEX @ COL"_s << u"Top 7th"_s << u"MLB.TV"_s
             << QStringList { u"Inning Top 7th | spinner"_s, u"Runners: Loading..."_s, u"Venue: Coors Field"_s,
-                   u"R/H/E TEX 12 15 0, COL 3 11 3"_s, noTV }
-            << u"-"_s;
+                   u"R/H/E TEX 12 15 0, COL 3 11 3"_s, noTV };
         QTest::newRow("live load failed, nothing known")
             << Inputs { live([](Game &g) {
                            g.linescore.reset();
                            g.venue.reset();
                        }),
                    {}, false, u"Failed to load live detail"_s }
-            << u"TEX @ COL"_s << u"Live"_s << u"MLB.TV"_s << QStringList { u"Runners: Loading..."_s, noTV }
-            << u"Failed to load live detail"_s;
+            << u"TEX @ COL"_s << u"Live"_s << u"MLB.TV"_s << QStringList { u"Runners: Loading..."_s, noTV };
         QTest::newRow("middle 7th, bases empty, detail without venue, totals or outs")
             << Inputs { live([](Game &g) { g.linescore->isTopInning.reset(); }), inProgress([](GameDetail &d) {
                            d.linescore.inningState = u"Middle"_s;
@@ -167,32 +163,29 @@ private Q_SLOTS:
             << u"TEX @ COL"_s << u"Middle 7th"_s << u"MLB.TV"_s
             << QStringList { u"Inning Middle 7th | Count 0-2 | spinner"_s, u"Runners: Bases empty"_s,
                    u"Matchup: Trejo vs Geus"_s, u"On Deck: Raimel Tapia"_s, u"Venue: Coors Field"_s,
-                   u"R/H/E TEX 12 15 0, COL 3 11 3"_s, noTV }
-            << u"-"_s;
-        QTest::newRow("scheduled, series")
+                   u"R/H/E TEX 12 15 0, COL 3 11 3"_s, noTV };
+        // A hidden score changes nothing before the game.
+        QTest::newRow("scheduled, series, score hidden")
             << Inputs { scheduled([](Game &g) {
                            g.seriesGameNumber = 1;
                            g.gamesInSeries = 3;
                        }),
-                   {}, false, {} }
+                   {}, false, {}, true }
             << u"BOS @ NYY"_s << u"1:05 PM"_s << u"Preview"_s
             << QStringList { u"Venue: George M. Steinbrenner Field"_s, u"Probables: Connelly Early vs Gerrit Cole"_s,
-                   u"Series: Game 1 of 3"_s, noTV }
-            << u"-"_s;
-        QTest::newRow("scheduled, venue TBD, one probable")
-            << Inputs { scheduled([](Game &g) {
-                           g.venue.reset();
-                           g.teams.home.probablePitcher.reset();
-                           g.teams.home.team.id = 4242;
-                       }),
-                   {}, false, {} }
-            << u"BOS @ MLB"_s << u"1:05 PM"_s << u"Preview"_s << QStringList { u"Venue: TBD"_s, noTV } << u"-"_s;
+                   u"Series: Game 1 of 3"_s, noTV };
+        QTest::newRow("scheduled, venue TBD, one probable") << Inputs { scheduled([](Game &g) {
+                                                                           g.venue.reset();
+                                                                           g.teams.home.probablePitcher.reset();
+                                                                           g.teams.home.team.id = 4242;
+                                                                       }),
+            {}, false, {} } << u"BOS @ MLB"_s << u"1:05 PM"_s
+                                                            << u"Preview"_s << QStringList { u"Venue: TBD"_s, noTV };
         QTest::newRow("postponed with reason and make-up date")
             << Inputs { postponed(), {}, false, {} } << u"BOS @ NYY"_s << u"Postponed: Inclement Weather"_s
             << u"Gameday"_s
             << QStringList { u"Status: Postponed: Inclement Weather"_s, u"New Date: Apr 8, 1:05 PM"_s,
-                   u"Venue: Yankee Stadium"_s, u"Series: Game 1 of 3"_s, noTV }
-            << u"-"_s;
+                   u"Venue: Yankee Stadium"_s, u"Series: Game 1 of 3"_s, noTV };
         QTest::newRow("postponed, make-up date unknown")
             << Inputs { postponed([](Game &g) {
                            g.rescheduleDate.reset();
@@ -202,38 +195,25 @@ private Q_SLOTS:
                        }),
                    {}, false, {} }
             << u"BOS @ NYY"_s << u"Postponed"_s << u"Gameday"_s
-            << QStringList { u"Status: Postponed"_s, u"Venue: Yankee Stadium"_s, u"Series: Game 1 of 3"_s, noTV }
-            << u"-"_s;
+            << QStringList { u"Status: Postponed"_s, u"Venue: Yankee Stadium"_s, u"Series: Game 1 of 3"_s, noTV };
         QTest::newRow("final with line score")
             << Inputs { finalGame(), {}, false, {} } << u"DET @ BOS"_s << u"Final"_s << u"Gameday"_s
             << QStringList { u"Venue: Fenway Park"_s, u"Starters: Jack Flaherty vs Sonny Gray"_s,
-                   u"R/H/E DET 6 10 1, BOS 8 12 0"_s, noTV }
-            << u"-"_s;
-        QTest::newRow("final without line score")
-            << Inputs { recordedGame(u"schedule-2022-04-07-postponed.json"_s, 0), {}, false, {} } << u"MIL @ CHC"_s
-            << u"Final"_s << u"Gameday"_s << QStringList { u"Venue: Wrigley Field"_s, noTV } << u"-"_s;
+                   u"R/H/E DET 6 10 1, BOS 8 12 0"_s, noTV };
 
         // With the score hidden a live card keeps the play and puts only the line score behind the button.
         QTest::newRow("live, score hidden")
             << Inputs { live(), inProgress(), true, {}, true } << u"TEX @ COL"_s << u"Bottom 7th"_s << u"MLB.TV"_s
             << QStringList { u"Inning Bottom 7th | Count 0-2 | Outs 0 outs"_s, u"Runners: 1B Diaz"_s,
                    u"Matchup: Trejo vs Geus"_s, u"On Deck: Raimel Tapia"_s, u"Venue: Coors Field"_s, u"[Show Score]"_s,
-                   noTV }
-            << u"-"_s;
+                   noTV };
         QTest::newRow("final, score hidden")
             << Inputs { finalGame(), {}, false, {}, true } << u"DET @ BOS"_s << u"Final"_s << u"Gameday"_s
             << QStringList { u"Venue: Fenway Park"_s, u"Starters: Jack Flaherty vs Sonny Gray"_s, u"[Show Score]"_s,
-                   noTV }
-            << u"-"_s;
+                   noTV };
         QTest::newRow("final without line score, nothing to hide")
             << Inputs { recordedGame(u"schedule-2022-04-07-postponed.json"_s, 0), {}, false, {}, true }
-            << u"MIL @ CHC"_s << u"Final"_s << u"Gameday"_s << QStringList { u"Venue: Wrigley Field"_s, noTV }
-            << u"-"_s;
-        QTest::newRow("scheduled, score hidden changes nothing")
-            << Inputs { scheduled(), {}, false, {}, true } << u"BOS @ NYY"_s << u"1:05 PM"_s << u"Preview"_s
-            << QStringList { u"Venue: George M. Steinbrenner Field"_s, u"Probables: Connelly Early vs Gerrit Cole"_s,
-                   noTV }
-            << u"-"_s;
+            << u"MIL @ CHC"_s << u"Final"_s << u"Gameday"_s << QStringList { u"Venue: Wrigley Field"_s, noTV };
     }
 
     void card()
@@ -243,7 +223,6 @@ private Q_SLOTS:
         QFETCH(QString, status);
         QFETCH(QString, link);
         QFETCH(QStringList, facts);
-        QFETCH(QString, error);
 
         QCOMPARE(panelStatusText(inputs.game, inputs.detail), status);
         // Built with these inputs, and brought to them from another state in place.
@@ -257,7 +236,7 @@ private Q_SLOTS:
             QCOMPARE(shown(*panel, u"statusText"_s), status);
             QCOMPARE(panel->findChild<QToolButton *>(u"externalButton"_s)->toolTip(), link);
             QCOMPARE(lines(*panel), facts);
-            QCOMPARE(shown(*panel, u"detailError"_s), error);
+            QCOMPARE(shown(*panel, u"detailError"_s), inputs.detailError.value_or(u"-"_s));
         }
     }
 
@@ -278,8 +257,6 @@ private Q_SLOTS:
         QCOMPARE(click(u"externalButton"_s), (QList<qsizetype> { 1, 1, 0, 0 }));
         QCOMPARE(click(u"closeButton"_s), (QList<qsizetype> { 1, 1, 1, 0 }));
         QCOMPARE(click(u"showScore"_s), (QList<qsizetype> { 1, 1, 1, 1 }));
-        QCOMPARE(panel.findChild<QToolButton *>(u"boxScoreButton"_s)->toolTip(), u"Open box score"_s);
-        QCOMPARE(panel.findChild<QToolButton *>(u"closeButton"_s)->toolTip(), u"Hide details"_s);
     }
 
     // Long texts wrap, values to two lines ending in an ellipsis, instead of widening the card past the window.
@@ -321,7 +298,6 @@ private Q_SLOTS:
             QCOMPARE(panel.findChild<QLabel *>(name)->palette().color(QPalette::WindowText), QColor(0xee, 0xee, 0xee));
         // White at 0.35 would wash out light text; the dark chip is a faint tint of the text instead.
         QVERIFY(situationChipColor(dark).alphaF() < 0.2);
-        QCOMPARE(situationChipColor(QPalette(Qt::black, Qt::white)), QColor::fromRgbF(1, 1, 1, 0.35f));
     }
 };
 

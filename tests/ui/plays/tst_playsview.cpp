@@ -1,9 +1,7 @@
 #include "boxscore/playsviewmodel.h"
 #include "boxscore/views/playsview.h"
-#include "fakescheduleapi.h"
-#include "notifications/notificationservice.h"
 #include "replay/replayserver.h"
-#include "schedule/scheduleviewmodel.h"
+#include "schedulemodelfixture.h"
 #include "stats/livefeeddocument.h"
 #include "stats/livefeedstore.h"
 #include "stats/mlbapiservice.h"
@@ -18,7 +16,6 @@
 #include <QLayout>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -52,11 +49,8 @@ Game liveGameOnCard()
 class TestPlaysView : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    NotificationService m_notifications { nullptr, QString() };
-    std::unique_ptr<QSettings> m_settings;
-    std::unique_ptr<FakeScheduleAPI> m_api;
-    std::unique_ptr<ScheduleViewModel> m_viewModel;
+    ScheduleModelFixture m_fixture;
+    ScheduleViewModel *m_viewModel = nullptr;
     std::unique_ptr<ReplayServer> m_server;
     std::unique_ptr<MLBAPIService> m_service;
     std::unique_ptr<MenuContentView> m_view;
@@ -76,12 +70,8 @@ class TestPlaysView : public QObject {
 private Q_SLOTS:
     void init()
     {
-        m_settings = std::make_unique<QSettings>(m_dir.filePath(u"prefs.ini"_s), QSettings::IniFormat);
-        m_settings->clear();
-        m_settings->setValue(u"noSpoilers"_s, false);
-        m_api = std::make_unique<FakeScheduleAPI>();
-        m_viewModel = std::make_unique<ScheduleViewModel>(
-            m_api.get(), &m_notifications, m_settings.get(), [] { return QDateTime::currentDateTime(); }, false, false);
+        m_fixture.reset({ { u"noSpoilers"_s, false } }, false);
+        m_viewModel = m_fixture.viewModel.get();
         m_server = std::make_unique<ReplayServer>();
         QVERIFY(m_server->listen());
         for (const auto &[gamePk, file] : { std::pair { liveGame, "feed-live-inprogress-633860.json" },
@@ -89,8 +79,8 @@ private Q_SLOTS:
             m_server->addRoute(
                 { .path = u"/api/v1.1/game/%1/feed/live"_s.arg(gamePk), .body = readTestData(QLatin1String(file)) });
         m_service = std::make_unique<MLBAPIService>(Endpoints::overriddenBy(m_server->baseUrl()));
-        m_view = std::make_unique<MenuContentView>(m_viewModel.get(), [](const QUrl &) {});
-        m_plays = new PlaysView(m_viewModel.get(), &m_service->liveFeeds());
+        m_view = std::make_unique<MenuContentView>(m_viewModel, [](const QUrl &) {});
+        m_plays = new PlaysView(m_viewModel, &m_service->liveFeeds());
         m_view->inlinePlaysSlot()->layout()->addWidget(m_plays);
     }
 
@@ -99,7 +89,7 @@ private Q_SLOTS:
         m_view.reset();
         m_service.reset();
         m_server.reset();
-        m_viewModel.reset();
+        m_fixture.clear();
         QCoreApplication::sendPostedEvents();
     }
 
@@ -134,7 +124,7 @@ private Q_SLOTS:
     // No Spoilers Mode hides the plays, as it hides the line score, until the score is shown.
     void noSpoilers()
     {
-        m_settings->setValue(u"noSpoilers"_s, true);
+        m_fixture.settings->setValue(u"noSpoilers"_s, true);
         open(liveGame);
         QVERIFY(m_plays->rowTexts().isEmpty());
         auto *show = m_plays->findChild<QAbstractButton *>(u"showScore"_s);
