@@ -5,6 +5,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QtGlobal>
+#include <array>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -111,27 +112,12 @@ template <> struct Reader<simdjson::dom::element> {
 };
 
 // On-Demand reads only the members asked for and skips the rest unparsed, so a structural error may surface at
-// any step; it fails the whole answer.
+// any step; it fails the whole answer. Its records are read by decodeRecordInOnePass, not member by member.
 template <> struct Reader<simdjson::ondemand::value> {
     using Node = simdjson::ondemand::value;
     using Object = simdjson::ondemand::object;
 
     static bool object(Node node, Object &out) { return !node.get_object().get(out); }
-    static Presence member(Object &object, std::string_view name, Node &out)
-    {
-        // On from the member found last, then once more from the start. (simdjson's own unordered search takes its
-        // second pass on trust, which malformed input can break.)
-        simdjson::error_code error = object.find_field(name).get(out);
-        if (error == simdjson::NO_SUCH_FIELD) {
-            if (const auto resetError = object.reset().error()) malformed(resetError);
-            error = object.find_field(name).get(out);
-        }
-        if (error == simdjson::NO_SUCH_FIELD) return Presence::Absent;
-        if (error) malformed(error);
-        simdjson::ondemand::json_type type {};
-        if (const auto typeError = out.type().get(type)) malformed(typeError);
-        return type == simdjson::ondemand::json_type::null ? Presence::Null : Presence::Present;
-    }
     static bool string(Node node, std::string_view &out) { return !node.get_string().get(out); }
     static bool boolean(Node node, bool &out) { return !node.get_bool().get(out); }
     static bool int64(Node node, std::int64_t &out) { return !node.get_int64().get(out); }
@@ -188,30 +174,84 @@ template <class Node> void decodeScalar(Node node, const PathStep *path, double 
     if (!Reader<Node>::number(node, out)) fail(path, "expected a number");
 }
 
+// On-Demand reads a record in one pass over its object, each member decoded as it comes (the first of repeated
+// ones, as the other readers find it): a member looked up by name would search the object again for each absent
+// one, and simdjson's own wrap-around search trusts that what it passed before was well formed.
+template <class Record> void decodeRecordInOnePass(simdjson::ondemand::value node, const PathStep *path, Record &out)
+{
+    simdjson::ondemand::object object;
+    if (node.get_object().get(object)) fail(path, "expected an object");
+    const auto members = fields(std::type_identity<Record> {});
+    constexpr std::size_t count = std::tuple_size_v<std::remove_cvref_t<decltype(members)>>;
+    std::array<bool, count> found {};
+    const auto decodeMember
+        = [&]<std::size_t I>(std::integral_constant<std::size_t, I>, simdjson::ondemand::value value) {
+              const auto &member = std::get<I>(members);
+              using Member = std::remove_reference_t<decltype(out.*(member.member))>;
+              const PathStep step { path, member.name, 0 };
+              found[I] = true;
+              simdjson::ondemand::json_type type {};
+              if (const auto error = value.type().get(type)) malformed(error);
+              if (type != simdjson::ondemand::json_type::null)
+                  decodeValue(value, &step, out.*(member.member));
+              else if constexpr (IsOptional<Member>::value)
+                  out.*(member.member) = std::nullopt;
+              else
+                  fail(&step, "required member is null");
+          };
+    for (auto field : object) {
+        std::string_view key;
+        if (const auto error = field.unescaped_key().get(key)) malformed(error);
+        simdjson::ondemand::value value;
+        if (const auto error = field.value().get(value)) malformed(error);
+        [&]<std::size_t... I>(std::index_sequence<I...>) {
+            (void)((!found[I] && std::get<I>(members).name == key
+                           ? (decodeMember(std::integral_constant<std::size_t, I> {}, value), true)
+                           : false)
+                || ...);
+        }(std::make_index_sequence<count> {});
+    }
+    [&]<std::size_t... I>(std::index_sequence<I...>) {
+        const auto absent = [&](const auto &member) {
+            using Member = std::remove_reference_t<decltype(out.*(member.member))>;
+            const PathStep step { path, member.name, 0 };
+            if constexpr (IsOptional<Member>::value)
+                out.*(member.member) = std::nullopt;
+            else
+                fail(&step, "missing required member");
+        };
+        ((found[I] ? void() : absent(std::get<I>(members))), ...);
+    }(std::make_index_sequence<count> {});
+}
+
 template <class Node, class Record> void decodeRecord(Node node, const PathStep *path, Record &out)
 {
-    typename Reader<Node>::Object object;
-    if (!Reader<Node>::object(node, object)) fail(path, "expected an object");
-    std::apply(
-        [&](const auto &...members) {
-            auto decodeMember = [&](const auto &member) {
-                using Member = std::remove_reference_t<decltype(out.*(member.member))>;
-                const PathStep step { path, member.name, 0 };
-                Node value;
-                const Presence presence = Reader<Node>::member(object, member.name, value);
-                if (presence != Presence::Present) {
-                    if constexpr (IsOptional<Member>::value)
-                        out.*(member.member) = std::nullopt;
-                    else
-                        fail(&step,
-                            presence == Presence::Absent ? "missing required member" : "required member is null");
-                    return;
-                }
-                decodeValue(value, &step, out.*(member.member));
-            };
-            (decodeMember(members), ...);
-        },
-        fields(std::type_identity<Record> {}));
+    if constexpr (std::is_same_v<Node, simdjson::ondemand::value>) {
+        decodeRecordInOnePass(node, path, out);
+    } else {
+        typename Reader<Node>::Object object;
+        if (!Reader<Node>::object(node, object)) fail(path, "expected an object");
+        std::apply(
+            [&](const auto &...members) {
+                auto decodeMember = [&](const auto &member) {
+                    using Member = std::remove_reference_t<decltype(out.*(member.member))>;
+                    const PathStep step { path, member.name, 0 };
+                    Node value;
+                    const Presence presence = Reader<Node>::member(object, member.name, value);
+                    if (presence != Presence::Present) {
+                        if constexpr (IsOptional<Member>::value)
+                            out.*(member.member) = std::nullopt;
+                        else
+                            fail(&step,
+                                presence == Presence::Absent ? "missing required member" : "required member is null");
+                        return;
+                    }
+                    decodeValue(value, &step, out.*(member.member));
+                };
+                (decodeMember(members), ...);
+            },
+            fields(std::type_identity<Record> {}));
+    }
 }
 
 template <class Node, class T> void decodeValue(Node node, const PathStep *path, std::vector<T> &out)
