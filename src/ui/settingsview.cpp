@@ -112,6 +112,23 @@ QLabel *label(
     return result;
 }
 
+// A picker after its label, laid out in `row`, with room left after it.
+QComboBox *pickerRow(
+    QHBoxLayout *row, const QString &labelName, const QString &text, const QString &pickerName, QWidget *parent)
+{
+    row->setSpacing(8);
+    QLabel *title = label(labelName, text, 11, parent);
+    title->setWordWrap(false);
+    row->addWidget(title);
+    auto *picker = new QComboBox(parent);
+    picker->setObjectName(pickerName);
+    picker->setFont(theme::font(11));
+    title->setBuddy(picker);
+    row->addWidget(picker);
+    row->addStretch(1);
+    return picker;
+}
+
 QCheckBox *checkBox(const QString &name, const QString &text, QWidget *parent)
 {
     auto *box = new QCheckBox(text, parent);
@@ -291,21 +308,12 @@ QWidget *SettingsView::buildNoSpoilers(QWidget *parent)
 
     auto *delayRow = new QHBoxLayout;
     delayRow->setContentsMargins(0, 6, 0, 0);
-    delayRow->setSpacing(8);
-    QLabel *delayTitle = label(u"streamDelayLabel"_s, u"Stream delay"_s, 11, section);
-    delayTitle->setWordWrap(false);
-    delayRow->addWidget(delayTitle);
-    m_streamDelay = new QComboBox(section);
-    m_streamDelay->setObjectName(u"streamDelayPicker"_s);
-    m_streamDelay->setFont(theme::font(11));
-    delayTitle->setBuddy(m_streamDelay);
+    m_streamDelay = pickerRow(delayRow, u"streamDelayLabel"_s, u"Stream delay"_s, u"streamDelayPicker"_s, section);
     for (int seconds : ScheduleViewModel::streamDelayChoices)
         m_streamDelay->addItem(streamDelayText(std::chrono::seconds(seconds)), seconds);
     connect(m_streamDelay, &QComboBox::activated, this, [this](int index) {
         m_viewModel->setStreamDelay(std::chrono::seconds(m_streamDelay->itemData(index).toInt()));
     });
-    delayRow->addWidget(m_streamDelay);
-    delayRow->addStretch(1);
     column->addLayout(delayRow);
     QLabel *delayDetail = label(u"streamDelayDetail"_s,
         u"Live games, their scores and alerts wait this long to match your stream"_s, 10, section);
@@ -353,20 +361,11 @@ QWidget *SettingsView::buildNotifications(QWidget *parent)
     m_leadTime->setObjectName(u"leadTime"_s);
     auto *row = new QHBoxLayout(m_leadTime);
     row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(8);
-    QLabel *title = label(u"leadTimeLabel"_s, u"Alert before game"_s, 11, m_leadTime);
-    title->setWordWrap(false);
-    row->addWidget(title);
-    m_leadMinutes = new QComboBox(m_leadTime);
-    m_leadMinutes->setObjectName(u"leadPicker"_s);
-    m_leadMinutes->setFont(theme::font(11));
-    title->setBuddy(m_leadMinutes);
+    m_leadMinutes = pickerRow(row, u"leadTimeLabel"_s, u"Alert before game"_s, u"leadPicker"_s, m_leadTime);
     for (qint64 minutes : leadMinutesChoices)
         m_leadMinutes->addItem(u"%1 minutes"_s.arg(minutes), minutes);
     connect(m_leadMinutes, &QComboBox::activated, this,
         [this](int index) { m_viewModel->setNotificationLeadMinutes(m_leadMinutes->itemData(index).toLongLong()); });
-    row->addWidget(m_leadMinutes);
-    row->addStretch(1);
     column->addWidget(m_leadTime);
 
     // Alerts while the club plays; a score in an alert would spoil what No Spoilers Mode hides.

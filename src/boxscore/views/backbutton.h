@@ -5,6 +5,7 @@
 #include "ui/theme.h"
 
 #include <QAbstractButton>
+#include <QHBoxLayout>
 #include <QPainter>
 
 // "‹ Schedule": the way back to the schedule list.
@@ -44,3 +45,18 @@ private:
     static constexpr int symbolSize = 10;
     static constexpr int spacing = 4;
 };
+
+// The row of a view's top bar, starting with the way back; `goBack` runs in `context` on a click.
+template <class Slot> QHBoxLayout *topBarRow(QWidget *bar, QObject *context, Slot goBack)
+{
+    bar->setObjectName(QStringLiteral("topBar"));
+    auto *row = new QHBoxLayout(bar);
+    row->setContentsMargins(8, 6, 8, 6);
+    row->setSpacing(6);
+    auto *back = new BackButton(bar);
+    back->setObjectName(QStringLiteral("backButton"));
+    back->setToolTip(QStringLiteral("Return to schedule"));
+    QObject::connect(back, &QAbstractButton::clicked, context, goBack);
+    row->addWidget(back, 0, Qt::AlignVCenter);
+    return row;
+}

@@ -114,15 +114,7 @@ PlaysView::~PlaysView()
 QWidget *PlaysView::buildTopBar()
 {
     auto *bar = new QWidget(this);
-    bar->setObjectName(u"topBar"_s);
-    auto *row = new QHBoxLayout(bar);
-    row->setContentsMargins(8, 6, 8, 6);
-    row->setSpacing(6);
-    auto *back = new BackButton(bar);
-    back->setObjectName(u"backButton"_s);
-    back->setToolTip(u"Return to schedule"_s);
-    connect(back, &QAbstractButton::clicked, this, [this] { m_scheduleViewModel->setInlinePlaysGameId(std::nullopt); });
-    row->addWidget(back, 0, Qt::AlignVCenter);
+    QHBoxLayout *row = topBarRow(bar, this, [this] { m_scheduleViewModel->setInlinePlaysGameId(std::nullopt); });
     m_title = new QLabel(bar);
     m_title->setObjectName(u"playsTitle"_s);
     m_title->setTextFormat(Qt::PlainText);
