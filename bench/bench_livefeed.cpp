@@ -7,17 +7,14 @@
 
 #include <QDataStream>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryFile>
 #include <cstdio>
 #include <malloc.h>
 #include <map>
 #include <optional>
-#include <spawn.h>
 #include <string_view>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char **environ;
 
 // Following a live game by patches against fetching the whole feed at every poll: the CPU of one update, the bytes
 // on the wire per hour and the resident memory over a replayed game.
@@ -143,21 +140,22 @@ qint64 headBytes(const QByteArray &target, qint64 bodyBytes)
     return request.size() + answer.size();
 }
 
-// What the child process is handed: each poll's answer, unzipped, with a mark on the poll where the patch fails and
-// the whole feed is fetched again.
-void writeAnswers(QFile &file, const std::vector<QByteArray> &answers, std::size_t refetch)
+// What the child processes are handed: each poll's answer, unzipped, with a mark on the poll where the patch fails and
+// the whole feed is fetched again, then the final feed whole.
+void writeAnswers(QFile &file, const std::vector<QByteArray> &answers, std::size_t refetch, const QByteArray &final)
 {
     QDataStream out(&file);
     out << quint64(answers.size()) << quint64(refetch);
     for (const QByteArray &answer : answers)
         out << answer;
+    out << final;
 }
 
-// Follows a game from the answers in `path` as the application does, and prints the resident memory: the idle floor
-// (with the answers loaded) and, above it, the peak and the means over the first and the last hour of polls. The feed
-// itself grows through a game, so the last hour is set against a fresh process's worth: the final feed taken whole
-// into an empty document. Memory is flat when following costs no more than that.
-int followGame(const char *path, qint64 pollSeconds)
+// In a process of its own, from the answers in `path`: either follows the game as the application does, printing the
+// resident memory above the idle floor (with the answers loaded) now and then and, last, once the allocator has given
+// back its free memory; or (`fresh`) takes the final feed whole into an empty document, what a process started at the
+// end of the game holds. Prints the figure to compare last, alone on its line.
+int memoryChild(const char *path, qint64 pollSeconds, bool fresh)
 {
     QFile file(QString::fromLocal8Bit(path));
     if (!file.open(QIODevice::ReadOnly)) return 1;
@@ -168,11 +166,21 @@ int followGame(const char *path, qint64 pollSeconds)
     std::vector<QByteArray> answers(count);
     for (QByteArray &answer : answers)
         in >> answer;
+    QByteArray final;
+    in >> final;
     malloc_trim(0);
     const double idle = residentMegabytes();
     LiveFeedDocument document;
     std::optional<BoxScoreFetchResult> shown;
     std::optional<GameDetail> card;
+    if (fresh) {
+        document.replace(final);
+        shown = readBoxScoreFetchResult(document.json());
+        card = readGameDetail(document.json());
+        malloc_trim(0);
+        std::printf("%.2f\n", residentMegabytes() - idle);
+        return 0;
+    }
     double peak = idle;
     double firstHour = 0;
     double lastHour = 0;
@@ -200,34 +208,35 @@ int followGame(const char *path, qint64 pollSeconds)
             ++lastCount;
         }
     }
-    const double lastMean = lastHour / std::max(lastCount, 1) - idle;
     std::printf("resident memory following the game: idle %.1f MB; above it: peak %.1f MB, mean %.1f MB in the first "
                 "hour, %.1f MB in the last\n",
-        idle, peak - idle, firstHour / firstCount - idle, lastMean);
-
-    // What of it the allocator holds free, against what the document and the views still use.
+        idle, peak - idle, firstHour / firstCount - idle, lastHour / std::max(lastCount, 1) - idle);
     malloc_trim(0);
-    const double trimmed = residentMegabytes() - idle;
-    const QByteArray final = QByteArray::fromStdString(document.json().dump());
-    document.clear();
-    shown.reset();
-    card.reset();
-    malloc_trim(0);
-    const double floor = residentMegabytes();
-    document.replace(final);
-    shown = readBoxScoreFetchResult(document.json());
-    card = readGameDetail(document.json());
-    const double fresh = residentMegabytes() - floor;
-    // Within a megabyte: what the allocator keeps of earlier, smaller feeds.
-    std::printf("at the end %.1f MB once the allocator returns its free memory; the final feed taken whole into an "
-                "empty document: %.1f MB; following holds %.1f MB more: %s\n",
-        trimmed, fresh, trimmed - fresh,
-        trimmed <= fresh + 1.0 ? "flat, it grows with the feed alone" : "growing beyond the feed");
+    std::printf("%.2f\n", residentMegabytes() - idle);
     return 0;
 }
 
+// Runs this program as a memory child and passes on what it printed but its last line, the figure it returns.
+double runMemoryChild(const char *self, const char *mode, const QString &path)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QString::fromLocal8Bit(self), { QString::fromLatin1(mode), path });
+    if (!child.waitForFinished(-1) || child.exitCode() != 0) return -1;
+    QByteArray output = child.readAllStandardOutput();
+    while (output.endsWith('\n'))
+        output.chop(1);
+    QList<QByteArray> lines = output.split('\n');
+    const double figure = lines.takeLast().toDouble();
+    for (const QByteArray &line : lines)
+        std::printf("%s\n", line.constData());
+    return figure;
+}
+
 // The replayed game polled every `pollSeconds`: bytes on the wire per hour, whole feeds against patches; then the
-// resident memory of following it by those patches, measured in a child process that never held anything else.
+// resident memory of following it by those patches, measured in a child process that never held anything else, set
+// against a fresh process's worth of the final feed (the feed itself grows through a game). Memory is flat when
+// following holds no more than that; half a megabyte is left for what the allocator keeps of earlier, smaller feeds.
 void replayedGame(const char *self, qint64 pollSeconds)
 {
     const LiveGame game(QStringLiteral(BASELARK_TEST_DATA "/feed-live-final-748534.json"));
@@ -272,16 +281,16 @@ void replayedGame(const char *self, qint64 pollSeconds)
 
     QTemporaryFile file;
     if (!file.open()) return;
-    writeAnswers(file, answers, refetch);
+    writeAnswers(file, answers, refetch, previousFeed);
     file.close();
-    const QByteArray path = file.fileName().toLocal8Bit();
-    char *const argv[]
-        = { const_cast<char *>(self), const_cast<char *>("--follow"), const_cast<char *>(path.constData()), nullptr };
     std::fflush(stdout);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, self, nullptr, nullptr, argv, environ) != 0) return;
-    int status = 0;
-    waitpid(pid, &status, 0);
+    const double followed = runMemoryChild(self, "--follow", file.fileName());
+    const double fresh = runMemoryChild(self, "--fresh", file.fileName());
+    std::printf("at the end %.1f MB above idle once the allocator returns its free memory; a fresh process with the "
+                "final feed: %.1f MB; following holds %.1f MB more: %s\n",
+        followed, fresh, followed - fresh,
+        followed >= 0 && fresh >= 0 && followed <= fresh + 0.5 ? "flat, it grows with the feed alone"
+                                                               : "growing beyond the feed");
 }
 
 } // namespace
@@ -294,7 +303,8 @@ BENCHMARK(PatchDumpDecodePitchingChange)->Iterations(40)->Repetitions(3)->Report
 
 int main(int argc, char **argv)
 {
-    if (argc == 3 && std::string_view(argv[1]) == "--follow") return followGame(argv[2], 10);
+    if (argc == 3 && (std::string_view(argv[1]) == "--follow" || std::string_view(argv[1]) == "--fresh"))
+        return memoryChild(argv[2], 10, std::string_view(argv[1]) == "--fresh");
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter({ { "PatchBall", "WholeFeedBall" }, { "PatchPitchingChange", "WholeFeedPitchingChange" },
         { "PatchDumpDecodePitchingChange", "WholeFeedPitchingChange" } });

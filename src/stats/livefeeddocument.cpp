@@ -119,6 +119,20 @@ Json gamePkOf(const Json &feed)
     return found == feed.end() ? Json() : *found;
 }
 
+// Makes room for one more member without copying the object's values. A full std::vector of members would copy each
+// value whole as it grows, since a member's key is const and so cannot move without a chance of throwing: adding one
+// member to liveData would copy the whole play-by-play and box score.
+void makeRoomForMember(Json &object)
+{
+    auto &members = object.get_ref<Json::object_t &>();
+    if (members.size() < members.capacity()) return;
+    Json::object_t grown;
+    grown.reserve(std::max<std::size_t>(4, members.size() * 2));
+    for (auto &[key, value] : members)
+        grown.emplace_back(key, std::move(value));
+    members.swap(grown);
+}
+
 QString text(const std::string &utf8)
 {
     return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
@@ -312,6 +326,9 @@ QString LiveFeedDocument::applyOperation(Json operation)
         if (kind != "move") m_nodes += extent.nodes;
     }
     m_nodes -= removed;
+
+    // locate() only reads, but the object it found is the document's own.
+    if (addsMember && kind != "test") makeRoomForMember(const_cast<Json &>(*target.parent));
 
     Json single = Json::array();
     single.push_back(std::move(operation));

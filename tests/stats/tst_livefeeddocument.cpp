@@ -8,6 +8,7 @@
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 using Outcome = LiveFeedDocument::Outcome;
+using Json = nlohmann::ordered_json;
 
 namespace {
 
@@ -125,6 +126,21 @@ private Q_SLOTS:
         const nlohmann::ordered_json &patched
             = document.json().at(nlohmann::ordered_json::json_pointer(path.toStdString()));
         QVERIFY2(patched == nlohmann::ordered_json::parse(expected.toStdString()), patched.dump().c_str());
+    }
+
+    // A member added to liveData must not copy the play-by-play and box score beside it: that doubled the memory and
+    // the time of the patch that ends a game.
+    void addingAMemberMovesTheOthers()
+    {
+        LiveFeedDocument document = documentOf(smallFeed);
+        const auto *plays
+            = document.json().at("liveData").at("plays").at("allPlays").get_ref<const Json::array_t &>().data();
+        QCOMPARE(document.apply(patchOf(R"({"op":"add","path":"/liveData/decisions","value":{"winner":1}})")),
+            Outcome::Patched);
+        const Json &liveData = document.json().at("liveData");
+        QCOMPARE(liveData.at("plays").at("allPlays").get_ref<const Json::array_t &>().data(), plays);
+        QCOMPARE(QByteArray::fromStdString(liveData.dump()),
+            R"({"linescore":{"outs":1},"plays":{"allPlays":[{"n":0},{"n":1}]},"decisions":{"winner":1}})"_ba);
     }
 
     void unusableAnswersLeaveNothingBehind_data()
