@@ -12,8 +12,9 @@
 #include <sys/wait.h>
 
 // The recorded final feed, compact as the service sends it, decoded and built into a BoxScore against a bare simdjson
-// parse of the same bytes; the same built from the kept feed document, as each poll now does; then the feedtool's
-// peak memory on the recorded file.
+// parse of the same bytes; the same built from the kept feed document, as each poll now does; the decoding ratios
+// again, taken in alternating rounds (the figures to go by on a shared machine); then the feedtool's peak memory on
+// the recorded file.
 
 extern char **environ;
 
@@ -160,6 +161,29 @@ int main(int argc, char **argv)
         { "KeepFeedDocument", "BareParseFeed" }, { "BuildFromDecodedFeed", "BareParseFeed" } });
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+
+    const QByteArray &bytes = feedBytes();
+    const simdjson::padded_string padded(bytes.constData(), static_cast<size_t>(bytes.size()));
+    simdjson::dom::parser parser;
+    const auto bare = [&] {
+        simdjson::dom::element root;
+        if (parser.parse(padded).get(root)) std::abort();
+        benchmark::DoNotOptimize(root);
+    };
+    printPairedRatio(
+        "BuildBoxScoreOnDemand", "BareParseFeed",
+        [&] {
+            auto box = buildBoxScore(decodeOnDemand<GameLiveFeedResponse>(bytes));
+            benchmark::DoNotOptimize(box);
+        },
+        bare);
+    printPairedRatio(
+        "BuildBoxScore", "BareParseFeed",
+        [&] {
+            auto box = buildBoxScore(decode<GameLiveFeedResponse>(bytes));
+            benchmark::DoNotOptimize(box);
+        },
+        bare);
     std::printf("peak RSS baselark-feedtool boxscore = %.1f MB (detail on the same file %.1f MB; "
                 "spawning process at %.1f MB)\n",
         boxscore, detail, floor);

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArrayView bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
     try {
-        const auto response = decode<ScheduleResponse>(bytes);
+        const auto response = decodeOnDemand<ScheduleResponse>(bytes);
         for (const GameDate &date : response.dates) {
             for (const Game &game : date.games) {
                 (void)game.isFinal();

@@ -59,23 +59,30 @@ simdjson::dom::element parse(QByteArrayView bytes)
     return root;
 }
 
+namespace {
+
+thread_local simdjson::ondemand::document onDemandDocument;
+
+} // namespace
+
 simdjson::ondemand::value iterate(QByteArrayView bytes)
 {
     bytes = withoutByteOrderMark(bytes);
     thread_local simdjson::ondemand::parser parser;
     thread_local simdjson::padded_string padded;
     padded = simdjson::padded_string(bytes.data(), static_cast<std::size_t>(bytes.size()));
-    thread_local simdjson::ondemand::document document;
-    if (auto error = parser.iterate(padded).get(document)) malformed(error);
-    // A cut answer can hold every member asked for; walking the whole value once finds the missing end. (The
-    // document is not usable after an error, not even to rewind it.)
-    std::string_view whole;
-    if (auto error = document.raw_json().get(whole)) malformed(error);
-    if (whole.data() + whole.size() != padded.data() + padded.size()) malformed(simdjson::TRAILING_CONTENT);
-    document.rewind();
+    if (auto error = parser.iterate(padded).get(onDemandDocument)) malformed(error);
     simdjson::ondemand::value root;
-    if (auto error = document.get_value().get(root)) malformed(error);
+    if (auto error = onDemandDocument.get_value().get(root)) malformed(error);
     return root;
+}
+
+void finishIterating()
+{
+    // Records, lists and maps are each read to their end (a cut answer fails there), so all that is left to check of
+    // a whole answer is that nothing follows its value.
+    const char *next = nullptr;
+    if (onDemandDocument.current_location().get(next) != simdjson::OUT_OF_BOUNDS) malformed(simdjson::TRAILING_CONTENT);
 }
 
 } // namespace decoding

@@ -295,9 +295,11 @@ template <class Node, class T> void decodeValue(Node node, const PathStep *path,
 // thread's parser, reused across calls.
 simdjson::dom::element parse(QByteArrayView bytes);
 
-// Checks that the bytes (byte-order mark skipped) hold one complete JSON value, and returns its root for reading
-// On-Demand with this thread's parser; valid until the next call on this thread.
+// The root of the bytes (byte-order mark skipped) for reading On-Demand with this thread's parser; valid until the
+// next call on this thread.
 simdjson::ondemand::value iterate(QByteArrayView bytes);
+// Once the root is read to its end: fails when anything follows it.
+void finishIterating();
 
 } // namespace decoding
 
@@ -316,5 +318,6 @@ template <class T> T decodeOnDemand(QByteArrayView bytes)
 {
     T result {};
     decoding::decodeValue(decoding::iterate(bytes), nullptr, result);
+    decoding::finishIterating();
     return result;
 }

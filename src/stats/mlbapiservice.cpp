@@ -37,12 +37,12 @@ bool isAnswer(const QNetworkReply &reply)
 
 ScheduleDays gamesByDay(const QByteArray &body)
 {
-    return scheduleDays(decode<ScheduleResponse>(body));
+    return scheduleDays(decodeOnDemand<ScheduleResponse>(body));
 }
 
 std::vector<Game> allGames(const QByteArray &body)
 {
-    auto response = decode<ScheduleResponse>(body);
+    auto response = decodeOnDemand<ScheduleResponse>(body);
     std::vector<Game> games;
     for (GameDate &day : response.dates)
         std::move(day.games.begin(), day.games.end(), std::back_inserter(games));

@@ -36,6 +36,11 @@ private Q_SLOTS:
         QTest::newRow("spaces after it") << feed + " \n" << true;
         QTest::newRow("end cut off") << feed.chopped(1) << false;
         QTest::newRow("more after it") << feed + "}" << false;
+        QTest::newRow("a second value after it") << feed + " {}" << false;
+        QTest::newRow("cut after an inner object") << feed.left(feed.indexOf("},") + 1) << false;
+        // Cuts everywhere, most of them between members that the card does not read.
+        for (qsizetype cut = 1; cut < feed.size(); cut += 4099)
+            QTest::addRow("cut at %lld", qlonglong(cut)) << feed.left(cut) << false;
     }
 
     void onDemandReadsOnlyWholeAnswers()

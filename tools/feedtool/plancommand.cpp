@@ -38,7 +38,7 @@ int runPlanCommand(const QStringList &arguments)
     if (!bytes) return 2;
     std::vector<Game> games;
     try {
-        for (GameDate &day : decode<ScheduleResponse>(*bytes).dates)
+        for (GameDate &day : decodeOnDemand<ScheduleResponse>(*bytes).dates)
             std::move(day.games.begin(), day.games.end(), std::back_inserter(games));
     } catch (const ServiceError &error) {
         return decodingError(error);

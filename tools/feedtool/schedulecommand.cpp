@@ -60,7 +60,7 @@ int runTitleCommand(const QStringList &arguments)
     if (!bytes) return 2;
     ScheduleDays days;
     try {
-        days = scheduleDays(decode<ScheduleResponse>(*bytes));
+        days = scheduleDays(decodeOnDemand<ScheduleResponse>(*bytes));
     } catch (const ServiceError &error) {
         return decodingError(error);
     }
@@ -90,7 +90,7 @@ int runScheduleCommand(const QStringList &arguments)
     if (!bytes) return 2;
     std::vector<Game> games;
     try {
-        auto response = decode<ScheduleResponse>(*bytes);
+        auto response = decodeOnDemand<ScheduleResponse>(*bytes);
         if (!response.dates.empty()) games = std::move(response.dates.front().games);
     } catch (const ServiceError &error) {
         return decodingError(error);
