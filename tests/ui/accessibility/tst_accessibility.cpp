@@ -215,6 +215,14 @@ private Q_SLOTS:
         QCOMPARE(sentOf(QAccessible::SelectionAdd).first().object, row);
         QCOMPARE(sentOf(QAccessible::SelectionRemove).first().object, m_view->gameList()->row(first));
         QCOMPARE(sentOf(QAccessible::Focus).last().name, accessible(row)->text(QAccessible::Name));
+
+        // Opening the box score hides the focused game: the focus goes to the way back, and back to the game.
+        auto *back = new QToolButton;
+        m_view->inlineBoxScoreSlot()->layout()->addWidget(back);
+        m_view->openBoxScore(*m_viewModel->selectedGameId());
+        QCOMPARE(QApplication::focusWidget(), back);
+        m_viewModel->setInlineBoxScoreGameId(std::nullopt);
+        QCOMPARE(QApplication::focusWidget(), row);
     }
 
     // Tab runs through the tab bar, the date row, the card, the selected game and then the footer, whatever was
