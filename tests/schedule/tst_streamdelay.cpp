@@ -1,9 +1,6 @@
-#include "fakescheduleapi.h"
-#include "notifications/notificationservice.h"
 #include "schedule/gameorder.h"
-#include "schedule/scheduleviewmodel.h"
+#include "schedulemodelfixture.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 #include <ctime>
 
@@ -41,18 +38,17 @@ Game gameAtStep(int step)
 class TestStreamDelay : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    NotificationService m_notifications { nullptr, QString() };
-    std::unique_ptr<QSettings> m_settings;
-    std::unique_ptr<FakeScheduleAPI> m_fake;
+    ScheduleModelFixture m_fixture;
+    FakeScheduleAPI *m_fake = nullptr;
     QDateTime m_clock;
 
-    std::unique_ptr<ScheduleViewModel> makeViewModel()
+    ScheduleViewModel *makeViewModel(int delay = 0)
     {
-        auto vm = std::make_unique<ScheduleViewModel>(
-            m_fake.get(), &m_notifications, m_settings.get(), [this] { return m_clock; }, false, false);
-        vm->setNoSpoilers(false);
-        return vm;
+        QVariantMap preferences { { u"noSpoilers"_s, false } };
+        if (delay) preferences[u"streamDelaySeconds"_s] = delay;
+        m_fixture.reset(preferences, false, [this] { return m_clock; });
+        m_fake = m_fixture.api.get();
+        return m_fixture.viewModel.get();
     }
 
     // One load, every request answered with the game day's game as it stands after `step` answers.
@@ -65,15 +61,9 @@ class TestStreamDelay : public QObject {
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        m_settings = std::make_unique<QSettings>(m_dir.filePath(u"prefs.ini"_s), QSettings::IniFormat);
-        m_settings->clear();
-        m_fake = std::make_unique<FakeScheduleAPI>();
-    }
-
     void cleanup()
     {
+        m_fixture.clear();
         qputenv("TZ", "America/New_York");
         tzset();
     }
@@ -98,7 +88,7 @@ private Q_SLOTS:
         tzset();
         const QDateTime start(gameDay, QTime(23, 0), Qt::UTC);
         m_clock = start;
-        auto vm = makeViewModel();
+        auto *vm = makeViewModel();
         vm->setStreamDelay(std::chrono::seconds(delay));
         QCOMPARE(m_fake->streamDelay, std::chrono::seconds(delay));
         std::vector<QDateTime> received;
@@ -128,8 +118,7 @@ private Q_SLOTS:
     void delayChangesMidGame()
     {
         m_clock = QDateTime(gameDay, QTime(23, 0), Qt::UTC);
-        m_settings->setValue(u"streamDelaySeconds"_s, 60);
-        auto vm = makeViewModel();
+        auto *vm = makeViewModel(60);
         QCOMPARE(m_fake->streamDelay, 60s);
         load(*vm, 3);
         QCOMPARE(vm->games().front().teams.away.score, std::nullopt);
@@ -165,14 +154,15 @@ private Q_SLOTS:
     // Only the offered delays are taken; anything else stored is the next shorter one, never a longer one.
     void storedDelayIsOneOffered()
     {
-        auto vm = makeViewModel();
+        auto *vm = makeViewModel();
         QCOMPARE(vm->streamDelay(), 0s);
         for (const auto &[stored, taken] : { std::pair { 45, 45s }, { 50, 45s }, { 9999, 300s }, { -5, 0s } }) {
-            m_settings->setValue(u"streamDelaySeconds"_s, stored);
+            m_fixture.settings->setValue(u"streamDelaySeconds"_s, stored);
             QCOMPARE(vm->streamDelay(), taken);
         }
         vm->setStreamDelay(120s);
-        QCOMPARE(QSettings(m_settings->fileName(), QSettings::IniFormat).value(u"streamDelaySeconds"_s).toInt(), 120);
+        QCOMPARE(QSettings(m_fixture.settings->fileName(), QSettings::IniFormat).value(u"streamDelaySeconds"_s).toInt(),
+            120);
     }
 
     // What is kept: enough for the longest delay, and no more.

@@ -94,24 +94,18 @@ private Q_SLOTS:
 
     void gameDetailFromTheLiveFeed()
     {
-        QCOMPARE(MLBAPIService(Endpoints::production()).gameFeedURL(748534),
-            QUrl(u"https://statsapi.mlb.com/api/v1.1/game/748534/feed/live"_s));
         const QString feedPath = u"/api/v1.1/game/633860/feed/live"_s;
         m_server->addRoute(
             { .path = feedPath, .files = { QStringLiteral(BASELARK_TEST_DATA "/feed-live-inprogress-633860.json") } });
         const auto result = run(m_service->fetchGameDetail(633860));
         QCOMPARE(m_server->requestLog(), QStringList { feedPath });
         QCOMPARE(std::get<GameDetail>(result).venueName, u"Coors Field"_s);
-        // An unknown game: the service's 404 JSON body surfaces as a decoding error.
-        QCOMPARE(std::get<ServiceError>(run(m_service->fetchGameDetail(1))).kind(), ServiceError::Kind::Decoding);
     }
 
     void standingsOfASeason()
     {
         const QString standingsPath = u"/api/v1/standings"_s;
         const QString query = u"?leagueId=103,104&season=2024&standingsTypes=regularSeason"_s;
-        QCOMPARE(MLBAPIService(Endpoints::production()).standingsURL(2024),
-            QUrl(u"https://statsapi.mlb.com"_s + standingsPath + query));
         m_server->addRoute({ .path = standingsPath,
             .params = { { u"season"_s, u"2024"_s } },
             .files = { QStringLiteral(BASELARK_TEST_DATA "/standings-2024.json") } });
@@ -122,8 +116,6 @@ private Q_SLOTS:
         for (const StandingsRecord &record : std::get<std::vector<StandingsRecord>>(result))
             divisions.push_back(record.division.id);
         QCOMPARE(divisions, (std::vector<qint64> { 201, 202, 200, 204, 205, 203 }));
-        // A season the service does not know: its 404 JSON body surfaces as a decoding error.
-        QCOMPARE(std::get<ServiceError>(run(m_service->fetchStandings(1850))).kind(), ServiceError::Kind::Decoding);
     }
 
     void failures_data()

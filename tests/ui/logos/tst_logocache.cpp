@@ -76,9 +76,6 @@ private Q_SLOTS:
         QTest::addColumn<QRect>("visible"); // empty: returned unchanged
 
         QTest::newRow("all transparent") << logoImage({ 12, 10 }, {}) << QRect();
-        QImage faint(12, 10, QImage::Format_ARGB32);
-        faint.fill(QColor(255, 0, 0, 8));
-        QTest::newRow("all alpha 8") << faint << QRect();
         QImage single = logoImage({ 12, 10 }, {});
         single.setPixelColor(7, 3, QColor(0, 0, 0, 9));
         QTest::newRow("single visible pixel") << single << QRect(7, 3, 1, 1);

