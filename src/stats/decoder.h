@@ -175,8 +175,9 @@ template <class Node> void decodeScalar(Node node, const PathStep *path, double 
 }
 
 // On-Demand reads a record in one pass over its object, each member decoded as it comes (the first of repeated
-// ones, as the other readers find it): a member looked up by name would search the object again for each absent
-// one, and simdjson's own wrap-around search trusts that what it passed before was well formed.
+// ones; the DOM reader's wrap-around search may take a later one, and JSON leaves the choice open): a member looked up
+// by name would search the object again for each absent one, and simdjson's own wrap-around search trusts that what
+// it passed before was well formed.
 template <class Record> void decodeRecordInOnePass(simdjson::ondemand::value node, const PathStep *path, Record &out)
 {
     simdjson::ondemand::object object;
