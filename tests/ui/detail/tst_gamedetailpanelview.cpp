@@ -252,6 +252,9 @@ private Q_SLOTS:
         GameDetailPanelView panel(postponed([&](Game &g) {
             g.venue->name = longName;
             g.status.reason = longName;
+            g.rescheduleDate.reset(); // and no make-up date: no New Date line
+            g.rescheduleGameDate.reset();
+            g.officialDate.reset();
         }),
             {}, false, u"Couldn't refresh: "_s + longName);
         QVERIFY(panel.minimumSizeHint().width() <= 304);
@@ -271,6 +274,7 @@ private Q_SLOTS:
                 QCOMPARE(label->height(), 2 * lineHeight);
         }
         QVERIFY(panel.findChild<QLabel *>(u"detailError"_s)->geometry().bottom() < panel.height() - 10);
+        QVERIFY(!panel.findChild<QLabel *>(u"newDate"_s)->isVisibleTo(&panel));
     }
 
     void coloursFollowThePalette()
