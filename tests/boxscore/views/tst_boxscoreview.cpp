@@ -81,9 +81,11 @@ private Q_SLOTS:
     void recordedSections()
     {
         const BoxScore box = recordedFinal();
-        BoxScoreView &view = show(box, BoxScoreStyle::compact());
+        BoxScoreView &view = show(box, BoxScoreStyle::compact(), 640);
 
-        // Totals on the right; the view's column stays inside the 440-wide window.
+        // The compact style stacks the result's two lines; totals on the right; the column stays inside the window.
+        const auto &header = view.resultHeader()->items();
+        QVERIFY(header[1].rect.top() >= header[0].rect.bottom());
         const BoxScoreLineScoreSection &line = *view.lineScoreSection();
         QCOMPARE(itemWithText(line, u"E"_s).rect.right(), qreal(line.width()));
         QVERIFY(view.widget()->width() <= view.viewport()->width());

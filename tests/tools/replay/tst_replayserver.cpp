@@ -369,6 +369,8 @@ void TestReplayServer::reportsManifestErrors_data()
     QTest::newRow("missing recording") << QByteArray(
         R"({"routes":[{"path":"/a"},{"path":"/b","files":["1.json","x.json"]}]})")
                                        << u"routes[1]: no readable file \"x.json\""_s;
+    QTest::newRow("file and files") << QByteArray(R"({"routes":[{"path":"/a","file":"1.json","files":["2.json"]}]})")
+                                    << u"only one of"_s;
     QTest::newRow("timeline not from 0") << QByteArray(
         R"({"routes":[{"path":"/a","timeline":[{"at":5,"file":"1.json"}]}]})")
                                          << u"routes[0].timeline[0].at must be 0"_s;
