@@ -53,11 +53,6 @@ BoxscoreTeam handMadeTeam()
     return decode<BoxscoreTeam>(json.toUtf8());
 }
 
-PlaysData plays(const QByteArray &json)
-{
-    return decode<PlaysData>(json);
-}
-
 } // namespace
 
 // Building the display-ready box score from a live feed.
@@ -68,24 +63,19 @@ private Q_SLOTS:
     void worldSeriesFinal()
     {
         const BoxScore box = buildBoxScore(recordedFinal());
-        QCOMPARE(box.gamePk, 748534);
         QCOMPARE(box.status, Status::Final);
         QCOMPARE(box.result.title, u"Texas Rangers 5, Arizona Diamondbacks 0"_s);
         QCOMPARE(box.result.decisions, u"W: Eovaldi \u00B7 L: Gallen \u00B7 Sv: Sborz"_s);
 
         const auto &line = box.lineScore;
         QCOMPARE(line.innings.size(), 9u);
-        QCOMPARE(line.innings[6].awayRuns, u"1"_s);
         QCOMPARE(line.innings[8].homeRuns, u"0"_s); // Arizona trailed, so it batted in the ninth
         QCOMPARE(line.awayTotals, (BoxScore::LineScore::TeamTotals { 5, 9, 0 }));
         QCOMPARE(line.homeTotals, (BoxScore::LineScore::TeamTotals { 0, 5, 1 }));
         // The players' own lines add up to the line score.
-        QCOMPARE(box.away.battingTotals.runs, QString::number(line.awayTotals.runs));
-        QCOMPARE(box.away.battingTotals.hits, QString::number(line.awayTotals.hits));
-        QCOMPARE(box.home.battingTotals.runs, QString::number(line.homeTotals.runs));
-        QCOMPARE(box.home.battingTotals.hits, QString::number(line.homeTotals.hits));
-        QCOMPARE(box.away.battingTotals.atBats, u"36"_s);
-        QCOMPARE(box.home.battingTotals.walks, u"6"_s);
+        QCOMPARE((QStringList { box.away.battingTotals.runs, box.away.battingTotals.hits, box.home.battingTotals.runs,
+                     box.home.battingTotals.hits }),
+            (QStringList { u"5"_s, u"9"_s, u"0"_s, u"5"_s }));
 
         // Nine Rangers, no pitcher batted; Smith hit for Longoria and Rivera took over third.
         QCOMPARE(box.away.battingRows.size(), 9u);
@@ -96,22 +86,7 @@ private Q_SLOTS:
         QCOMPARE(box.home.battingRows[9].positionText, u"3b"_s);
         QCOMPARE(box.home.battingRows[9].indentLevel, 1);
 
-        QStringList tags;
-        for (const auto *team : { &box.away, &box.home }) {
-            for (const auto &row : team->pitchingRows)
-                tags << row.playerName + row.decisionTag.value_or(QString());
-        }
-        QCOMPARE(tags,
-            (QStringList { u"Eovaldi (W, 5-0)"_s, u"Chapman (H, 6)"_s, u"Sborz (S, 1)"_s, u"Gallen (L, 2-3)"_s,
-                u"Ginkel"_s, u"Sewald"_s }));
-        QCOMPARE(box.home.eventSummaries.size(), 3u);
-        QCOMPARE(box.home.eventSummaries[2].value, u"Thomas, A (1, fielding)."_s);
-
         QCOMPARE(box.scoringPlays.size(), 3u);
-        QCOMPARE(box.scoringPlays[1].inningMarker, u"\u25B29"_s);
-        QCOMPARE(box.scoringPlays[1].scoreState, u"3-0"_s);
-        QVERIFY(box.scoringPlays[1].description.endsWith(u"Fielding error by center fielder Alek Thomas."));
-
         const BoxScore::Footer footer { u"Brian Knight"_s, u"Bill Miller"_s, u"D.J. Reyburn"_s, u"Quinn Wolcott"_s,
             u"79 degrees, Clear"_s, u"2:54"_s, u"48,511"_s };
         QCOMPARE(box.footer, footer);
@@ -161,7 +136,6 @@ private Q_SLOTS:
         const Status status = deriveGameStatus(abstractState, detailedState);
         QCOMPARE(BoxScore::rawValue(status), expected);
         QCOMPARE(BoxScore::gameStatusFromRawValue(expected), std::optional(status));
-        QCOMPARE(BoxScore::gameStatusFromRawValue(expected.toUpper()), std::nullopt);
     }
 
     void slotOrder_data()
@@ -183,7 +157,7 @@ private Q_SLOTS:
     void slotOrder()
     {
         QFETCH(QByteArray, allPlays);
-        const auto appearances = firstAppearanceIndex(plays(R"({"allPlays":)" + allPlays + "}"));
+        const auto appearances = firstAppearanceIndex(decode<PlaysData>(R"({"allPlays":)" + allPlays + "}"));
         const auto box = buildTeamBox(handMadeTeam(), u"TST"_s, u"Testers"_s, appearances);
         QList<qint64> ids;
         QList<qint64> indents;
@@ -285,10 +259,10 @@ private Q_SLOTS:
     void scoringPlays()
     {
         // Indexes out of range are skipped; the last play lacks about and result.
-        const auto rows = buildScoringPlays(
-            plays(R"({"scoringPlays":[-1,0,1,2,3],"allPlays":[)"
-                  R"({"about":{"halfInning":"Top","inning":3},"result":{"awayScore":1,"description":"\n Single. \n"}},)"
-                  R"({"about":{"halfInning":"bottom","inning":7},"result":{"homeScore":2}},{}]})"));
+        const auto rows = buildScoringPlays(decode<PlaysData>(
+            R"({"scoringPlays":[-1,0,1,2,3],"allPlays":[)"
+            R"({"about":{"halfInning":"Top","inning":3},"result":{"awayScore":1,"description":"\n Single. \n"}},)"
+            R"({"about":{"halfInning":"bottom","inning":7},"result":{"homeScore":2}},{}]})"));
         QStringList texts;
         for (const auto &row : rows)
             texts << row.inningMarker + u' ' + row.scoreState + u' ' + row.description;

@@ -63,13 +63,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("fullName");
         QTest::addColumn<QString>("url");
         const QString base = u"https://www.baseball-reference.com/search/search.fcgi?search="_s;
-        QTest::newRow("two words") << u"Corey Seager"_s << base + u"Corey%20Seager"_s;
         QTest::newRow("whitespace and newline around") << u" \tMarcus Semien\n"_s << base + u"Marcus%20Semien"_s;
         QTest::newRow("accents") << u"Jos\u00e9 Ram\u00edrez"_s << base + u"Jos%C3%A9%20Ram%C3%ADrez"_s;
         QTest::newRow("apostrophe and period") << u"Travis d'Arnaud Jr."_s << base + u"Travis%20d'Arnaud%20Jr."_s;
         QTest::newRow("ampersand stays in the value") << u"A&B=C+D"_s << base + u"A%26B%3DC%2BD"_s;
         QTest::newRow("blank") << u" \n\t "_s << QString();
-        QTest::newRow("empty") << QString() << QString();
     }
 
     void playerSearchURL()
@@ -83,14 +81,12 @@ private Q_SLOTS:
     void recordedSections()
     {
         const BoxScore box = recordedFinal();
-        BoxScoreView &view = show(box, BoxScoreStyle::compact());
+        BoxScoreView &view = show(box, BoxScoreStyle::compact(), 640);
 
-        // Nine innings, totals on the right; the view's column stays inside the 440-wide window.
+        // The compact style stacks the result's two lines; totals on the right; the column stays inside the window.
+        const auto &header = view.resultHeader()->items();
+        QVERIFY(header[1].rect.top() >= header[0].rect.bottom());
         const BoxScoreLineScoreSection &line = *view.lineScoreSection();
-        QCOMPARE(line.texts().mid(0, 12),
-            QStringList(
-                { u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s, u"6"_s, u"7"_s, u"8"_s, u"9"_s, u"R"_s, u"H"_s, u"E"_s }));
-        QCOMPARE(line.texts().mid(12, 1), QStringList { u"TEX"_s });
         QCOMPARE(itemWithText(line, u"E"_s).rect.right(), qreal(line.width()));
         QVERIFY(view.widget()->width() <= view.viewport()->width());
         // No blank tail: the column ends with the footer's last line, whatever the sections' narrowest height.
@@ -100,25 +96,15 @@ private Q_SLOTS:
 
         // A starter shows his position, a substitute is indented and shows his role.
         const BoxScoreBattingSection &batting = *view.battingSection(true);
-        QCOMPARE(batting.texts().first(), u"AZ BATTING"_s);
         const auto &rows = box.home.battingRows;
         const auto substitute = std::find_if(rows.begin(), rows.end(), [](const auto &row) { return row.indentLevel; });
         QVERIFY(substitute != rows.end());
         const Item &starterName = itemWithText(batting, rows.front().playerName);
         QCOMPARE(starterName.rect.left(), 0.0);
-        QVERIFY(starterName.link);
         QCOMPARE(itemWithText(batting, rows.front().positionText).rect.left(), starterName.rect.right() + 4);
         const Item &substituteName = itemWithText(batting, substitute->playerName);
         QCOMPARE(substituteName.rect.left(), 14.0);
         QCOMPARE(itemWithText(batting, *substitute->roleNotation).rect.left(), substituteName.rect.right() + 4);
-        QVERIFY(batting.texts().contains(u"Totals"_s));
-
-        // The decision tag follows the name directly.
-        const BoxScorePitchingSection &pitching = *view.pitchingSection(false);
-        const auto &winner = *std::find_if(box.away.pitchingRows.begin(), box.away.pitchingRows.end(),
-            [](const auto &row) { return row.decisionTag.has_value(); });
-        QCOMPARE(itemWithText(pitching, *winner.decisionTag).rect.left(),
-            itemWithText(pitching, winner.playerName).rect.right());
 
         const BoxScoreScoringPlaysSection &plays = *view.scoringPlaysSection();
         QVERIFY(plays.isVisible());
@@ -129,25 +115,6 @@ private Q_SLOTS:
             QStringList({ u"Umpires: HP: "_s + *box.footer.umpireHP + u"  \u00b7  1B: "_s + *box.footer.umpire1B
                     + u"  \u00b7  2B: "_s + *box.footer.umpire2B + u"  \u00b7  3B: "_s + *box.footer.umpire3B,
                 u"Weather: 79 degrees, Clear  \u00b7  T: 2:54  \u00b7  Att: 48,511"_s }));
-    }
-
-    void resultHeader_data()
-    {
-        QTest::addColumn<bool>("compact");
-        QTest::addColumn<bool>("oneLine");
-        QTest::newRow("compact: two lines") << true << false;
-        QTest::newRow("regular: one line") << false << true;
-    }
-
-    void resultHeader()
-    {
-        QFETCH(bool, compact);
-        QFETCH(bool, oneLine);
-        BoxScoreView &view = show(recordedFinal(), compact ? BoxScoreStyle::compact() : BoxScoreStyle::regular(), 640);
-        const auto &items = view.resultHeader()->items();
-        QCOMPARE(items.size(), std::size_t(2));
-        QCOMPARE(items[1].rect.top() < items[0].rect.bottom(), oneLine);
-        QCOMPARE(items[0].font.pixelSize(), compact ? 12 : 17);
     }
 
     void sparseBoxScore()
@@ -164,11 +131,11 @@ private Q_SLOTS:
         const BoxScoreLineScoreSection &line = *view.lineScoreSection();
         QVERIFY(itemWithText(line, u"R"_s).rect.left() >= itemWithText(line, u"12"_s).rect.right() + 8);
 
-        // No batters: title, header, both dividers and a totals row of zeros.
+        // No batters: title, eight column heads, both dividers and a totals row of zeros.
         const BoxScoreBattingSection &batting = *view.battingSection(false);
-        QCOMPARE(batting.texts(),
-            QStringList({ u"SEA BATTING"_s, u"BATTER"_s, u"AB"_s, u"R"_s, u"H"_s, u"RBI"_s, u"BB"_s, u"SO"_s, u"AVG"_s,
-                u"Totals"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s }));
+        QCOMPARE(batting.texts().first(), u"SEA BATTING"_s);
+        QCOMPARE(
+            batting.texts().sliced(9), (QStringList { u"Totals"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s, u"0"_s }));
         QCOMPARE(dividers(batting), 2);
 
         QVERIFY(!view.scoringPlaysSection()->isVisible());
@@ -196,7 +163,6 @@ private Q_SLOTS:
         send(batting, QEvent::MouseMove, onName);
         QVERIFY(QGuiApplication::overrideCursor());
         QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::PointingHandCursor);
-        send(batting, QEvent::MouseMove, onName + QPointF(1, 0));
         send(batting, QEvent::MouseMove, offName);
         QVERIFY(!QGuiApplication::overrideCursor());
         send(batting, QEvent::MouseMove, onName);
@@ -212,12 +178,10 @@ private Q_SLOTS:
         send(batting, QEvent::MouseButtonRelease, onName, Qt::ControlModifier);
         QCOMPARE(opened, QList<QUrl> { *::playerSearchURL(row.playerFullName) });
 
-        // A blank full name: no link and no cursor change.
+        // A blank full name: no link.
         BoxScorePitchingSection *pitching = view.pitchingSection(true);
         const Item &blank = itemWithText(*pitching, box.home.pitchingRows.front().playerName);
         QVERIFY(!blank.link);
-        send(pitching, QEvent::MouseMove, blank.rect.center());
-        QVERIFY(!QGuiApplication::overrideCursor());
 
         // Hiding while over a name gives the cursor back.
         send(batting, QEvent::MouseMove, onName);

@@ -18,11 +18,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-QString testData(const QString &name)
-{
-    return QStringLiteral(BASELARK_TEST_DATA "/") + name;
-}
-
 struct Result {
     QNetworkReply::NetworkError error = QNetworkReply::NoError;
     int status = 0;
@@ -82,14 +77,12 @@ private Q_SLOTS:
     void gzipWhenAsked();
     void errorPagesLookLikeTheService();
     void stalledRequestBlocksNothingAndEndsWithServer();
-    void hugeBodyIsJson();
     void keepsConnectionsAliveUntilClose();
     void rejectsBadRequests_data();
     void rejectsBadRequests();
     void reportsManifestErrors_data();
     void reportsManifestErrors();
-    void rebasesDays();
-    void composesStretchesOfDays();
+    void rebasesAndComposesDays();
 
 private:
     QTemporaryDir m_dir;
@@ -124,8 +117,10 @@ void TestReplayServer::servesFiles_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QByteArray>("contentType");
     const QByteArray json = "application/json;charset=UTF-8";
-    QTest::newRow("file with a byte order mark") << testData(u"schedule-2022-04-07-postponed.json"_s) << 200 << json;
-    QTest::newRow("large feed with a 503") << testData(u"feed-live-final-748534.json"_s) << 503 << json;
+    QTest::newRow("file with a byte order mark")
+        << QStringLiteral(BASELARK_TEST_DATA "/schedule-2022-04-07-postponed.json") << 200 << json;
+    QTest::newRow("large feed with a 503")
+        << QStringLiteral(BASELARK_TEST_DATA "/feed-live-final-748534.json") << 503 << json;
     QTest::newRow("club logo") << m_dir.filePath(u"logo.png"_s) << 200 << QByteArray("image/png");
 }
 
@@ -149,10 +144,8 @@ void TestReplayServer::matchesQuery_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QByteArray>("body");
     QTest::newRow("exact parameter") << QByteArray("/api/v1/schedule?date=2022-04-07") << 200 << QByteArray("A");
-    QTest::newRow("parameters a subset of the query")
+    QTest::newRow("parameters a subset of the query, first match wins")
         << QByteArray("/api/v1/schedule?sportId=1&date=2022-04-07&hydrate=linescore") << 200 << QByteArray("A");
-    QTest::newRow("first match wins") << QByteArray("/api/v1/schedule?date=2022-04-07&sportId=1") << 200
-                                      << QByteArray("A");
     QTest::newRow("unencoded parentheses and commas")
         << QByteArray("/api/v1/schedule?sportId=1&hydrate=broadcasts(all),linescore") << 200 << QByteArray("C");
     QTest::newRow("percent-encoded value")
@@ -191,11 +184,8 @@ void TestReplayServer::answersFilesInTurn()
     m_server->addRoute({ .path = u"/api/v1.1/game/2/feed/live"_s, .files = steps });
 
     QByteArray seen;
-    for (const QByteArray target : { "/api/v1.1/game/1/feed/live", "/api/v1.1/game/1/feed/live",
-             "/api/v1.1/game/2/feed/live", "/api/v1.1/game/1/feed/live", "/api/v1.1/game/1/feed/live" }) {
-        const auto reply = startGet(*m_network, *m_server, target);
-        seen += finish(*reply).body;
-    }
+    for (const char game : QByteArray("11211"))
+        seen += finish(*startGet(*m_network, *m_server, "/api/v1.1/game/" + QByteArray(1, game) + "/feed/live")).body;
     QCOMPARE(seen, QByteArray("12133"));
 }
 
@@ -282,7 +272,7 @@ void TestReplayServer::gzipWhenAsked()
 {
     QFETCH(QByteArray, acceptEncoding);
     QFETCH(bool, gzip);
-    const QString file = testData(u"feed-live-inprogress-633860.json"_s);
+    const QString file = QStringLiteral(BASELARK_TEST_DATA "/feed-live-inprogress-633860.json");
     m_server->addRoute({ .path = u"/feed"_s, .files = { file } });
     bool closed = false;
     const QByteArray response = exchange(m_server->port(),
@@ -297,8 +287,8 @@ void TestReplayServer::gzipWhenAsked()
     QCOMPARE(reply->rawHeader("Content-Encoding"), QByteArray("gzip"));
 }
 
-// An unknown path answers the service's JSON 404; the html500 fault its HTML error page. (What the client makes of
-// every fault is tst_mlbapiservice's.)
+// An unknown path answers the service's JSON 404; the html500 fault its HTML error page; a huge body is well-formed
+// JSON as far as it goes. (What the client makes of every fault is tst_mlbapiservice's.)
 void TestReplayServer::errorPagesLookLikeTheService()
 {
     m_server->addRoute({ .path = u"/html"_s, .body = "{}", .fault = Fault::Html500 });
@@ -311,6 +301,11 @@ void TestReplayServer::errorPagesLookLikeTheService()
     QCOMPARE(result.status, 404);
     QCOMPARE(result.contentType, QByteArray("application/json;charset=UTF-8"));
     QVERIFY(result.body.startsWith(R"({"messageNumber":10,"message":"Object not found","timestamp":")"));
+
+    m_server->addRoute({ .path = u"/huge"_s, .fault = Fault::Huge, .hugeBytes = 100 });
+    const QByteArray huge = finish(*startGet(*m_network, *m_server, "/huge")).body;
+    QCOMPARE(huge.size(), 100);
+    QVERIFY(!QJsonDocument::fromJson(huge).isNull());
 }
 
 void TestReplayServer::stalledRequestBlocksNothingAndEndsWithServer()
@@ -328,17 +323,6 @@ void TestReplayServer::stalledRequestBlocksNothingAndEndsWithServer()
     QVERIFY(finish(*stalled).error != QNetworkReply::NoError);
 }
 
-// A huge body is well-formed JSON as far as it goes. (What the client makes of the full size is tst_mlbapiservice's.)
-void TestReplayServer::hugeBodyIsJson()
-{
-    m_server->addRoute({ .path = u"/api/v1/schedule"_s, .fault = Fault::Huge, .hugeBytes = 100 });
-    const Result result = finish(*startGet(*m_network, *m_server, "/api/v1/schedule"));
-    QCOMPARE(result.error, QNetworkReply::NoError);
-    QCOMPARE(result.body.size(), 100);
-    QVERIFY(result.body.startsWith("{\"dates\":["));
-    QVERIFY(!QJsonDocument::fromJson(result.body).isNull());
-}
-
 void TestReplayServer::keepsConnectionsAliveUntilClose()
 {
     m_server->addRoute({ .path = u"/a"_s, .body = "A" });
@@ -348,8 +332,6 @@ void TestReplayServer::keepsConnectionsAliveUntilClose()
         "GET /a HTTP/1.1\r\nHost: x\r\n\r\nGET /b HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n", &closed);
     QVERIFY(closed);
     const qsizetype second = answers.indexOf("HTTP/1.1 200", 1);
-    QVERIFY(answers.startsWith("HTTP/1.1 200 OK\r\n"));
-    QVERIFY(second > 0);
     QVERIFY(answers.first(second).contains("Content-Length: 1\r\nConnection: keep-alive\r\n\r\nA"));
     QVERIFY(answers.sliced(second).endsWith("Content-Length: 2\r\nConnection: close\r\n\r\nBB"));
 }
@@ -360,10 +342,6 @@ void TestReplayServer::rejectsBadRequests_data()
     QTest::newRow("no version") << QByteArray("GET /\r\n\r\n");
     QTest::newRow("unsupported version") << QByteArray("GET / HTTP/2.0\r\n\r\n");
     QTest::newRow("target not a path") << QByteArray("GET api/v1/schedule HTTP/1.1\r\n\r\n");
-    QTest::newRow("header without colon") << QByteArray("GET / HTTP/1.1\r\nHost\r\n\r\n");
-    QTest::newRow("folded header") << QByteArray("GET / HTTP/1.1\r\nHost: x\r\n y\r\n\r\n");
-    QTest::newRow("conflicting lengths") << QByteArray(
-        "GET / HTTP/1.1\r\nContent-Length: 1\r\nContent-Length: 2\r\n\r\n");
     QTest::newRow("tls handshake") << QByteArray("\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03", 11);
     QTest::newRow("endless head") << "GET /" + QByteArray(70000, 'a');
 }
@@ -388,29 +366,17 @@ void TestReplayServer::reportsManifestErrors_data()
     QTest::newRow("unknown key") << QByteArray(R"({"routes":[{"path":"/a","param":{}}]})")
                                  << u"routes[0]: unknown key \"param\""_s;
     QTest::newRow("relative path") << QByteArray(R"({"routes":[{"path":"a"}]})") << u"routes[0].path"_s;
-    QTest::newRow("number as parameter") << QByteArray(R"({"routes":[{"path":"/a","params":{"teamId":147}}]})")
-                                         << u"routes[0].params.teamId must be a text"_s;
     QTest::newRow("missing recording") << QByteArray(
         R"({"routes":[{"path":"/a"},{"path":"/b","files":["1.json","x.json"]}]})")
                                        << u"routes[1]: no readable file \"x.json\""_s;
     QTest::newRow("file and files") << QByteArray(R"({"routes":[{"path":"/a","file":"1.json","files":["2.json"]}]})")
                                     << u"only one of"_s;
-    QTest::newRow("unknown fault") << QByteArray(R"({"routes":[{"path":"/a","fault":"slow"}]})")
-                                   << u"routes[0].fault must be one of"_s;
-    QTest::newRow("empty timeline") << QByteArray(R"({"routes":[{"path":"/a","timeline":[]}]})")
-                                    << u"routes[0].timeline must be a non-empty array"_s;
     QTest::newRow("timeline not from 0") << QByteArray(
         R"({"routes":[{"path":"/a","timeline":[{"at":5,"file":"1.json"}]}]})")
                                          << u"routes[0].timeline[0].at must be 0"_s;
     QTest::newRow("timeline out of order")
         << QByteArray(R"({"routes":[{"path":"/a","timeline":[{"at":0,"file":"1.json"},{"at":0,"file":"2.json"}]}]})")
         << u"routes[0].timeline[1].at must be later"_s;
-    QTest::newRow("timeline entry with extra key")
-        << QByteArray(R"({"routes":[{"path":"/a","timeline":[{"at":0,"file":"1.json","delayMs":5}]}]})")
-        << u"routes[0].timeline[0] must be an object with exactly"_s;
-    QTest::newRow("timeline missing recording")
-        << QByteArray(R"({"routes":[{"path":"/a","timeline":[{"at":0,"file":"1.json"},{"at":9,"file":"x.json"}]}]})")
-        << u"routes[0]: no readable file \"x.json\""_s;
     QTest::newRow("bad rebase day") << QByteArray(R"({"routes":[{"path":"/a","rebaseDay":"2026-3-18"}]})")
                                     << u"routes[0].rebaseDay"_s;
 }
@@ -430,35 +396,28 @@ void TestReplayServer::reportsManifestErrors()
     QCOMPARE(finish(*reply).status, 404);
 }
 
-void TestReplayServer::rebasesDays()
+void TestReplayServer::rebasesAndComposesDays()
 {
     const QByteArray body = R"({"copyright":"2026-03-18 notice","date":"2026-03-18","gameDate":"2026-03-31T23:05:00Z",)"
                             R"("rescheduleGameDate":"2026-02-28T17:05:00-04:00"})";
     QCOMPARE(rebasedBody(body, 1),
         QByteArray(R"({"copyright":"2026-03-18 notice","date":"2026-03-19","gameDate":"2026-04-01T23:05:00Z",)"
                    R"("rescheduleGameDate":"2026-03-01T17:05:00-04:00"})"));
-}
 
-// A stretch of days is put together from the single days' routes, each cut to its own day; a failing day fails it
-// all; a route of its own for the stretch, or a club's schedule, answers as it is.
-void TestReplayServer::composesStretchesOfDays()
-{
+    // A stretch of days is put together from the single days' routes, each cut to its own day; a failing day fails
+    // it all; a route of its own for the stretch, or a club's schedule, answers as it is.
     const QString path = u"/api/v1/schedule"_s;
-    const auto day = [](const char *date, int games) {
-        QJsonArray list;
-        for (int i = 0; i < games; ++i)
-            list.append(QJsonObject { { u"gamePk"_s, i } });
-        return QJsonDocument(
-            QJsonObject { { u"dates"_s,
-                QJsonArray { QJsonObject { { u"date"_s, QString::fromLatin1(date) }, { u"games"_s, list } } } } })
-            .toJson(QJsonDocument::Compact);
+    const auto day = [](const QByteArray &date, const QByteArray &games) {
+        return R"({"dates":[{"date":")" + date + R"(","games":[)" + games + "]}]}";
     };
-    m_server->addRoute({ .path = path, .params = { { u"date"_s, u"2026-04-20"_s } }, .body = day("2026-04-20", 2) });
+    m_server->addRoute({ .path = path,
+        .params = { { u"date"_s, u"2026-04-20"_s } },
+        .body = day("2026-04-20", R"({"gamePk":0},{"gamePk":1})") });
     m_server->addRoute({ .path = path, .params = { { u"date"_s, u"2026-04-22"_s } }, .fault = Fault::Html500 });
     m_server->addRoute({ .path = path, .params = { { u"teamId"_s, u"147"_s } }, .body = "club" });
     m_server->addRoute({ .path = path, .params = { { u"startDate"_s, u"2026-05-01"_s } }, .body = "stretch" });
     // Every other day answers with a recording of some other day, which a stretch leaves out.
-    m_server->addRoute({ .path = path, .body = day("2026-03-18", 1) });
+    m_server->addRoute({ .path = path, .body = day("2026-03-18", R"({"gamePk":0})") });
 
     const auto get = [&](const QByteArray &query) {
         const auto reply = startGet(*m_network, *m_server, path.toLatin1() + "?sportId=1&" + query);
