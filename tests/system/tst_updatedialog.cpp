@@ -119,21 +119,6 @@ private Q_SLOTS:
         QVERIFY(dialog.messageLabel()->text().startsWith(u"Baselark 99999999999999999999\u2026999"_s));
     }
 
-    void skipReachesTheUpdater()
-    {
-        WidgetUpdaterDialogs dialogs([](const QUrl &) {});
-        int skipped = 0;
-        dialogs.showUpdateFound(release(u"Notes"_s), u"0.1.0"_s, [&] { ++skipped; });
-        QVERIFY(dialogs.updateDialog() && dialogs.updateDialog()->isVisible());
-        dialogs.updateDialog()->remindLaterButton()->click();
-        QCOMPARE(skipped, 0);
-        QTRY_VERIFY(!dialogs.updateDialog());
-
-        dialogs.showUpdateFound(release(u"Notes"_s), u"0.1.0"_s, [&] { ++skipped; });
-        dialogs.updateDialog()->skipButton()->click();
-        QCOMPARE(skipped, 1);
-    }
-
     void alertsDoNotBlock()
     {
         WidgetUpdaterDialogs dialogs([](const QUrl &) {});
@@ -160,7 +145,6 @@ private Q_SLOTS:
         QTRY_COMPARE(server.received.size(), size_t(1));
         const TestNotificationServer::Notification &shown = server.received.front();
         QCOMPARE(shown.summary, u"Baselark 0.2.0 is available"_s);
-        QCOMPARE(shown.hints.value(u"desktop-entry"_s).toString(), u"io.github.baselark.Baselark"_s);
         QVERIFY(shown.actions.contains(u"default"_s) && shown.actions.contains(u"view-update"_s));
         QVERIFY(QApplication::topLevelWidgets().isEmpty());
 
