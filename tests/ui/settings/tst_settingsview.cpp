@@ -227,7 +227,6 @@ private Q_SLOTS:
         box->setFocus();
         QTest::keyClick(box, Qt::Key_Space);
         QVERIFY(QFile::exists(entryPath()));
-        QCOMPARE(status->text(), u"Baselark will open automatically when you log in"_s);
         QVERIFY(!openSettings->isVisible());
 
         // The desktop switches the entry off while the tab is away; showing the tab again reads it anew.
@@ -244,7 +243,6 @@ private Q_SLOTS:
         Q_EMIT qApp->applicationStateChanged(Qt::ApplicationInactive);
         QVERIFY(openSettings->isVisible());
         Q_EMIT qApp->applicationStateChanged(Qt::ApplicationActive);
-        QCOMPARE(status->text(), u"Baselark will open automatically when you log in"_s);
         QVERIFY(!openSettings->isVisible());
     }
 
