@@ -317,9 +317,9 @@ private Q_SLOTS:
     {
         UpdaterEnvironment env = environment(false);
         env.programPath = u"/home/ada/Downloads/baselark"_s;
-        // Without a version the empty text is stored, and warned about once too.
+        // Without a version, as the first ever, the empty text is stored, and warned about once too.
         qsizetype warnings = 0;
-        for (const QString &version : { u"1.2"_s, u"1.3"_s, QString() }) {
+        for (const QString &version : { QString(), u"1.2"_s, u"1.3"_s }) {
             env.shortVersionString = version;
             const auto first = makeService(env);
             const auto again = makeService(env);
