@@ -294,8 +294,6 @@ private Q_SLOTS:
         QTest::newRow("GNOME prefers the session properties")
             << u"GNOME"_s << QStringList { u"gnome-tweaks"_s, u"gnome-session-properties"_s }
             << QStringList { u"gnome-session-properties"_s };
-        QTest::newRow("KDE") << u"KDE"_s << QStringList { u"systemsettings"_s }
-                             << QStringList { u"systemsettings"_s, u"kcm_autostart"_s };
         QTest::newRow("GNOME without either") << u"GNOME"_s << QStringList() << QStringList();
         QTest::newRow("unknown desktop") << u"Sway"_s << QStringList { u"gnome-tweaks"_s } << QStringList();
     }
