@@ -162,6 +162,7 @@ private Q_SLOTS:
         QTRY_VERIFY(again->canCheckForUpdates());
         QCOMPARE(again->lastCheckDate(), launch);
         QCOMPARE(m_dialogs.shown, QStringList { u"failed"_s });
+        QCOMPARE(m_server->requestLog().isEmpty(), !localStandIn); // plain HTTP is not even asked
     }
 
     void distributionBuildNeverFetches()
