@@ -52,16 +52,13 @@ private Q_SLOTS:
         QTest::addColumn<QDateTime>("later");
         QTest::addColumn<int>("emitted");
         const QByteArray newYork = "America/New_York";
+        const QByteArray tokyo = "Asia/Tokyo";
         QTest::newRow("New York, midnight") << newYork << utc(5, 2, QTime(3, 59)) << utc(5, 2, QTime(4, 1)) << 0;
         QTest::newRow("New York, 05:00") << newYork << utc(5, 2, QTime(8, 59)) << utc(5, 2, QTime(9, 1)) << 1;
-        QTest::newRow("Tokyo, midnight") << QByteArray("Asia/Tokyo") << utc(5, 1, QTime(14, 59))
-                                         << utc(5, 1, QTime(15, 1)) << 0;
-        QTest::newRow("Tokyo, 18:00") << QByteArray("Asia/Tokyo") << utc(5, 2, QTime(8, 59)) << utc(5, 2, QTime(9, 1))
-                                      << 1;
+        QTest::newRow("Tokyo, midnight") << tokyo << utc(5, 1, QTime(14, 59)) << utc(5, 1, QTime(15, 1)) << 0;
+        QTest::newRow("Tokyo, 18:00") << tokyo << utc(5, 2, QTime(8, 59)) << utc(5, 2, QTime(9, 1)) << 1;
         QTest::newRow("London, winter, 10:00")
             << QByteArray("Europe/London") << utc(1, 9, QTime(9, 59)) << utc(1, 9, QTime(10, 1)) << 1;
-        QTest::newRow("Los Angeles, midnight")
-            << QByteArray("America/Los_Angeles") << utc(5, 2, QTime(6, 59)) << utc(5, 2, QTime(7, 1)) << 0;
         QTest::newRow("resumed days later") << newYork << utc(5, 1, QTime(22, 0)) << utc(5, 4, QTime(9, 0)) << 1;
         QTest::newRow("clock set back a day") << newYork << utc(5, 2, QTime(9, 30)) << utc(5, 1, QTime(23, 30)) << 1;
     }
@@ -88,7 +85,6 @@ private Q_SLOTS:
         QTest::addColumn<QDateTime>("now");
         QTest::addColumn<int>("expectedMs");
         QTest::newRow("noon: an hour") << local(5, 1, QTime(12, 0)) << hour;
-        QTest::newRow("04:00: an hour") << local(5, 1, QTime(4, 0)) << hour;
         QTest::newRow("04:30: just past 05:00") << local(5, 1, QTime(4, 30)) << hour / 2 + 1000;
         // Five hours after New York's midnight: 06:00 daylight time on the spring-forward day, 04:00 standard
         // time on the fall-back day.

@@ -52,8 +52,6 @@ private Q_SLOTS:
         };
 
         row("X11: centred under the click", { .activatePoint = QPoint(600, 10) }, QRect(440, 15, 320, 500));
-        row("X11: right end of the panel, kept on the screen", { .activatePoint = QPoint(1270, 10) },
-            QRect(960, 15, 320, 500));
         row("X11: a panel's work area keeps the window off the bar",
             { .activatePoint = QPoint(600, 10), .available = QRect(0, 28, 1280, 772) }, QRect(440, 28, 320, 500));
         row("X11: bottom panel, above the click", { .activatePoint = QPoint(1260, 790) }, QRect(960, 286, 320, 500));
